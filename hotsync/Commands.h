@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Each hotsync sub-command gets the arguments after its own name and returns the exit code.
+// Messages for the user go to stderr; only a command's result goes to stdout.
+namespace tarn::hotsync {
+
+using Args = std::vector<std::string>;
+
+int RunDatabases(const Args& args);  // databases --handheld DIR
+int RunDump(const Args& args);       // dump --handheld DIR NAME
+int RunReg(const Args& args);        // reg get|set|delete ...
+
+}  // namespace tarn::hotsync

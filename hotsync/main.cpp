@@ -1,0 +1,37 @@
+#include <cstring>
+#include <iostream>
+
+#include "hotsync/Commands.h"
+
+namespace {
+
+void PrintUsage() {
+    std::cerr << "usage: hotsync COMMAND [ARGS]\n"
+                 "  databases --handheld DIR          list the databases of a handheld folder\n"
+                 "  dump --handheld DIR NAME          show the records of one database\n"
+                 "  reg get KEYPATH NAME              read a registry value\n"
+                 "  reg set KEYPATH NAME VALUE [--dword]  write a registry value\n"
+                 "  reg delete KEYPATH NAME           delete a registry value\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        PrintUsage();
+        return argc < 2 ? 2 : 0;
+    }
+    std::string command = argv[1];
+    tarn::hotsync::Args args(argv + 2, argv + argc);
+    try {
+        if (command == "databases") return tarn::hotsync::RunDatabases(args);
+        if (command == "dump") return tarn::hotsync::RunDump(args);
+        if (command == "reg") return tarn::hotsync::RunReg(args);
+    } catch (const std::exception& e) {
+        std::cerr << "hotsync: " << e.what() << "\n";
+        return 1;
+    }
+    std::cerr << "hotsync: unknown command '" << command << "'\n";
+    PrintUsage();
+    return 2;
+}
