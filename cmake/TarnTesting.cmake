@@ -6,7 +6,5 @@ function(tarn_add_test name)
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} tarn_testsupport GTest::gtest_main GTest::gmock)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "TARN_SOURCE_DIR=${PROJECT_SOURCE_DIR};TARN_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TARN_SHARED_DIR=${PROJECT_SOURCE_DIR}/../shared"
-    DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()

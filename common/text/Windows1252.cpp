@@ -16,11 +16,16 @@ char32_t FoldCodePoint(char32_t c) {
     if (c < 0x80) return c;
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
     switch (c) {
-        case 0x0160: return 0x0161;  // Š
-        case 0x0152: return 0x0153;  // Œ
-        case 0x017D: return 0x017E;  // Ž
-        case 0x0178: return 0x00FF;  // Ÿ
-        default: break;
+        case 0x0160:
+            return 0x0161;  // Š
+        case 0x0152:
+            return 0x0153;  // Œ
+        case 0x017D:
+            return 0x017E;  // Ž
+        case 0x0178:
+            return 0x00FF;  // Ÿ
+        default:
+            break;
     }
     // Latin Extended-A pairs (even upper, odd lower) and Greek/Cyrillic basics.
     if (c >= 0x0100 && c <= 0x0137 && (c % 2) == 0) return c + 1;
@@ -35,11 +40,16 @@ char32_t UpperCodePoint(char32_t c) {
     if (c < 0x80) return c;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
     switch (c) {
-        case 0x0161: return 0x0160;
-        case 0x0153: return 0x0152;
-        case 0x017E: return 0x017D;
-        case 0x00FF: return 0x0178;
-        default: break;
+        case 0x0161:
+            return 0x0160;
+        case 0x0153:
+            return 0x0152;
+        case 0x017E:
+            return 0x017D;
+        case 0x00FF:
+            return 0x0178;
+        default:
+            break;
     }
     if (c >= 0x0101 && c <= 0x0137 && (c % 2) == 1) return c - 1;
     if (c >= 0x03B1 && c <= 0x03CB && c != 0x03C2) return c - 0x20;
@@ -69,7 +79,11 @@ void AppendUtf8(std::string& out, char32_t c) {
 // Reads one code point at pos and advances; a malformed sequence yields its first byte.
 char32_t NextCodePoint(std::string_view s, size_t& pos) {
     unsigned char b0 = static_cast<unsigned char>(s[pos]);
-    int length = b0 < 0x80 ? 1 : (b0 >> 5) == 0x6 ? 2 : (b0 >> 4) == 0xE ? 3 : (b0 >> 3) == 0x1E ? 4 : 0;
+    int length = b0 < 0x80           ? 1
+                 : (b0 >> 5) == 0x6  ? 2
+                 : (b0 >> 4) == 0xE  ? 3
+                 : (b0 >> 3) == 0x1E ? 4
+                                     : 0;
     if (length == 1 || length == 0 || pos + length > s.size()) {
         ++pos;
         return b0;
@@ -160,15 +174,20 @@ std::string EncodeUtf8(std::u32string_view codePoints) {
     return out;
 }
 
-std::string FoldCase(std::string_view utf8) { return MapCodePoints(utf8, FoldCodePoint); }
+std::string FoldCase(std::string_view utf8) {
+    return MapCodePoints(utf8, FoldCodePoint);
+}
 
-std::string ToUpper(std::string_view utf8) { return MapCodePoints(utf8, UpperCodePoint); }
+std::string ToUpper(std::string_view utf8) {
+    return MapCodePoints(utf8, UpperCodePoint);
+}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() == b.size()) {
         bool ascii = true;
         for (size_t i = 0; i < a.size() && ascii; ++i) {
-            unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+            unsigned char x = static_cast<unsigned char>(a[i]),
+                          y = static_cast<unsigned char>(b[i]);
             if (x >= 0x80 || y >= 0x80) {
                 ascii = false;
             } else if (FoldCodePoint(x) != FoldCodePoint(y)) {

@@ -54,12 +54,17 @@ std::string FindOdbcDriverLibrary(const std::string& fileName) {
 
 std::filesystem::path SharedTestDataDir() {
     const char* shared = getenv("TARN_SHARED_DIR");
-    return std::filesystem::path(shared ? shared : "../shared") / "testdata";
+    return std::filesystem::path(shared ? shared : TARN_DEFAULT_SHARED_DIR) / "testdata";
 }
 
 std::filesystem::path BinDir() {
     const char* bin = getenv("TARN_BIN_DIR");
-    return bin ? std::filesystem::path(bin) : std::filesystem::path("build/bin");
+    return bin ? std::filesystem::path(bin) : std::filesystem::path(TARN_DEFAULT_BIN_DIR);
+}
+
+std::filesystem::path SourceDir() {
+    const char* source = getenv("TARN_SOURCE_DIR");
+    return source ? std::filesystem::path(source) : std::filesystem::path(TARN_DEFAULT_SOURCE_DIR);
 }
 
 }  // namespace tarn::test

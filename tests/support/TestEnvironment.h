@@ -10,13 +10,13 @@ namespace tarn::test {
 
 // Sets an environment variable for the lifetime of the object and restores the old value.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(std::string name, const std::string& value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     std::string name_;
     std::optional<std::string> old_;
 };
@@ -25,7 +25,7 @@ private:
 // odbcinst.ini that registers the SQLite3 ODBC driver (and any driver added later), and no
 // display is set, so message boxes print to stderr and take their default button.
 class TestEnvironment {
-public:
+  public:
     TestEnvironment();
 
     const std::filesystem::path& root() const { return dir_.path(); }
@@ -36,7 +36,7 @@ public:
     void addOdbcDriver(const std::string& name, const std::string& library,
                        const std::string& extraLines = "");
 
-private:
+  private:
     TempDir dir_;
     ScopedEnv home_;
     ScopedEnv odbcSysIni_;
@@ -49,10 +49,13 @@ private:
 // Full path of an ODBC driver library installed by Debian, or empty when missing.
 std::string FindOdbcDriverLibrary(const std::string& fileName);
 
-// Folder of the shared reference data (real .pdb files), from TARN_SHARED_DIR.
+// Folder of the shared reference data (real .pdb files; TARN_SHARED_DIR overrides).
 std::filesystem::path SharedTestDataDir();
 
-// Folder of the built programs, from TARN_BIN_DIR.
+// Folder of the built programs (TARN_BIN_DIR overrides).
 std::filesystem::path BinDir();
+
+// The source tree (TARN_SOURCE_DIR overrides).
+std::filesystem::path SourceDir();
 
 }  // namespace tarn::test

@@ -1,0 +1,266 @@
+#include "common/config/ConfigFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "common/config/Scramble.h"
+#include "tests/support/TempDir.h"
+
+namespace tarn {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+std::string Int16Bytes(int16_t v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((static_cast<uint16_t>(v) >> 8) & 0xFF)};
+}
+std::string StringBytes(const std::string& ansi) {
+    return Int16Bytes(static_cast<int16_t>(ansi.size())) + ansi;
+}
+
+ConduitSettings SampleSettings() {
+    ConduitSettings s;
+    s.IsConfigFile = true;
+    s.FormatVersion = kCurrentFormatVersion;
+    s.CompanyName = ScrambleString("Tarn & Söhne");
+    s.ConduitTitle = ScrambleString("Orders");
+    s.CreatorID = ScrambleString("TORD");
+    s.DBDriver = ScrambleString("SQLite3");
+    s.DBServer = ScrambleString("/data/orders.db");
+    s.DBPassword = ScrambleString("¿¨¾");  // scrambles to three NUL characters
+    s.AllowModifyDatabase = 5;
+    s.Version = "1.2";
+    s.FilterDatabase = ScrambleString("TarnCFitler-TORD");
+    return s;
+}
+
+colTables SampleTables() {
+    colTables tables;
+    auto orders = tables.Add("Orders", "OrdersDB", 0, false);
+    orders->Fields().Add("Id", 3);
+    orders->Fields().Add("Customer", 6, "Region");
+    orders->Fields().Add("Note", 6, "");
+    auto items = tables.Add("Items", "ItemsDB", 3, true);
+    items->Fields().Add("Sku", 6);
+    items->Fields().Add("##STATUSFLAG##", 8);
+    return tables;
+}
+
+TEST(ConfigFile, EmptyDescriptionIsFiftyBytes) {
+    TempDir dir;
+    ConduitSettings s;
+    s.IsConfigFile = true;
+    s.FormatVersion = 2;
+    ASSERT_TRUE(WriteConfigFile(dir / "doc.tcf", s, colTables{}));
+    std::string bytes = ReadFileBytes(dir / "doc.tcf");
+    ASSERT_EQ(bytes.size(), 50u);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFF\x02\x00", 4));
+    EXPECT_EQ(bytes.substr(4), std::string(46, '\0'));
+
+    s.IsConfigFile = false;
+    ASSERT_TRUE(WriteConfigFile(dir / "copy.cfg", s, colTables{}));
+    EXPECT_EQ(ReadFileBytes(dir / "copy.cfg").substr(0, 2), std::string(2, '\0'));
+}
+
+TEST(ConfigFile, BytesMatchAHandComputedReference) {
+    ConduitSettings s;
+    s.IsConfigFile = true;
+    s.FormatVersion = 2;
+    s.ConduitTitle = ScrambleString("Ab");  // 'A'+'A'=0x82, 'b'+'X'=0xBA
+    s.TableCount = 1;
+    s.AllowModifyDatabase = 1;
+    s.Version = "é";
+    colTables tables;
+    auto t = tables.Add("T", "P", 3, true);
+    t->Fields().Add("F", 7, "x");
+
+    std::string expected = Int16Bytes(-1) + Int16Bytes(2) + StringBytes("") +
+                           StringBytes("\x82\xBA") + StringBytes("") + StringBytes("") +
+                           StringBytes("") + Int16Bytes(1) + Int16Bytes(1);
+    for (int i = 0; i < 8; ++i) expected += StringBytes("");  // connection, Reserved1, Reserved2
+    expected += StringBytes("\xE9");                          // Version
+    for (int i = 0; i < 7; ++i) expected += StringBytes("");  // SignaturePath .. Reserved5
+    expected += StringBytes("T") + StringBytes("P") + Int16Bytes(3) + Int16Bytes(-1) +
+                StringBytes("") + StringBytes("") + Int16Bytes(1);
+    expected += StringBytes("F") + Int16Bytes(7) + StringBytes("x");
+
+    std::string bytes;
+    ASSERT_TRUE(EncodeConfig(s, tables, bytes));
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(ConfigFile, RoundTripKeepsEverythingInOrder) {
+    TempDir dir;
+    ConduitSettings s = SampleSettings();
+    colTables tables = SampleTables();
+    s.TableCount = static_cast<int16_t>(tables.Count());
+    ASSERT_TRUE(WriteConfigFile(dir / "a.tcf", s, tables));
+
+    ConduitSettings read;
+    colTables readTables;
+    ASSERT_TRUE(ReadConfigFile(dir / "a.tcf", read, readTables));
+    EXPECT_EQ(read, s);
+    EXPECT_EQ(read.DBPassword, std::string(3, '\0'));
+    EXPECT_EQ(DescrambleString(read.DBPassword), "¿¨¾");
+    ASSERT_EQ(readTables.Count(), 2);
+    auto items = readTables.Item(2);
+    EXPECT_EQ(items->DesktopTableName, "Items");
+    EXPECT_EQ(items->PalmDatabaseName, "ItemsDB");
+    EXPECT_EQ(items->SyncMethod, 3);
+    EXPECT_TRUE(items->PurgeBeforeSync);
+    auto customer = readTables.Item("orders")->Fields().Item(2);
+    EXPECT_EQ(customer->FieldName, "Customer");
+    EXPECT_EQ(customer->Filter, "Region");
+    EXPECT_EQ(readTables.Item(1)->Fields().Item("Note")->Filter, "");
+    EXPECT_EQ(items->Fields().Item(2)->DataType, 8);
+
+    // Writing what was read gives the same bytes.
+    ASSERT_TRUE(WriteConfigFile(dir / "b.tcf", read, readTables));
+    EXPECT_EQ(ReadFileBytes(dir / "a.tcf"), ReadFileBytes(dir / "b.tcf"));
+
+    ConduitSettings settingsOnly;
+    ASSERT_TRUE(ReadSettingsFile(dir / "a.tcf", settingsOnly));
+    EXPECT_EQ(settingsOnly, s);
+}
+
+TEST(ConfigFile, WritingOverALongerFileLeavesOnlyTheNewContent) {
+    TempDir dir;
+    WriteFileBytes(dir / "c.cfg", std::string(5000, 'x'));
+    ASSERT_TRUE(WriteConfigFile(dir / "c.cfg", ConduitSettings{}, colTables{}));
+    EXPECT_EQ(ReadFileBytes(dir / "c.cfg"), std::string(50, '\0'));
+}
+
+TEST(ConfigFile, AFailedWriteKeepsTheOldFile) {
+    TempDir dir;
+    WriteFileBytes(dir / "keep.tcf", "old bytes");
+
+    colTables tooManyFields;
+    auto t = tooManyFields.Add("T");
+    for (int i = 0; i < 32768; ++i) t->Fields().Add("f" + std::to_string(i), 6);
+    std::string error;
+    EXPECT_FALSE(WriteConfigFile(dir / "keep.tcf", ConduitSettings{}, tooManyFields, &error));
+    EXPECT_NE(error.find("too many fields"), std::string::npos);
+
+    ConduitSettings hugeText;
+    hugeText.Version = std::string(70000, 'v');
+    EXPECT_FALSE(WriteConfigFile(dir / "keep.tcf", hugeText, colTables{}));
+    EXPECT_FALSE(WriteConfigFile(dir / "no-such-folder" / "x.tcf", ConduitSettings{}, {}));
+    EXPECT_FALSE(WriteConfigFile("", ConduitSettings{}, {}));
+
+    EXPECT_EQ(ReadFileBytes(dir / "keep.tcf"), "old bytes");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(ConfigFile, MissingFileReadsAsEmptyWithoutCreatingIt) {
+    TempDir dir;
+    ConduitSettings s = SampleSettings();
+    colTables tables = SampleTables();
+    ASSERT_TRUE(ReadConfigFile(dir / "missing.cfg", s, tables));
+    EXPECT_EQ(s, ConduitSettings{});
+    EXPECT_EQ(tables.Count(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.cfg"));
+    EXPECT_FALSE(ReadConfigFile(dir.path().string(), s, tables));  // a folder is not a file
+}
+
+std::string EncodeSample() {
+    ConduitSettings s = SampleSettings();
+    colTables tables = SampleTables();
+    s.TableCount = 2;
+    std::string bytes;
+    EncodeConfig(s, tables, bytes);
+    return bytes;
+}
+
+// Offset of the settings record's TableCount: two numbers and five empty-or-not strings.
+size_t TableCountOffset(const std::string& bytes) {
+    size_t pos = 4;
+    for (int i = 0; i < 5; ++i)
+        pos += 2 + static_cast<uint8_t>(bytes[pos]) + (static_cast<uint8_t>(bytes[pos + 1]) << 8);
+    return pos;
+}
+
+TEST(ConfigFile, DuplicateNamesFailTheReadButKeepWhatWasRead) {
+    TempDir dir;
+    colTables tables;
+    tables.Add("Orders")->Fields().Add("Id", 3);
+    tables.Add("Items");
+    tables.Item(2)->DesktopTableName = "ORDERS";  // renamed behind the collection's back
+    ConduitSettings s;
+    s.TableCount = 2;
+    ASSERT_TRUE(WriteConfigFile(dir / "dup.cfg", s, tables));
+
+    ConduitSettings read;
+    colTables readTables;
+    EXPECT_FALSE(ReadConfigFile(dir / "dup.cfg", read, readTables));
+    ASSERT_EQ(readTables.Count(), 1);
+    EXPECT_EQ(readTables.Item(1)->Fields().Count(), 1);
+
+    colTables dupFields;
+    auto t = dupFields.Add("T");
+    t->Fields().Add("a", 6);
+    t->Fields().Add("b", 6);
+    t->Fields().Item(2)->FieldName = "A";
+    s.TableCount = 1;
+    ASSERT_TRUE(WriteConfigFile(dir / "dupf.cfg", s, dupFields));
+    EXPECT_FALSE(ReadConfigFile(dir / "dupf.cfg", read, readTables));
+}
+
+TEST(ConfigFile, ShortNegativeAndHugeCounts) {
+    TempDir dir;
+    std::string bytes = EncodeSample();
+    size_t countAt = TableCountOffset(bytes);
+    ConduitSettings s;
+    colTables tables;
+
+    // Negative table count: no tables.
+    std::string negative = bytes;
+    negative[countAt] = '\xFF';
+    negative[countAt + 1] = '\xFF';
+    WriteFileBytes(dir / "neg.cfg", negative);
+    ASSERT_TRUE(ReadConfigFile(dir / "neg.cfg", s, tables));
+    EXPECT_EQ(tables.Count(), 0);
+
+    // Truncated after the first table's fields: the second table reads as empty strings.
+    std::string cut = bytes.substr(0, bytes.size() - 20);
+    WriteFileBytes(dir / "cut.cfg", cut);
+    ASSERT_TRUE(ReadConfigFile(dir / "cut.cfg", s, tables));
+    EXPECT_EQ(tables.Count(), 2);
+
+    // A huge count over missing bytes ends at the second empty name, not after 32767 tables.
+    std::string huge = bytes;
+    huge[countAt] = '\xFF';
+    huge[countAt + 1] = '\x7F';
+    WriteFileBytes(dir / "huge.cfg", huge);
+    EXPECT_FALSE(ReadConfigFile(dir / "huge.cfg", s, tables));
+    EXPECT_LE(tables.Count(), 3);
+
+    // A counted string longer than the file reads what is there.
+    std::string settingsOnly = Int16Bytes(-1) + Int16Bytes(2) + Int16Bytes(30000) + "abc";
+    WriteFileBytes(dir / "long.cfg", settingsOnly);
+    ASSERT_TRUE(ReadSettingsFile(dir / "long.cfg", s));
+    EXPECT_EQ(s.CompanyName, "abc");
+    EXPECT_TRUE(s.ConduitTitle.empty());
+}
+
+TEST(ConfigFile, GarbageNeverCrashesTheReader) {
+    TempDir dir;
+    std::string base = EncodeSample();
+    std::mt19937 random(1234);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = base.substr(0, random() % (base.size() + 1));
+        for (int flips = random() % 8; flips > 0 && !bytes.empty(); --flips)
+            bytes[random() % bytes.size()] = static_cast<char>(random());
+        WriteFileBytes(dir / "g.cfg", bytes);
+        ConduitSettings s;
+        colTables tables;
+        ReadConfigFile(dir / "g.cfg", s, tables);
+        EXPECT_LE(tables.Count(), 32767);
+    }
+}
+
+}  // namespace
+}  // namespace tarn

@@ -1,0 +1,65 @@
+// tarn-config: shows a conduit description as JSON and writes one from JSON.
+#include <filesystem>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "common/config/ConfigFile.h"
+#include "tools/tarn-config/ConfigJson.h"
+
+namespace {
+
+int Usage() {
+    std::cerr
+        << "usage: tarn-config show FILE      print the description as JSON\n"
+           "       tarn-config write FILE     write the description read as JSON from stdin\n";
+    return 2;
+}
+
+int Show(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        std::cerr << "tarn-config: cannot read " << path << ": no such file\n";
+        return 1;
+    }
+    tarn::ConduitSettings settings;
+    tarn::colTables tables;
+    std::string error;
+    if (!tarn::ReadConfigFile(path, settings, tables, &error)) {
+        std::cerr << "tarn-config: cannot read " << path << ": " << error << "\n";
+        return 1;
+    }
+    std::cout << tarn::tools::DescriptionToJson(settings, tables).dump(2) << "\n";
+    return 0;
+}
+
+int Write(const std::string& path) {
+    std::string input(std::istreambuf_iterator<char>(std::cin), {});
+    nlohmann::json json = nlohmann::json::parse(input, nullptr, false);
+    if (json.is_discarded()) {
+        std::cerr << "tarn-config: the input is not valid JSON\n";
+        return 1;
+    }
+    tarn::ConduitSettings settings;
+    tarn::colTables tables;
+    std::string error;
+    if (!tarn::tools::DescriptionFromJson(json, settings, tables, error)) {
+        std::cerr << "tarn-config: " << error << "\n";
+        return 1;
+    }
+    if (!tarn::WriteConfigFile(path, settings, tables, &error)) {
+        std::cerr << "tarn-config: cannot write " << path << ": " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) return Usage();
+    std::string command = argv[1];
+    if (command == "show") return Show(argv[2]);
+    if (command == "write") return Write(argv[2]);
+    return Usage();
+}

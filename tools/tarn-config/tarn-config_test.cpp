@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "common/config/ConfigFile.h"
+#include "common/config/Scramble.h"
+#include "tests/support/RunProcess.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
+#include "tools/tarn-config/ConfigJson.h"
+
+namespace tarn {
+namespace {
+
+using test::ReadFileBytes;
+using test::RunProcess;
+
+std::string Tool() {
+    return (test::BinDir() / "tarn-config").string();
+}
+
+std::string Int16Bytes(int16_t v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((static_cast<uint16_t>(v) >> 8) & 0xFF)};
+}
+std::string StringBytes(const std::string& ansi) {
+    return Int16Bytes(static_cast<int16_t>(ansi.size())) + ansi;
+}
+
+TEST(TarnConfig, WriteProducesTheHandComputedBytes) {
+    test::TempDir dir;
+    auto result = RunProcess(Tool(), {"write", (dir / "x.cfg").string()},
+                             R"({"IsConfigFile": true, "CreatorID": "Ab", "Version": "€",
+                                 "Tables": [{"DesktopTableName": "T", "PalmDatabaseName": "P",
+                                             "SyncMethod": 2, "PurgeBeforeSync": true,
+                                             "Fields": [{"FieldName": "F", "DataType": 3}]}]})");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    std::string expected = Int16Bytes(-1) + Int16Bytes(2) + StringBytes("") + StringBytes("") +
+                           StringBytes("\x82\xBA") + StringBytes("") + StringBytes("") +
+                           Int16Bytes(1) + Int16Bytes(0);
+    for (int i = 0; i < 8; ++i) expected += StringBytes("");
+    expected += StringBytes("\x80");
+    for (int i = 0; i < 7; ++i) expected += StringBytes("");
+    expected += StringBytes("T") + StringBytes("P") + Int16Bytes(2) + Int16Bytes(-1) +
+                StringBytes("") + StringBytes("") + Int16Bytes(1) + StringBytes("F") +
+                Int16Bytes(3) + StringBytes("");
+    EXPECT_EQ(ReadFileBytes(dir / "x.cfg"), expected);
+}
+
+TEST(TarnConfig, ShowThenWriteReproducesTheFileByteForByte) {
+    test::TempDir dir;
+    ConduitSettings s;
+    s.IsConfigFile = true;
+    s.FormatVersion = 2;
+    s.CompanyName = ScrambleString("Tarn \"&\" Söhne\n");
+    s.CreatorID = ScrambleString("TORD");
+    s.DBPassword = ScrambleString("¿¨¾ with NULs when scrambled");
+    s.AllowModifyDatabase = 7;
+    s.Version = "2.0 ‰";
+    colTables tables;
+    auto t = tables.Add("Orders", "OrdersDB", 3, true);
+    t->Fields().Add("Id", 3);
+    t->Fields().Add("Région", 6, "Region");
+    tables.Add("Empty", "EmptyDB", 6);
+    s.TableCount = 2;
+    ASSERT_TRUE(WriteConfigFile(dir / "orig.tcf", s, tables));
+
+    auto shown = RunProcess(Tool(), {"show", (dir / "orig.tcf").string()});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    auto json = nlohmann::json::parse(shown.out);
+    EXPECT_EQ(json["CompanyName"], "Tarn \"&\" Söhne\n");
+    EXPECT_EQ(json["Tables"][0]["Fields"][1]["Filter"], "Region");
+    EXPECT_EQ(json["AllowModifyDatabase"], 7);
+    EXPECT_FALSE(json.contains("TableCount"));
+
+    auto written = RunProcess(Tool(), {"write", (dir / "copy.tcf").string()}, shown.out);
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(ReadFileBytes(dir / "copy.tcf"), ReadFileBytes(dir / "orig.tcf"));
+}
+
+TEST(TarnConfig, BadInputGivesAMessageAndExitCodeOne) {
+    test::TempDir dir;
+    auto missing = RunProcess(Tool(), {"show", (dir / "none.cfg").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+    EXPECT_TRUE(missing.out.empty());
+
+    for (const char* input :
+         {"not json", "[1]", R"({"SyncMethod": "x", "Tables": 3})", R"({"FormatVersion": 70000})",
+          R"({"Tables": [{"DesktopTableName": "A"}, {"DesktopTableName": "a"}]})"}) {
+        auto result = RunProcess(Tool(), {"write", (dir / "bad.cfg").string()}, input);
+        EXPECT_EQ(result.exitCode, 1) << input;
+        EXPECT_FALSE(result.err.empty()) << input;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "bad.cfg"));
+
+    auto defaults = RunProcess(Tool(), {"write", (dir / "min.cfg").string()}, "{}");
+    ASSERT_EQ(defaults.exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir / "min.cfg"), std::string("\0\0\x02\0", 4) + std::string(46, '\0'));
+}
+
+}  // namespace
+}  // namespace tarn
