@@ -1,0 +1,160 @@
+#include "platform/palm/PosixHandheldFolder.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/files/AtomicFile.h"
+#include "platform/palm/DatabaseFiles.h"
+#include "platform/palm/PalmErrors.h"
+#include "platform/palm/PdbRecordDatabase.h"
+
+namespace tarn::platform::palm {
+namespace {
+
+// The first bytes of a file, at most `size`; empty when it cannot be read.
+std::string ReadFileStart(const std::filesystem::path& file, size_t size) {
+    int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string bytes(size, '\0');
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = pread(fd, bytes.data() + got, size - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    close(fd);
+    bytes.resize(got);
+    return bytes;
+}
+
+std::string Quoted(const std::string& name) {
+    return "\"" + name + "\"";
+}
+
+}  // namespace
+
+std::string FileNameForDatabase(const std::string& name) {
+    std::string fileName = name;
+    std::replace(fileName.begin(), fileName.end(), '/', '_');
+    if (!fileName.empty() && fileName[0] == '.') fileName[0] = '_';
+    return fileName + ".pdb";
+}
+
+PosixHandheldFolder::PosixHandheldFolder(std::filesystem::path folder)
+    : folder_(std::move(folder)) {}
+
+std::vector<std::filesystem::path> PosixHandheldFolder::DatabaseFiles() const {
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder_, error);
+    if (error)
+        ThrowPalmError(kErrFolderUnreadable,
+                       "cannot read handheld folder " + folder_.string() + ": " + error.message());
+    std::vector<std::filesystem::path> files;
+    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
+        if (error) break;
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
+        if (IsDatabaseFileName(it->path().filename().string())) files.push_back(it->path());
+    }
+    if (error)
+        ThrowPalmError(kErrFolderUnreadable,
+                       "cannot read handheld folder " + folder_.string() + ": " + error.message());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::filesystem::path> PosixHandheldFolder::FilesNamed(
+    const std::string& ansiName) const {
+    std::vector<std::filesystem::path> matches;
+    for (const auto& file : DatabaseFiles()) {
+        std::string start = ReadFileStart(file, kHeaderSize);
+        try {
+            if (ParsePdbHeader(start).name == ansiName) matches.push_back(file);
+        } catch (const PdbFormatError&) {
+            // A file without a readable header holds no database of any name.
+        }
+    }
+    return matches;
+}
+
+std::unique_ptr<RecordDatabase> PosixHandheldFolder::Load(const std::filesystem::path& file,
+                                                          const std::string& name,
+                                                          unsigned openMode) const {
+    std::string bytes, error;
+    if (!ReadWholeFile(file, bytes, &error))
+        ThrowPalmError(kErrDatabaseDamaged, "cannot read database " + Quoted(name) + ": " + error);
+    PdbDatabase database;
+    try {
+        database = ParsePdb(bytes);
+    } catch (const PdbFormatError& e) {
+        ThrowPalmError(kErrDatabaseDamaged, "database " + Quoted(name) + " in " +
+                                                file.filename().string() +
+                                                " is damaged: " + e.what());
+    }
+    if (database.header.isResourceDatabase())
+        ThrowPalmError(kErrResourceDatabase, "database " + Quoted(name) +
+                                                 " is a resource database, not a record database");
+    auto store = [file](const std::string& newBytes) {
+        std::string writeError;
+        if (!WriteFileAtomically(file, newBytes, &writeError))
+            ThrowPalmError(kErrWriteFailed, "cannot write " + file.string() + ": " + writeError);
+    };
+    return std::make_unique<PdbRecordDatabase>(std::move(database), openMode, std::move(store));
+}
+
+std::unique_ptr<RecordDatabase> PosixHandheldFolder::OpenDatabase(const std::string& name,
+                                                                  unsigned openMode) {
+    std::string ansiName = DatabaseNameToAnsi(name);
+    std::vector<std::filesystem::path> files = FilesNamed(ansiName);
+    if (files.empty())
+        ThrowPalmError(kErrDatabaseNotFound,
+                       "no database named " + Quoted(name) + " in " + folder_.string());
+    if (files.size() > 1)
+        ThrowPalmError(kErrDatabaseAmbiguous,
+                       "database name " + Quoted(name) + " is used by both " +
+                           files[0].filename().string() + " and " + files[1].filename().string());
+    return Load(files.front(), name, openMode);
+}
+
+std::unique_ptr<RecordDatabase> PosixHandheldFolder::CreateDatabase(const NewDatabase& wanted,
+                                                                    unsigned openMode) {
+    PdbDatabase database = NewEmptyDatabase(wanted);
+    if (!FilesNamed(database.header.name).empty())
+        ThrowPalmError(kErrDatabaseExists, "a database named " + Quoted(wanted.name) +
+                                               " already exists in " + folder_.string());
+    std::filesystem::path file = folder_ / FileNameForDatabase(wanted.name);
+    std::error_code existsError;
+    // Another database's file (its header names something else) is never overwritten.
+    if (std::filesystem::exists(file, existsError) || existsError)
+        ThrowPalmError(kErrDatabaseExists, "cannot create database " + Quoted(wanted.name) +
+                                               ": the file " + file.string() +
+                                               " exists and holds another database");
+    std::string error;
+    if (!WriteFileAtomically(file, SerializePdb(database), &error))
+        ThrowPalmError(kErrWriteFailed,
+                       "cannot create database " + Quoted(wanted.name) + ": " + error);
+    return Load(file, wanted.name, openMode);
+}
+
+std::vector<DatabaseListing> PosixHandheldFolder::ListDatabases() {
+    std::vector<DatabaseListing> listings;
+    for (const auto& file : DatabaseFiles()) {
+        std::string bytes, error;
+        if (!ReadWholeFile(file, bytes, &error)) {
+            DatabaseListing unreadable;
+            unreadable.fileName = file.filename().string();
+            unreadable.error = error;
+            listings.push_back(std::move(unreadable));
+            continue;
+        }
+        listings.push_back(DescribeDatabaseFile(file.filename().string(), bytes));
+    }
+    return listings;
+}
+
+}  // namespace tarn::platform::palm
