@@ -58,7 +58,7 @@ char32_t UpperCodePoint(char32_t c) {
     return c;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+void AppendUtf8Bytes(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -111,7 +111,7 @@ std::string MapCodePoints(std::string_view utf8, Map map) {
             out += static_cast<char>(map(b));
             ++pos;
         } else {
-            AppendUtf8(out, map(NextCodePoint(utf8, pos)));
+            AppendUtf8Bytes(out, map(NextCodePoint(utf8, pos)));
         }
     }
     return out;
@@ -155,7 +155,7 @@ std::string FromAnsi(std::string_view ansi) {
         if (b < 0x80)
             out += ch;
         else
-            AppendUtf8(out, CodePointOfAnsi(b));
+            AppendUtf8Bytes(out, CodePointOfAnsi(b));
     }
     return out;
 }
@@ -170,8 +170,12 @@ std::u32string DecodeUtf8(std::string_view utf8) {
 std::string EncodeUtf8(std::u32string_view codePoints) {
     std::string out;
     out.reserve(codePoints.size());
-    for (char32_t c : codePoints) AppendUtf8(out, c);
+    for (char32_t c : codePoints) AppendUtf8Bytes(out, c);
     return out;
+}
+
+void AppendCodePoint(std::string& utf8, char32_t codePoint) {
+    AppendUtf8Bytes(utf8, codePoint);
 }
 
 std::string FoldCase(std::string_view utf8) {

@@ -24,6 +24,7 @@ char32_t CodePointOfAnsi(unsigned char byte);
 // Decodes UTF-8 into code points (malformed bytes taken as Latin-1) and back.
 std::u32string DecodeUtf8(std::string_view utf8);
 std::string EncodeUtf8(std::u32string_view codePoints);
+void AppendCodePoint(std::string& utf8, char32_t codePoint);
 
 // Lower-case form used for comparing keys without regard to letter case. Covers the whole
 // Windows-1252 repertoire (ASCII, Latin-1 letters, Š Œ Ž Ÿ) and, beyond it, the code points

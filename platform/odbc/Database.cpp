@@ -1,0 +1,25 @@
+#include "platform/odbc/Database.h"
+
+#include "platform/odbc/OdbcError.h"
+
+namespace tarn::platform::odbc {
+
+const std::optional<std::string>& ResultSet::value(std::string_view columnName) const {
+    std::optional<std::size_t> column = findColumn(columnName);
+    if (!column)
+        throw OdbcError(kColumnNotFound, "Column not found: " + std::string(columnName), "");
+    return value(*column);
+}
+
+ConnectAttempt TryConnect(Environment& environment, const std::string& connectionString) {
+    ConnectAttempt attempt;
+    try {
+        attempt.connection = environment.connect(connectionString);
+    } catch (const PlatformError& error) {
+        attempt.errorNumber = error.number();
+        attempt.errorText = error.description();
+    }
+    return attempt;
+}
+
+}  // namespace tarn::platform::odbc

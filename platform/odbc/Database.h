@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The desktop database as the sync engine, the dialogs and the builder see it. Text crosses
+// these interfaces as UTF-8; numbers and dates come back in the driver's own text form
+// ("3.5", "2005-12-31"). Every failure throws tarn::platform::PlatformError (see OdbcError.h).
+namespace tarn::platform::odbc {
+
+// What a caller wants of a result set's cursor. Rows are only ever walked forward; Dynamic is
+// asked of the driver when the caller wants to see concurrent changes, and silently becomes
+// ForwardOnly where the driver offers nothing more.
+enum class CursorKind { ForwardOnly, Dynamic };
+
+// One column of a table as the catalog reports it. DATE, TIME and TIMESTAMP carry the ODBC 2
+// codes 9, 10 and 11 whatever the driver's ODBC version, so one type table serves every driver.
+struct ColumnInfo {
+    std::string name;
+    int sqlType = 0;
+    bool operator==(const ColumnInfo&) const = default;
+};
+
+// Rows of one SELECT, positioned on the first row when opened. Reading a column never goes
+// back to the driver: the current row is fetched whole when the cursor moves onto it.
+class ResultSet {
+  public:
+    virtual ~ResultSet() = default;
+
+    // True once the cursor has moved past the last row (at once for an empty result).
+    virtual bool atEnd() const = 0;
+    // Moves to the next row; does nothing once at the end.
+    virtual void next() = 0;
+    // Whether the result held at least one row; unaffected by moving.
+    virtual bool hasRows() const = 0;
+
+    virtual const std::vector<std::string>& columnNames() const = 0;
+    // Position of the column of this name, compared without regard to letter case; the first
+    // of equally named columns wins.
+    virtual std::optional<std::size_t> findColumn(std::string_view name) const = 0;
+    // Value of a column of the current row; nullopt is SQL NULL, distinct from empty text.
+    // Throws when the cursor is at the end or the column does not exist.
+    virtual const std::optional<std::string>& value(std::size_t column) const = 0;
+    const std::optional<std::string>& value(std::string_view columnName) const;
+};
+
+// An open desktop database.
+class Connection {
+  public:
+    virtual ~Connection() = default;
+
+    // Runs a statement that returns no rows that anyone reads (UPDATE, INSERT, DELETE, DDL).
+    virtual void execute(const std::string& sql) = 0;
+    virtual std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) = 0;
+
+    // Names of the user's tables and views, in catalog order.
+    virtual std::vector<std::string> listTables() = 0;
+    // Columns of one table in the table's own order.
+    virtual std::vector<ColumnInfo> listColumns(const std::string& table) = 0;
+
+    // The text answer of SQLGetInfo for a text-valued information type, such as 29
+    // (identifier quote character) or 14 (search pattern escape).
+    virtual std::string driverInfo(unsigned short infoType) = 0;
+
+    // Whether the driver can group statements into a transaction at all.
+    virtual bool supportsTransactions() = 0;
+    // Starts a transaction (automatic commit off). Returns false, changing nothing, when the
+    // driver has no transactions: the statements that follow then take effect one by one.
+    virtual bool beginTransaction() = 0;
+    // End the transaction and return to automatic commit.
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+};
+
+// The ODBC driver manager.
+class Environment {
+  public:
+    virtual ~Environment() = default;
+
+    // Descriptions of the installed drivers exactly as the driver manager returns them, in its
+    // order; blank entries and unwanted kinds are for the caller to filter.
+    virtual std::vector<std::string> listDrivers() = 0;
+    // Opens a connection from a connection string; the driver is never allowed to prompt.
+    virtual std::unique_ptr<Connection> connect(const std::string& connectionString) = 0;
+};
+
+// The outcome of a connection attempt for callers that report rather than throw, such as the
+// connection test of the dialogs.
+struct ConnectAttempt {
+    std::unique_ptr<Connection> connection;  // null when the attempt failed
+    int errorNumber = 0;
+    std::string errorText;
+    explicit operator bool() const { return connection != nullptr; }
+};
+ConnectAttempt TryConnect(Environment& environment, const std::string& connectionString);
+
+}  // namespace tarn::platform::odbc

@@ -1,0 +1,123 @@
+#include "platform/odbc/OdbcConnection.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/odbc/OdbcError.h"
+#include "platform/odbc/OdbcTestDatabase.h"
+
+namespace tarn::platform::odbc {
+
+void PrintTo(const ColumnInfo& c, std::ostream* os) {
+    *os << c.name << ":" << c.sqlType;
+}
+
+namespace {
+
+using Columns = std::vector<ColumnInfo>;
+
+using OdbcConnectionTest = OdbcTestDatabase;
+
+TEST_F(OdbcConnectionTest, AFailingStatementCarriesTheDriversNumberAndText) {
+    try {
+        connection_->execute("SELEC 1");
+        FAIL() << "a misspelt statement ran";
+    } catch (const OdbcError& error) {
+        EXPECT_EQ(error.number(), 1);  // SQLITE_ERROR
+        EXPECT_NE(error.description().find("syntax error"), std::string::npos)
+            << error.description();
+    }
+    try {
+        connection_->openResultSet("SELECT * FROM missing", CursorKind::ForwardOnly);
+        FAIL() << "a query on a missing table ran";
+    } catch (const PlatformError& error) {
+        EXPECT_EQ(error.number(), 1);
+        EXPECT_NE(error.description().find("no such table: missing"), std::string::npos)
+            << error.description();
+    }
+    // The shared statement handle is usable again after a failure.
+    connection_->execute("CREATE TABLE t (a INTEGER)");
+}
+
+TEST_F(OdbcConnectionTest, StatementsThatTouchNoRowOrReturnRowsAreNotFailures) {
+    connection_->execute("CREATE TABLE t (a INTEGER)");
+    connection_->execute("UPDATE t SET a = 2 WHERE a = 1");
+    connection_->execute("DELETE FROM t");
+    connection_->execute("SELECT * FROM t");
+    connection_->beginTransaction();  // one disk write for all the inserts
+    for (int i = 0; i < 500; ++i)
+        connection_->execute("INSERT INTO t VALUES (" + std::to_string(i) + ")");
+    connection_->commit();
+    EXPECT_EQ(scalar("SELECT count(*), sum(a) FROM t"), "500");
+    EXPECT_EQ(connection_->openResultSet("SELECT sum(a) AS s FROM t", CursorKind::ForwardOnly)
+                  ->value("s"),
+              "124750");
+}
+
+TEST_F(OdbcConnectionTest, ListsTablesAndViewsButNotIndexes) {
+    connection_->execute("CREATE TABLE Customers (Id INTEGER PRIMARY KEY, Name TEXT)");
+    connection_->execute("CREATE TABLE order_lines (Id INTEGER)");
+    connection_->execute("CREATE INDEX ByName ON Customers (Name)");
+    connection_->execute("CREATE VIEW Names AS SELECT Name FROM Customers");
+    std::vector<std::string> tables = connection_->listTables();
+    std::sort(tables.begin(), tables.end());
+    EXPECT_EQ(tables, (std::vector<std::string>{"Customers", "Names", "order_lines"}));
+}
+
+TEST_F(OdbcConnectionTest, ListsColumnsInTableOrderWithOdbc2DateTypes) {
+    connection_->execute(
+        "CREATE TABLE order_lines (Zeta INTEGER, Alpha VARCHAR(20), Shipped DATE, "
+        "ShipTime TIME, Stamp TIMESTAMP, Price DOUBLE, Note TEXT)");
+    // Would also match the table name taken as a search pattern.
+    connection_->execute("CREATE TABLE orderXlines (Other INTEGER)");
+    Columns columns = connection_->listColumns("order_lines");
+    ASSERT_EQ(columns.size(), 7u);
+    EXPECT_EQ(columns[0], (ColumnInfo{"Zeta", 4}));
+    EXPECT_EQ(columns[1].name, "Alpha");
+    EXPECT_EQ(columns[2], (ColumnInfo{"Shipped", 9}));
+    EXPECT_EQ(columns[3], (ColumnInfo{"ShipTime", 10}));
+    EXPECT_EQ(columns[4], (ColumnInfo{"Stamp", 11}));
+    EXPECT_EQ(columns[5], (ColumnInfo{"Price", 8}));
+    EXPECT_EQ(columns[6].name, "Note");
+
+    EXPECT_TRUE(connection_->listColumns("NoSuchTable").empty());
+}
+
+TEST_F(OdbcConnectionTest, AnswersTheQuotingQuestionsOfTheDriver) {
+    EXPECT_EQ(connection_->driverInfo(29), "\"");  // identifier quote character
+    EXPECT_EQ(connection_->driverInfo(14), "\\");  // search pattern escape
+}
+
+TEST_F(OdbcConnectionTest, RollbackUndoesAndCommitKeeps) {
+    connection_->execute("CREATE TABLE t (a INTEGER)");
+    ASSERT_TRUE(connection_->supportsTransactions());
+
+    ASSERT_TRUE(connection_->beginTransaction());
+    connection_->execute("INSERT INTO t VALUES (1)");
+    EXPECT_EQ(scalar("SELECT count(*) FROM t"), "1");  // visible inside the transaction
+    connection_->rollback();
+    EXPECT_EQ(scalar("SELECT count(*) FROM t"), "0");
+
+    ASSERT_TRUE(connection_->beginTransaction());
+    connection_->execute("INSERT INTO t VALUES (2)");
+    connection_->commit();
+    connection_->execute("INSERT INTO t VALUES (3)");  // automatic commit again
+    connection_.reset();
+
+    auto reopened = environment_->connect(connectionString());
+    auto rows = reopened->openResultSet("SELECT a FROM t ORDER BY a", CursorKind::ForwardOnly);
+    std::vector<std::string> values;
+    for (; !rows->atEnd(); rows->next()) values.push_back(*rows->value("a"));
+    EXPECT_EQ(values, (std::vector<std::string>{"2", "3"}));
+}
+
+TEST_F(OdbcConnectionTest, AConnectionDroppedInsideATransactionRollsItBack) {
+    connection_->execute("CREATE TABLE t (a INTEGER)");
+    ASSERT_TRUE(connection_->beginTransaction());
+    connection_->execute("INSERT INTO t VALUES (1)");
+    connection_.reset();
+    connection_ = environment_->connect(connectionString());
+    EXPECT_EQ(scalar("SELECT count(*) FROM t"), "0");
+}
+
+}  // namespace
+}  // namespace tarn::platform::odbc

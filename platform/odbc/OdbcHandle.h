@@ -1,0 +1,35 @@
+#pragma once
+
+#include <sql.h>
+
+#include <memory>
+
+namespace tarn::platform::odbc {
+
+// One ODBC handle, freed on destruction. A child keeps its parent alive, so a result set that
+// outlives its connection object (or a connection that outlives its environment object) still
+// frees its handles in the order ODBC demands.
+class OdbcHandle {
+  public:
+    // Allocates a handle of the type under the parent (none for an environment); throws
+    // OdbcError when the driver manager refuses.
+    OdbcHandle(SQLSMALLINT type, std::shared_ptr<OdbcHandle> parent);
+    ~OdbcHandle();
+    OdbcHandle(const OdbcHandle&) = delete;
+    OdbcHandle& operator=(const OdbcHandle&) = delete;
+
+    SQLHANDLE get() const { return handle_; }
+    SQLSMALLINT type() const { return type_; }
+
+    // A connection handle must be disconnected before it is freed; the destructor does that
+    // once the connection was made.
+    void markConnected() { connected_ = true; }
+
+  private:
+    SQLSMALLINT type_;
+    SQLHANDLE handle_ = SQL_NULL_HANDLE;
+    bool connected_ = false;
+    std::shared_ptr<OdbcHandle> parent_;
+};
+
+}  // namespace tarn::platform::odbc

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/odbc/Database.h"
+#include "platform/odbc/OdbcHandle.h"
+
+namespace tarn::platform::odbc {
+
+// Rows of an executed statement handle. Column names are described and indexed once; each
+// row is read into slots that keep their capacity from row to row, so walking many rows
+// allocates only when a value outgrows its slot.
+class OdbcResultSet final : public ResultSet {
+  public:
+    // Takes a statement handle that has just produced a result (a query or a catalog call)
+    // and moves onto the first row.
+    explicit OdbcResultSet(std::shared_ptr<OdbcHandle> statement);
+
+    bool atEnd() const override { return atEnd_; }
+    void next() override;
+    bool hasRows() const override { return hasRows_; }
+    const std::vector<std::string>& columnNames() const override { return names_; }
+    std::optional<std::size_t> findColumn(std::string_view name) const override;
+    using ResultSet::value;
+    const std::optional<std::string>& value(std::size_t column) const override;
+
+  private:
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>>;
+
+    void describeColumns();
+    void fetch();
+    void readColumn(std::size_t column);
+
+    std::shared_ptr<OdbcHandle> statement_;
+    std::vector<std::string> names_;
+    NameIndex byName_;        // exact spelling: the usual case, looked up without allocating
+    NameIndex byFoldedName_;  // case-folded spelling, for the rest
+    std::vector<std::optional<std::string>> values_;
+    std::vector<SQLWCHAR> chunk_;      // receives every cell
+    std::vector<SQLWCHAR> longValue_;  // gathers a cell that needs more than one chunk
+    bool atEnd_ = true;
+    bool hasRows_ = false;
+};
+
+}  // namespace tarn::platform::odbc

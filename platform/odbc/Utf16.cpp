@@ -1,0 +1,62 @@
+#include "platform/odbc/Utf16.h"
+
+#include "common/text/Windows1252.h"
+
+namespace tarn::platform::odbc {
+
+std::vector<SQLWCHAR> ToWide(std::string_view utf8) {
+    std::vector<SQLWCHAR> out;
+    out.reserve(utf8.size() + 1);
+    for (char32_t c : text::DecodeUtf8(utf8)) {
+        if (c >= 0x10000 && c <= 0x10FFFF) {
+            c -= 0x10000;
+            out.push_back(static_cast<SQLWCHAR>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<SQLWCHAR>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<SQLWCHAR>(c <= 0xFFFF ? c : 0xFFFD));
+        }
+    }
+    out.push_back(0);
+    return out;
+}
+
+namespace {
+
+bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+}  // namespace
+
+void AppendUtf8(const SQLWCHAR* text, std::size_t length, std::string& out) {
+    for (std::size_t i = 0; i < length; ++i) {
+        char32_t c = text[i];
+        if (c < 0x80) {  // the common case, kept cheap: rows are mostly ASCII
+            out += static_cast<char>(c);
+        } else if (IsHighSurrogate(c) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
+            text::AppendCodePoint(out, 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            text::AppendCodePoint(out, 0xFFFD);
+        } else {
+            text::AppendCodePoint(out, c);
+        }
+    }
+}
+
+std::string ToUtf8(const SQLWCHAR* text, std::size_t length) {
+    std::string out;
+    out.reserve(length);
+    AppendUtf8(text, length, out);
+    return out;
+}
+
+std::string ToUtf8FromBuffer(const SQLWCHAR* buffer, std::size_t capacity) {
+    std::size_t length = 0;
+    while (length < capacity && buffer[length] != 0) ++length;
+    return ToUtf8(buffer, length);
+}
+
+}  // namespace tarn::platform::odbc

@@ -1,0 +1,55 @@
+#include "platform/odbc/testing/FaultInjectingDatabase.h"
+
+#include "platform/Error.h"
+
+namespace tarn::platform::odbc::fakes {
+
+FaultInjectingConnection::FaultInjectingConnection(std::unique_ptr<Connection> inner,
+                                                   std::vector<StatementFault> faults)
+    : inner_(std::move(inner)), faults_(std::move(faults)) {}
+
+void FaultInjectingConnection::failStatement(int statement, int errorNumber,
+                                             std::string errorText) {
+    faults_.push_back({statement, errorNumber, std::move(errorText)});
+}
+
+void FaultInjectingConnection::countStatement(const std::string& sql) {
+    statements_.push_back(sql);
+    int number = int(statements_.size());
+    for (const StatementFault& fault : faults_)
+        if (fault.statement == number) throw PlatformError(fault.errorNumber, fault.errorText);
+}
+
+void FaultInjectingConnection::execute(const std::string& sql) {
+    countStatement(sql);
+    inner_->execute(sql);
+}
+
+std::unique_ptr<ResultSet> FaultInjectingConnection::openResultSet(const std::string& sql,
+                                                                   CursorKind cursor) {
+    countStatement(sql);
+    return inner_->openResultSet(sql, cursor);
+}
+
+FaultInjectingEnvironment::FaultInjectingEnvironment(std::unique_ptr<Environment> inner)
+    : inner_(std::move(inner)) {}
+
+void FaultInjectingEnvironment::failStatement(int statement, int errorNumber,
+                                              std::string errorText) {
+    faults_.push_back({statement, errorNumber, std::move(errorText)});
+}
+
+void FaultInjectingEnvironment::failConnect(int errorNumber, std::string errorText) {
+    connectFault_ = StatementFault{0, errorNumber, std::move(errorText)};
+}
+
+std::unique_ptr<Connection> FaultInjectingEnvironment::connect(
+    const std::string& connectionString) {
+    if (connectFault_) throw PlatformError(connectFault_->errorNumber, connectFault_->errorText);
+    auto connection =
+        std::make_unique<FaultInjectingConnection>(inner_->connect(connectionString), faults_);
+    last_ = connection.get();
+    return connection;
+}
+
+}  // namespace tarn::platform::odbc::fakes
