@@ -56,6 +56,9 @@ class Connection {
     // Runs a statement that returns no rows that anyone reads (UPDATE, INSERT, DELETE, DDL).
     virtual void execute(const std::string& sql) = 0;
     virtual std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) = 0;
+    // Whether a SELECT yields at least one row. Cheaper than a result set: nothing is
+    // described or read, and no statement handle is allocated.
+    virtual bool hasRows(const std::string& sql) = 0;
 
     // Names of the user's tables and views, in catalog order.
     virtual std::vector<std::string> listTables() = 0;

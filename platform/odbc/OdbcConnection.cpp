@@ -91,6 +91,25 @@ void OdbcConnection::execute(const std::string& sql) {
     if (error) throw *error;
 }
 
+bool OdbcConnection::hasRows(const std::string& sql) {
+    std::vector<SQLWCHAR> wide = ToWide(sql);
+    SQLHSTMT stmt = executeStatement_->get();
+    SQLRETURN rc = SQLExecDirectW(stmt, wide.data(), SQL_NTS);
+    std::optional<OdbcError> error;
+    bool found = false;
+    if (rc != SQL_NO_DATA && !Succeeded(rc)) {
+        error = ErrorFromDiagnostics(SQL_HANDLE_STMT, stmt, rc);
+    } else if (rc != SQL_NO_DATA) {
+        rc = SQLFetch(stmt);
+        if (rc != SQL_NO_DATA && !Succeeded(rc))
+            error = ErrorFromDiagnostics(SQL_HANDLE_STMT, stmt, rc);
+        found = Succeeded(rc);
+    }
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    if (error) throw *error;
+    return found;
+}
+
 std::unique_ptr<ResultSet> OdbcConnection::openResultSet(const std::string& sql,
                                                          CursorKind cursor) {
     std::shared_ptr<OdbcHandle> statement = newStatement();

@@ -53,6 +53,18 @@ TEST_F(OdbcConnectionTest, StatementsThatTouchNoRowOrReturnRowsAreNotFailures) {
               "124750");
 }
 
+TEST_F(OdbcConnectionTest, HasRowsAnswersWithoutDisturbingOtherStatements) {
+    connection_->execute("CREATE TABLE t (a INTEGER)");
+    connection_->execute("INSERT INTO t VALUES (1)");
+    auto open = connection_->openResultSet("SELECT a FROM t", CursorKind::ForwardOnly);
+    EXPECT_TRUE(connection_->hasRows("SELECT 1 FROM t WHERE a = 1"));
+    EXPECT_FALSE(connection_->hasRows("SELECT 1 FROM t WHERE a = 2"));
+    EXPECT_THROW(connection_->hasRows("SELECT 1 FROM missing"), PlatformError);
+    connection_->execute("INSERT INTO t VALUES (2)");  // the shared handle is free again
+    EXPECT_TRUE(connection_->hasRows("SELECT 1 FROM t WHERE a = 2"));
+    EXPECT_EQ(open->value("a"), "1");
+}
+
 TEST_F(OdbcConnectionTest, ListsTablesAndViewsButNotIndexes) {
     connection_->execute("CREATE TABLE Customers (Id INTEGER PRIMARY KEY, Name TEXT)");
     connection_->execute("CREATE TABLE order_lines (Id INTEGER)");

@@ -25,6 +25,11 @@ void FaultInjectingConnection::execute(const std::string& sql) {
     inner_->execute(sql);
 }
 
+bool FaultInjectingConnection::hasRows(const std::string& sql) {
+    countStatement(sql);
+    return inner_->hasRows(sql);
+}
+
 std::unique_ptr<ResultSet> FaultInjectingConnection::openResultSet(const std::string& sql,
                                                                    CursorKind cursor) {
     countStatement(sql);

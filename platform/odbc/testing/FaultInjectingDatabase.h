@@ -13,7 +13,7 @@
 namespace tarn::platform::odbc::fakes {
 
 struct StatementFault {
-    int statement = 0;  // counted from 1 over execute() and openResultSet() calls
+    int statement = 0;  // counted from 1 over execute(), openResultSet() and hasRows() calls
     int errorNumber = 0;
     std::string errorText;
 };
@@ -31,6 +31,7 @@ class FaultInjectingConnection final : public Connection {
 
     void execute(const std::string& sql) override;
     std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) override;
+    bool hasRows(const std::string& sql) override;
     std::vector<std::string> listTables() override { return inner_->listTables(); }
     std::vector<ColumnInfo> listColumns(const std::string& table) override {
         return inner_->listColumns(table);

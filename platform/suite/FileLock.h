@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+
+namespace tarn::platform {
+
+// Holds an exclusive advisory lock (flock) on a lock file for the lifetime of the object, so
+// that processes rewriting the same state file take turns and no update is lost. The lock is
+// released by the kernel when the process dies, so a crash never leaves it stuck.
+class ExclusiveFileLock {
+  public:
+    // Creates the lock file when missing and waits for the lock. Check locked() afterwards:
+    // false when the lock file cannot be created (for example a read-only folder).
+    explicit ExclusiveFileLock(const std::filesystem::path& lockFile);
+    ~ExclusiveFileLock();
+    ExclusiveFileLock(const ExclusiveFileLock&) = delete;
+    ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
+
+    bool locked() const { return fd_ >= 0; }
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace tarn::platform

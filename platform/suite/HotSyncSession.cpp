@@ -1,0 +1,167 @@
+#include "platform/suite/HotSyncSession.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/Error.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/suite/IniStore.h"
+#include "platform/suite/NumberText.h"
+#include "platform/suite/StoreErrors.h"
+#include "platform/suite/SuiteErrors.h"
+#include "platform/suite/TarnHome.h"
+
+namespace tarn::platform {
+namespace {
+
+constexpr char kSection[] = "HotSync";
+
+IniStore SessionStore() {
+    return IniStore(TarnHome() / "session.ini");
+}
+
+// The start time the kernel reports for a process (field 22 of /proc/PID/stat). Together with
+// the pid it tells a live session from one whose pid has been reused; 0 when unknown.
+std::uint64_t ProcessStartTime(pid_t pid) {
+    std::string stat;
+    if (!ReadWholeFile("/proc/" + std::to_string(pid) + "/stat", stat)) return 0;
+    size_t pos = stat.rfind(')');
+    if (pos == std::string::npos) return 0;
+    // Fields after the command name start with field 3; the start time is the 20th of them.
+    int field = 0;
+    size_t start = pos + 2;
+    while (start < stat.size()) {
+        size_t end = stat.find(' ', start);
+        if (end == std::string::npos) end = stat.size();
+        if (++field == 20)
+            return ParseWhole<std::uint64_t>(std::string_view(stat).substr(start, end - start))
+                .value_or(0);
+        start = end + 1;
+    }
+    return 0;
+}
+
+bool SameStart(std::uint64_t recorded, std::uint64_t actual) {
+    return recorded == 0 || actual == 0 || recorded == actual;
+}
+
+bool IsAlive(const SessionRecord& record) {
+    if (record.processId <= 0) return false;
+    if (kill(record.processId, 0) != 0 && errno != EPERM) return false;
+    return SameStart(record.processStart, ProcessStartTime(record.processId));
+}
+
+bool OwnedByThisProcess(const SessionRecord& record) {
+    return record.processId == getpid() &&
+           SameStart(record.processStart, ProcessStartTime(getpid()));
+}
+
+std::optional<SessionRecord> FromDocument(const IniDocument& document) {
+    const IniSection* section = document.Find(kSection);
+    if (!section) return std::nullopt;
+    auto number = [&](const char* name) -> std::optional<std::uint64_t> {
+        const std::string* raw = section->Find(name);
+        return raw ? ParseWhole<std::uint64_t>(*raw) : std::nullopt;
+    };
+    const std::string* rawUser = section->Find("User");
+    std::optional<std::string> user = rawUser ? UnquoteText(*rawUser) : std::nullopt;
+    std::optional<std::uint64_t> pid = number("ProcessId"), start = number("ProcessStart"),
+                                 userId = number("UserId"), creatorId = number("CreatorId");
+    // A damaged record cannot be trusted to belong to anybody: treat it as no session.
+    if (!pid || !start || !userId || !creatorId || !user || *pid > 0x7FFFFFFF ||
+        *userId > 0xFFFFFFFF || *creatorId > 0xFFFFFFFF)
+        return std::nullopt;
+    return SessionRecord{static_cast<pid_t>(*pid), *start, static_cast<std::uint32_t>(*userId),
+                         *user, static_cast<std::uint32_t>(*creatorId)};
+}
+
+void ToDocument(const SessionRecord& record, IniDocument& document) {
+    IniSection& section = document.FindOrAdd(kSection);
+    section.entries.clear();
+    section.Set("ProcessId", std::to_string(record.processId));
+    section.Set("ProcessStart", std::to_string(record.processStart));
+    section.Set("UserId", std::to_string(record.userId));
+    section.Set("User", QuoteText(record.userName));
+    section.Set("CreatorId", std::to_string(record.creatorId));
+}
+
+}  // namespace
+
+std::optional<SessionRecord> RecordedSession() {
+    IniDocument document;
+    if (SessionStore().Read(document) != StoreStatus::kOk) return std::nullopt;
+    return FromDocument(document);
+}
+
+std::optional<SessionRecord> CurrentProcessSession() {
+    std::optional<SessionRecord> record = RecordedSession();
+    if (record && OwnedByThisProcess(*record)) return record;
+    return std::nullopt;
+}
+
+HotSyncSession::HotSyncSession(std::uint32_t userId, const std::string& userName) {
+    SessionRecord mine{getpid(), ProcessStartTime(getpid()), userId, userName, 0};
+    std::optional<SessionRecord> other;
+    std::string error;
+    StoreStatus status = SessionStore().Update(
+        [&](IniDocument& document) {
+            std::optional<SessionRecord> existing = FromDocument(document);
+            if (existing && !OwnedByThisProcess(*existing) && IsAlive(*existing)) {
+                other = existing;
+                return false;
+            }
+            document = {};
+            ToDocument(mine, document);
+            return true;
+        },
+        &error);
+    if (status == StoreStatus::kCorrupt) {
+        // Nothing can be learnt from a damaged session file; start afresh.
+        std::filesystem::remove(SessionStore().file());
+        status = SessionStore().Update(
+            [&](IniDocument& document) {
+                ToDocument(mine, document);
+                return true;
+            },
+            &error);
+    }
+    ThrowIfFailed(status, error);
+    if (other)
+        throw PlatformError(suite_error::kAccessDenied, "A HotSync is already running (process " +
+                                                            std::to_string(other->processId) +
+                                                            ", user " + other->userName + ")");
+}
+
+HotSyncSession::~HotSyncSession() {
+    try {
+        SessionStore().Update([](IniDocument& document) {
+            std::optional<SessionRecord> existing = FromDocument(document);
+            if (!existing || !OwnedByThisProcess(*existing)) return false;
+            document.Remove(kSection);
+            return true;
+        });
+    } catch (...) {
+        // A session that cannot be removed reads as stale once this process has exited.
+    }
+}
+
+void HotSyncSession::SetRunningCreatorId(std::uint32_t creatorId) {
+    std::string error;
+    bool owned = false;
+    ThrowIfFailed(SessionStore().Update(
+                      [&](IniDocument& document) {
+                          std::optional<SessionRecord> existing = FromDocument(document);
+                          owned = existing && OwnedByThisProcess(*existing);
+                          if (!owned) return false;
+                          existing->creatorId = creatorId;
+                          ToDocument(*existing, document);
+                          return true;
+                      },
+                      &error),
+                  error);
+    if (!owned) throw PlatformError(suite_error::kNotFound, "The HotSync session has ended");
+}
+
+}  // namespace tarn::platform

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarn::platform {
+
+// What the sync host records while it runs a HotSync ("session.ini" under TARN_HOME).
+struct SessionRecord {
+    pid_t processId = 0;
+    std::uint64_t processStart = 0;  // kernel start time of that process, 0 when unknown
+    std::uint32_t userId = 0;
+    std::string userName;
+    std::uint32_t creatorId = 0;  // the conduit being run, 0 before the first one
+};
+
+// The session, when one is recorded and it belongs to this very process. The conduit library
+// runs inside the host's process, so it sees the host's session; every other process (and a
+// session left behind by a host that died) sees none.
+std::optional<SessionRecord> CurrentProcessSession();
+
+// The session as recorded, whoever owns it (for diagnostics and tests).
+std::optional<SessionRecord> RecordedSession();
+
+// Scoped HotSync: begins a session for this process on construction and ends it on
+// destruction. Throws PlatformError when another live process is running a HotSync; a session
+// left by a dead process is taken over.
+class HotSyncSession {
+  public:
+    HotSyncSession(std::uint32_t userId, const std::string& userName);
+    ~HotSyncSession();
+    HotSyncSession(const HotSyncSession&) = delete;
+    HotSyncSession& operator=(const HotSyncSession&) = delete;
+
+    // The host sets this before calling each conduit.
+    void SetRunningCreatorId(std::uint32_t creatorId);
+};
+
+}  // namespace tarn::platform

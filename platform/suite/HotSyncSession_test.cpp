@@ -1,0 +1,138 @@
+#include "platform/suite/HotSyncSession.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "platform/Error.h"
+#include "platform/suite/PosixHotSyncNotifier.h"
+#include "platform/suite/PosixSyncUtility.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tarn::platform {
+namespace {
+
+// Runs `body` in a child process and returns its exit code.
+int InChild(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 99;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(HotSyncSession, RunningOnlyInTheOwningProcessAndOnlyWhileItLasts) {
+    test::TestEnvironment env;
+    PosixHotSyncNotifier notifier;
+    PosixSyncUtility utility;
+    EXPECT_FALSE(notifier.IsHotSyncRunning());
+    EXPECT_THROW(utility.GetSyncInformation()->RunningCreatorId(), PlatformError);
+    {
+        HotSyncSession session(3, "Ann");
+        EXPECT_TRUE(notifier.IsHotSyncRunning());
+        EXPECT_EQ(utility.GetSyncInformation()->RunningCreatorId(), 0u);
+        session.SetRunningCreatorId(0x41424344u);
+        EXPECT_EQ(utility.GetSyncInformation()->RunningCreatorId(), 0x41424344u);
+
+        // Another process (here a child) sees the same session file but does not own it.
+        EXPECT_EQ(InChild([] { return PosixHotSyncNotifier().IsHotSyncRunning() ? 1 : 0; }), 0);
+    }
+    EXPECT_FALSE(notifier.IsHotSyncRunning());
+    EXPECT_FALSE(RecordedSession());
+}
+
+TEST(HotSyncSession, SessionOfADeadHostIsStaleAndCanBeTakenOver) {
+    test::TestEnvironment env;
+    // The child begins a session and dies without ending it, as a crashed host would.
+    ASSERT_EQ(InChild([] {
+                  new HotSyncSession(1, "Crashed");
+                  _exit(0);
+                  return 0;
+              }),
+              0);
+    ASSERT_TRUE(RecordedSession());
+    EXPECT_NE(RecordedSession()->processId, getpid());
+    EXPECT_FALSE(PosixHotSyncNotifier().IsHotSyncRunning());
+
+    HotSyncSession session(2, "Bob");
+    EXPECT_TRUE(PosixHotSyncNotifier().IsHotSyncRunning());
+    EXPECT_EQ(CurrentProcessSession()->userName, "Bob");
+}
+
+TEST(HotSyncSession, LiveSessionOfAnotherProcessBlocksASecondOne) {
+    test::TestEnvironment env;
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(ready[0]);
+        close(release[1]);
+        HotSyncSession session(1, "First");
+        char byte = 1;
+        if (write(ready[1], &byte, 1) != 1) _exit(1);
+        if (read(release[0], &byte, 1) < 0) _exit(1);  // returns 0 when the parent closes it
+        _exit(0);  // destructors are skipped; a stale session is what a crash leaves
+    }
+    close(ready[1]);
+    close(release[0]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    EXPECT_THROW(HotSyncSession(2, "Second"), PlatformError);
+    close(release[1]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(ready[0]);
+    EXPECT_NO_THROW(HotSyncSession(2, "Second"));
+}
+
+TEST(HotSyncLog, LinesAreAppendedExactlyToTheRunningUsersLog) {
+    test::TestEnvironment env;
+    PosixSyncUtility utility;
+    HotSyncSession session(1, "Ann M\xC3\xBCller");
+    utility.AddLogEntry("Tarn Conduit 2.0.0", -1, 0, 0);
+    utility.AddLogEntry("   SELECT * FROM \"T\"\t\xE2\x82\xAC  ", -1, 0, 0);
+    std::filesystem::path log = env.tarnHome() / "users" / "Ann M\xC3\xBCller" / "HotSync.log";
+    EXPECT_EQ(UserLogFile("Ann M\xC3\xBCller"), log);
+    EXPECT_EQ(test::ReadFileBytes(log),
+              "Tarn Conduit 2.0.0\n   SELECT * FROM \"T\"\t\xE2\x82\xAC  \n");
+}
+
+TEST(HotSyncLog, OutsideAHotSyncEntriesGoToTheMachineLog) {
+    test::TestEnvironment env;
+    PosixSyncUtility().AddLogEntry("configured", -1, 0, 0);
+    EXPECT_EQ(test::ReadFileBytes(env.tarnHome() / "HotSync.log"), "configured\n");
+}
+
+TEST(HotSyncLog, UserNamesCannotLeaveTheUsersFolder) {
+    test::TestEnvironment env;
+    std::filesystem::path users = env.tarnHome() / "users";
+    for (const char* name : {"..", ".", "../../etc", "a/b", "", "%2E"}) {
+        std::filesystem::path file = UserLogFile(name);
+        EXPECT_EQ(file.parent_path().parent_path(), users) << name;
+        EXPECT_NE(file.parent_path().filename(), "..");
+        EXPECT_NE(file.parent_path().filename(), ".");
+    }
+    EXPECT_NE(UserLogFile(".."), UserLogFile("%2E."));
+}
+
+TEST(HotSyncNotifier, CountsConduitListChanges) {
+    test::TestEnvironment env;
+    PosixHotSyncNotifier notifier;
+    EXPECT_EQ(notifier.ConduitListChanges(), 0u);
+    notifier.ConduitListChanged();
+    notifier.ConduitListChanged();
+    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 2u);
+}
+
+}  // namespace
+}  // namespace tarn::platform

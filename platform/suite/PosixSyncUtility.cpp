@@ -1,0 +1,87 @@
+#include "platform/suite/PosixSyncUtility.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Error.h"
+#include "platform/suite/HotSyncSession.h"
+#include "platform/suite/SuiteErrors.h"
+#include "platform/suite/TarnHome.h"
+
+namespace tarn::platform {
+namespace {
+
+std::string SafeFolderName(const std::string& name) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (size_t i = 0; i < name.size(); ++i) {
+        auto byte = static_cast<unsigned char>(name[i]);
+        bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                     (byte >= '0' && byte <= '9') || byte == ' ' || byte == '-' || byte == '_' ||
+                     (byte == '.' && i > 0) || byte >= 0x80;
+        if (plain) {
+            out += name[i];
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out.empty() ? "%" : out;
+}
+
+void AppendLine(const std::filesystem::path& file, const std::string& text) {
+    std::error_code ignored;
+    std::filesystem::create_directories(file.parent_path(), ignored);
+    int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw PlatformError(
+            suite_error::kAccessDenied,
+            "Cannot open the HotSync log " + file.string() + ": " + std::strerror(errno));
+    // One write per entry, so entries from different writers never interleave within a line.
+    std::string line = text + '\n';
+    size_t written = 0;
+    while (written < line.size()) {
+        ssize_t n = write(fd, line.data() + written, line.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            int saved = errno;
+            close(fd);
+            throw PlatformError(
+                suite_error::kAccessDenied,
+                "Cannot write the HotSync log " + file.string() + ": " + std::strerror(saved));
+        }
+        written += static_cast<size_t>(n);
+    }
+    close(fd);
+}
+
+class SessionSyncInformation : public SyncInformation {
+  public:
+    std::uint32_t RunningCreatorId() override {
+        std::optional<SessionRecord> session = CurrentProcessSession();
+        if (!session) throw PlatformError(suite_error::kNotFound, "No HotSync is running");
+        return session->creatorId;
+    }
+};
+
+}  // namespace
+
+std::filesystem::path UserLogFile(const std::string& userName) {
+    return TarnHome() / "users" / SafeFolderName(userName) / "HotSync.log";
+}
+
+void PosixSyncUtility::AddLogEntry(const std::string& text, std::int32_t, std::int32_t,
+                                   std::int32_t) {
+    std::optional<SessionRecord> session = CurrentProcessSession();
+    AppendLine(session ? UserLogFile(session->userName) : TarnHome() / "HotSync.log", text);
+}
+
+std::unique_ptr<SyncInformation> PosixSyncUtility::GetSyncInformation() {
+    return std::make_unique<SessionSyncInformation>();
+}
+
+}  // namespace tarn::platform
