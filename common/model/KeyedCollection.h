@@ -28,6 +28,8 @@ class KeyedCollection {
 
   public:
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+    // Room for `count` elements, for callers that fill a collection of known size in a loop.
+    void Reserve(int32_t count) { entries_.reserve(static_cast<size_t>(count)); }
 
     const Element& Item(int32_t position) const { return entries_[IndexOf(position)].element; }
     const Element& Item(std::string_view key) const { return entries_[IndexOf(key)].element; }

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/model/clsField.h"
+#include "common/model/clsTable.h"
+
+namespace tarn::platform::odbc {
+class ResultSet;
+}
+
+namespace tarn::conduit {
+
+struct ModuleState;
+class colFilters;
+
+inline constexpr int32_t RecordDeleted = 0x80;    // the handheld marked the record deleted
+inline constexpr int32_t RecordOnDesktop = 0x40;  // the record came from the desktop table
+
+// One record of a table during a sync, from either side.
+class clsDataRecord {
+  public:
+    colFields& Fields();
+    const colFields& Fields() const;
+    void SetFields(std::shared_ptr<colFields> fields) { fields_ = std::move(fields); }
+
+    bool PalmSource = false;
+    std::string PrimaryFieldValue;
+    std::string PrimaryFieldName;
+    int32_t RecordStatus = 0;
+
+    // The handheld record's bytes, field after field in the table's order, big-endian.
+    std::string BuildPalmRecord(ModuleState& state) const;
+    // The UPDATE (without the filter condition the caller appends) or INSERT that writes this
+    // handheld record into the desktop table.
+    std::string BuildDesktopWriteQuery(const ModuleState& state, const clsTable& WorkTable,
+                                       bool UpdateQuery, const colFilters& WorkFilters) const;
+
+  private:
+    mutable std::shared_ptr<colFields> fields_;
+};
+
+// The record queue of one table: at most one record per key (keys compare without regard to
+// letter case), in ascending key order. Admission costs O(log n).
+class colDataRecord {
+  public:
+    using Record = std::shared_ptr<clsDataRecord>;
+
+    int32_t Count() const { return static_cast<int32_t>(records_.size()); }
+    // By position from 1 (walks the queue; for tests and tools) or by key.
+    Record Item(int32_t position) const;
+    Record Item(std::string_view key) const;
+    void Remove(std::string_view key);
+    bool KeyExists(std::string_view key) const;
+
+    // Decodes one handheld record and admits it: a key already queued keeps its record.
+    void AddPalmRecord(ModuleState& state, const colFields& TableDef, std::string_view pData);
+    // Reads the current desktop row and admits it: it replaces a queued handheld record of the
+    // same key unless that one is marked deleted; an earlier desktop row of the key wins.
+    void AddDesktopRecord(ModuleState& state, const colFields& TableDef,
+                          const platform::odbc::ResultSet& rsData);
+
+    // Admission rules shared by both sides, exposed for tests of the rules themselves.
+    void AdmitPalmRecord(ModuleState& state, Record record);
+    void AdmitDesktopRecord(ModuleState& state, Record record);
+
+    // In-order enumeration.
+    class const_iterator {
+      public:
+        using Inner = std::map<std::string, Record>::const_iterator;
+        explicit const_iterator(Inner it) : it_(it) {}
+        const Record& operator*() const { return it_->second; }
+        const_iterator& operator++() {
+            ++it_;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return it_ == other.it_; }
+
+      private:
+        Inner it_;
+    };
+    const_iterator begin() const { return const_iterator(records_.begin()); }
+    const_iterator end() const { return const_iterator(records_.end()); }
+
+  private:
+    // Keyed by the collation key of PrimaryFieldValue (see RecordOrder.h).
+    std::map<std::string, Record> records_;
+};
+
+}  // namespace tarn::conduit

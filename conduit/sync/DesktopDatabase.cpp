@@ -1,0 +1,176 @@
+#include "conduit/sync/DesktopDatabase.h"
+
+#include <array>
+#include <exception>
+#include <string_view>
+#include <utility>
+
+#include "common/config/Scramble.h"
+#include "common/text/Windows1252.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncError.h"
+#include "platform/Error.h"
+#include "platform/odbc/Database.h"
+
+namespace tarn::conduit {
+namespace {
+
+constexpr unsigned short kSqlDbmsName = 17;  // SQLGetInfo: SQL_DBMS_NAME
+
+bool ContainsIgnoreCase(std::string_view text, std::string_view part) {
+    return text::FoldCase(text).find(text::FoldCase(part)) != std::string::npos;
+}
+
+// The SQLite3 driver takes its file from "database=" alone; without it the driver quietly
+// creates a database named after the whole connection string in the current folder.
+bool NamesNoSqliteFile(const std::string& driver, const std::string& database) {
+    return database.empty() && ContainsIgnoreCase(driver, "SQLite");
+}
+
+// MySQL and MariaDB read a backslash inside a quoted value as an escape by default; values
+// from the handheld must arrive unchanged, and doubled single quotes are all the escaping the
+// engine does.
+void KeepBackslashesLiteral(platform::odbc::Connection& connection) {
+    std::string dbms;
+    try {
+        dbms = GetDriverInfo(connection, kSqlDbmsName);
+    } catch (const std::exception&) {
+        return;  // a driver that cannot name its database is none of the two
+    }
+    if (!ContainsIgnoreCase(dbms, "MySQL") && !ContainsIgnoreCase(dbms, "MariaDB")) return;
+    connection.execute(
+        "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
+        "'NO_BACKSLASH_ESCAPES')");
+}
+
+bool Succeeds(platform::odbc::Connection& connection, const std::string& sql) {
+    try {
+        connection.openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// A pair quotes identifiers when the delimited table can be read and a delimited column that
+// does not exist is refused: a pair the database reads as a string literal (SQLite's 'x', or
+// its "x" when no such column exists) lets the unknown name through. "WHERE 1=0" keeps the
+// probe from reading the table: the SQLite driver fetches a whole result when it opens it.
+bool QuotesIdentifiers(platform::odbc::Connection& connection, const std::string& table,
+                       const std::string& left, const std::string& right) {
+    const std::string from = " FROM " + left + table + right + " WHERE 1=0";
+    return Succeeds(connection, "SELECT *" + from) &&
+           !Succeeds(connection, "SELECT " + left + "tarn_no_such_column" + right + from);
+}
+
+void LogOpeningFailure(ModuleState& state, const std::string& description, int number) {
+    state.WriteLog("Error opening desktop database: " + description +
+                       "\r\nError Num:" + std::to_string(number),
+                   1);
+}
+
+}  // namespace
+
+SyncConnectionString BuildSyncConnectionString(const ConduitSettings& settings) {
+    const std::string driver = DescrambleString(settings.DBDriver);
+    const std::string server = DescrambleString(settings.DBServer);
+    const std::string database = DescrambleString(settings.DBDatabase);
+    const std::string user = DescrambleString(settings.DBUsername);
+    const std::string password = DescrambleString(settings.DBPassword);
+
+    // Server-based drivers read "server=", file-based ones "DBQ=".
+    std::string connect = "driver={" + driver + "};server=" + server + ";DBQ=" + server + ";";
+    if (!database.empty()) connect += "database=" + database + ";DB=" + database + ";";
+    if (!user.empty()) connect += "uid=" + user + ";";
+
+    SyncConnectionString result{connect, connect};
+    if (!password.empty()) {
+        result.connect += "PWD=" + password + ";";
+        result.loggable += "PWD=XXXXXXXXX;";
+    }
+    if (ContainsIgnoreCase(result.connect, "MYSQL")) {
+        result.connect += "OPTION=3;";
+        result.loggable += "OPTION=3;";
+    }
+    return result;
+}
+
+bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings) {
+    try {
+        state.WriteLog("Building Connection String", 2);
+        SyncConnectionString text = BuildSyncConnectionString(settings);
+        state.WriteLog("Connection String: " + text.loggable, 2);
+
+        // A failed opening must not leave the previous synchronisation's database in use.
+        state.DesktopConnection.reset();
+        const std::string database = DescrambleString(settings.DBDatabase);
+        if (NamesNoSqliteFile(DescrambleString(settings.DBDriver), database)) {
+            state.WriteLog(
+                "Error opening desktop database: no database file is set for the SQLite driver", 1);
+            return false;
+        }
+
+        state.WriteLog("Opening Desktop Database", 2);
+        std::unique_ptr<platform::odbc::Connection> connection =
+            state.Platform.Odbc().connect(text.connect);
+        KeepBackslashesLiteral(*connection);
+        state.DesktopConnection = std::move(connection);
+
+        SetFieldDelimiters(state);
+        return true;
+    } catch (const platform::PlatformError& error) {
+        LogOpeningFailure(state, error.description(), error.number());
+    } catch (const SyncError& error) {
+        LogOpeningFailure(state, error.description(), error.number());
+    } catch (const std::exception& error) {
+        LogOpeningFailure(state, error.what(), 0);
+    }
+    state.DesktopConnection.reset();
+    return false;
+}
+
+void SetFieldDelimiters(ModuleState& state) {
+    if (state.Tables.Count() == 0 || !state.DesktopConnection) return;
+
+    static constexpr std::array<std::pair<const char*, const char*>, 4> kPairs{{
+        {"'", "'"},
+        {"`", "`"},
+        {"[", "]"},
+        {"\"", "\""},
+    }};
+    const std::string table = state.Tables.Item(1)->DesktopTableName;
+    state.LeftDelimiter.clear();
+    state.RightDelimiter.clear();
+    for (const auto& [left, right] : kPairs) {
+        if (QuotesIdentifiers(*state.DesktopConnection, table, left, right)) {
+            state.LeftDelimiter = left;
+            state.RightDelimiter = right;
+            break;
+        }
+    }
+    // Single quotes with embedded ones doubled is the one value literal every database reads
+    // alike, whatever quote and escape characters its driver reports.
+    state.QuoteCharacter = "'";
+    state.EscapeCharacter = "'";
+
+    state.WriteLog("Setting Left Field Delimiter: " + state.LeftDelimiter, 3);
+    state.WriteLog("Setting Right Field Delimiter: " + state.RightDelimiter, 3);
+    state.WriteLog("Setting Quote Identifier: " + state.QuoteCharacter, 3);
+    state.WriteLog("Setting Escape Character: " + state.EscapeCharacter, 3);
+}
+
+std::string GetDriverInfo(platform::odbc::Connection& connection, unsigned short infoType) {
+    return connection.driverInfo(infoType);
+}
+
+std::string EscapeValue(const ModuleState&, const std::string& value) {
+    std::string escaped;
+    escaped.reserve(value.size());
+    for (char c : value) {
+        if (c == '\'') escaped += '\'';
+        escaped += c;
+    }
+    return escaped;
+}
+
+}  // namespace tarn::conduit

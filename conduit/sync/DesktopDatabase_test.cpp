@@ -1,0 +1,267 @@
+#include "conduit/sync/DesktopDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "common/config/Scramble.h"
+#include "conduit/sync/DesktopTestSupport.h"
+#include "platform/odbc/OdbcError.h"
+
+namespace tarn::conduit::test {
+namespace {
+
+using platform::odbc::CursorKind;
+
+ConduitSettings Settings(const std::string& driver, const std::string& server,
+                         const std::string& database, const std::string& user = "",
+                         const std::string& password = "") {
+    ConduitSettings s;
+    s.DBDriver = ScrambleString(driver);
+    s.DBServer = ScrambleString(server);
+    s.DBDatabase = ScrambleString(database);
+    s.DBUsername = ScrambleString(user);
+    s.DBPassword = ScrambleString(password);
+    return s;
+}
+
+TEST(SyncConnectionString, ServerDriverCarriesEveryPartAndMasksThePassword) {
+    auto text = BuildSyncConnectionString(
+        Settings("MySQL ODBC 3.51 Driver", "db.local", "shop", "ann", "p;w'd"));
+    EXPECT_EQ(text.connect,
+              "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;"
+              "DB=shop;uid=ann;PWD=p;w'd;OPTION=3;");
+    EXPECT_EQ(text.loggable,
+              "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;"
+              "DB=shop;uid=ann;PWD=XXXXXXXXX;OPTION=3;");
+}
+
+TEST(SyncConnectionString, OptionalPartsAndTheMySqlOption) {
+    EXPECT_EQ(
+        BuildSyncConnectionString(Settings("Microsoft Access Driver", "C:\\d\\a.mdb", "")).connect,
+        "driver={Microsoft Access Driver};server=C:\\d\\a.mdb;DBQ=C:\\d\\a.mdb;");
+    // A user without a password: nothing to mask.
+    auto noPassword = BuildSyncConnectionString(Settings("PostgreSQL Unicode", "h", "d", "u"));
+    EXPECT_EQ(noPassword.connect,
+              "driver={PostgreSQL Unicode};server=h;DBQ=h;database=d;DB=d;uid=u;");
+    EXPECT_EQ(noPassword.loggable, noPassword.connect);
+    // "MYSQL" anywhere in the string and in any case asks for the option; MariaDB's driver
+    // does not.
+    EXPECT_TRUE(BuildSyncConnectionString(Settings("x", "mysql.example", ""))
+                    .connect.ends_with("OPTION=3;"));
+    EXPECT_FALSE(BuildSyncConnectionString(Settings("MariaDB Unicode", "h", "d"))
+                     .connect.ends_with("OPTION=3;"));
+}
+
+class OpenDesktopDatabaseTest : public DesktopTest {};
+
+TEST_F(OpenDesktopDatabaseTest, OpensSqliteLogsEachStepAndNeverThePassword) {
+    Desk().execute("CREATE TABLE Orders (Id INTEGER)");
+    state.Tables.Add("Orders", "OrdersDB");
+    ConduitSettings settings = SqliteSettings(DatabaseFile());
+    settings.DBPassword = ScrambleString("hunter2");
+
+    ASSERT_TRUE(OpenDesktopDatabase(state, settings));
+    ASSERT_NE(state.DesktopConnection, nullptr);
+    const std::string file = DatabaseFile().string();
+    std::vector<std::string> expected{
+        " Building Connection String",
+        " Connection String: driver={SQLite3};server=;DBQ=;database=" + file + ";DB=" + file +
+            ";PWD=XXXXXXXXX;",
+        " Opening Desktop Database",
+        "  Setting Left Field Delimiter: `",
+        "  Setting Right Field Delimiter: `",
+        "  Setting Quote Identifier: '",
+        "  Setting Escape Character: '",
+    };
+    EXPECT_EQ(Lines(), expected);
+    EXPECT_EQ(host.LogText().find("hunter2"), std::string::npos);
+}
+
+TEST_F(OpenDesktopDatabaseTest, FailureIsOneLevelOneLineAndLeavesNoConnection) {
+    state.Log.DebugLevel = 1;
+    ConnectEngine();  // an earlier synchronisation's connection
+    EXPECT_FALSE(OpenDesktopDatabase(state, Settings("No Such Driver", "", "x.db")));
+    EXPECT_EQ(state.DesktopConnection, nullptr);
+    ASSERT_EQ(Lines().size(), 1u);
+    EXPECT_TRUE(Lines()[0].starts_with("Error opening desktop database: ")) << Lines()[0];
+    EXPECT_NE(Lines()[0].find("\r\nError Num:"), std::string::npos) << Lines()[0];
+}
+
+TEST_F(OpenDesktopDatabaseTest, SqliteWithoutADatabaseFileIsRefusedAndCreatesNothing) {
+    // The driver would create a file named after the connection string in the current folder.
+    std::filesystem::path folder = host.environment.root() / "cwd";
+    std::filesystem::create_directories(folder);
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    state.Tables.Add("Orders");
+    bool opened = OpenDesktopDatabase(state, Settings("SQLite3", "/tmp/x.db", ""));
+    std::filesystem::current_path(previous);
+
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(state.DesktopConnection, nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    ASSERT_FALSE(Lines().empty());
+    EXPECT_EQ(Lines().back(),
+              "Error opening desktop database: no database file is set for the SQLite driver");
+    EXPECT_EQ(host.LogText().find("Opening Desktop Database"), std::string::npos);
+}
+
+class DelimiterProbeTest : public DesktopTest {};
+
+TEST_F(DelimiterProbeTest, SqliteSettlesOnBackquotesBecauseSingleQuotesMakeLiterals) {
+    Desk().execute("CREATE TABLE People (Id INTEGER, Name TEXT)");
+    Desk().execute("INSERT INTO People VALUES (1, 'Id')");
+    state.Tables.Add("People");
+    ConnectEngine();
+    SetFieldDelimiters(state);
+    EXPECT_EQ(state.LeftDelimiter, "`");
+    EXPECT_EQ(state.RightDelimiter, "`");
+    EXPECT_EQ(state.QuoteCharacter, "'");
+    EXPECT_EQ(state.EscapeCharacter, "'");
+    // The delimiters found really name the column: a literal 'Id' would match the row's text.
+    std::string sql = "SELECT Id FROM People WHERE " + state.LeftDelimiter + "Name" +
+                      state.RightDelimiter + "=" + state.LeftDelimiter + "Id" +
+                      state.RightDelimiter;
+    EXPECT_EQ(Scalar(sql), std::nullopt);
+}
+
+TEST_F(DelimiterProbeTest, NoTablesMeansNoProbeAndNoLines) {
+    ConnectEngine();
+    state.LeftDelimiter = "[";
+    SetFieldDelimiters(state);
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(state.LeftDelimiter, "[");
+}
+
+TEST_F(DelimiterProbeTest, MissingTableLeavesNamesBareAndValuesSingleQuoted) {
+    state.Tables.Add("NotThere");
+    ConnectEngine();
+    state.LeftDelimiter = "[";
+    SetFieldDelimiters(state);
+    EXPECT_EQ(state.LeftDelimiter, "");
+    EXPECT_EQ(state.RightDelimiter, "");
+    EXPECT_EQ(state.QuoteCharacter, "'");
+    EXPECT_EQ(Lines()[0], "  Setting Left Field Delimiter: ");
+}
+
+// A database whose rules for names are given as a function; for dialects that need a server
+// (PostgreSQL's exact-case double quotes, MariaDB's backslash escapes).
+class DialectConnection : public platform::odbc::Connection {
+  public:
+    DialectConnection(std::string dbms, std::function<bool(const std::string&)> accepts)
+        : dbms_(std::move(dbms)), accepts_(std::move(accepts)) {}
+
+    void execute(const std::string& sql) override { statements.push_back(sql); }
+    std::unique_ptr<platform::odbc::ResultSet> openResultSet(const std::string& sql,
+                                                             CursorKind) override {
+        statements.push_back(sql);
+        if (!accepts_(sql)) throw platform::odbc::OdbcError(1, "syntax error", "42000");
+        return std::make_unique<NoRows>();
+    }
+    bool hasRows(const std::string& sql) override { return openResultSet(sql, {})->hasRows(); }
+    std::vector<std::string> listTables() override { return {}; }
+    std::vector<platform::odbc::ColumnInfo> listColumns(const std::string&) override { return {}; }
+    std::string driverInfo(unsigned short infoType) override {
+        return infoType == 17 ? dbms_ : "\"";
+    }
+    bool supportsTransactions() override { return false; }
+    bool beginTransaction() override { return false; }
+    void commit() override {}
+    void rollback() override {}
+
+    std::vector<std::string> statements;
+
+  private:
+    class NoRows : public platform::odbc::ResultSet {
+      public:
+        bool atEnd() const override { return true; }
+        void next() override {}
+        bool hasRows() const override { return false; }
+        const std::vector<std::string>& columnNames() const override { return names_; }
+        std::optional<std::size_t> findColumn(std::string_view) const override {
+            return std::nullopt;
+        }
+        const std::optional<std::string>& value(std::size_t) const override {
+            throw platform::odbc::OdbcError(platform::odbc::kNoCurrentRow, "No current row", "");
+        }
+
+      private:
+        std::vector<std::string> names_;
+    };
+
+    std::string dbms_;
+    std::function<bool(const std::string&)> accepts_;
+};
+
+class DialectEnvironment : public platform::odbc::Environment {
+  public:
+    explicit DialectEnvironment(std::unique_ptr<DialectConnection> connection)
+        : connection_(std::move(connection)), seen(connection_.get()) {}
+    std::vector<std::string> listDrivers() override { return {}; }
+    std::unique_ptr<platform::odbc::Connection> connect(const std::string&) override {
+        return std::move(connection_);
+    }
+
+  private:
+    std::unique_ptr<DialectConnection> connection_;
+
+  public:
+    DialectConnection* seen;
+};
+
+// PostgreSQL: only "Name" in its exact case, or bare names.
+bool PostgresAccepts(const std::string& sql) {
+    for (const char* refused : {"'", "`", "[", "tarn_no_such_column"})
+        if (sql.find(refused) != std::string::npos) return false;
+    return sql.find("\"Orders\"") != std::string::npos || sql.find('"') == std::string::npos;
+}
+
+TEST_F(DelimiterProbeTest, DoubleQuotesAreTriedLastAndProbesReadNoRows) {
+    auto connection = std::make_unique<DialectConnection>("PostgreSQL", PostgresAccepts);
+    DialectConnection& seen = *connection;
+    state.DesktopConnection = std::move(connection);
+    state.Tables.Add("Orders");
+    SetFieldDelimiters(state);
+    EXPECT_EQ(state.LeftDelimiter, "\"");
+    EXPECT_EQ(state.RightDelimiter, "\"");
+    ASSERT_FALSE(seen.statements.empty());
+    for (const auto& sql : seen.statements) EXPECT_TRUE(sql.ends_with(" WHERE 1=0")) << sql;
+
+    // A table known only under another case cannot be quoted: names stay bare.
+    state.Tables.Remove(1);
+    state.Tables.Add("orders");
+    SetFieldDelimiters(state);
+    EXPECT_EQ(state.LeftDelimiter, "");
+}
+
+TEST_F(DelimiterProbeTest, MariaDbKeepsBackslashesInValues) {
+    auto env = std::make_unique<DialectEnvironment>(
+        std::make_unique<DialectConnection>("MariaDB", [](const std::string& sql) {
+            return sql.find('`') != std::string::npos &&
+                   sql.find("tarn_no_such") == std::string::npos;
+        }));
+    DialectConnection* seen = env->seen;
+    host.SetOdbc(std::move(env));
+    state.Tables.Add("Orders");
+    ASSERT_TRUE(OpenDesktopDatabase(state, Settings("MariaDB Unicode", "h", "d", "u", "p")));
+    ASSERT_FALSE(seen->statements.empty());
+    EXPECT_NE(seen->statements[0].find("NO_BACKSLASH_ESCAPES"), std::string::npos);
+    EXPECT_EQ(state.LeftDelimiter, "`");
+}
+
+TEST(EscapeValue, DoublesEverySingleQuoteAndNothingElse) {
+    TestSyncPlatform host;
+    ModuleState state{host};
+    EXPECT_EQ(EscapeValue(state, "O'Brien"), "O''Brien");
+    EXPECT_EQ(EscapeValue(state, "''"), "''''");
+    EXPECT_EQ(EscapeValue(state, "a\\'b\"c"), "a\\''b\"c");
+    EXPECT_EQ(EscapeValue(state, ""), "");
+    // Whatever a driver reports, the escape stays the doubled single quote.
+    state.QuoteCharacter = "\"";
+    state.EscapeCharacter = "\\";
+    EXPECT_EQ(EscapeValue(state, "x'y"), "x''y");
+}
+
+}  // namespace
+}  // namespace tarn::conduit::test

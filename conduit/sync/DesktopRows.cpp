@@ -1,0 +1,178 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/model/DataTypes.h"
+#include "conduit/sync/DataRecord.h"
+#include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/Filters.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/TarnFunc.h"
+#include "conduit/sync/Transfer.h"
+#include "platform/odbc/Database.h"
+#include "platform/odbc/OdbcError.h"
+
+namespace tarn::conduit {
+namespace {
+
+// Where each field definition's column sits in the desktop rows. A table's rows all share one
+// layout, so the positions are looked up on the first row and kept while the field names and
+// the result's column names stay the same.
+class ColumnPositions {
+  public:
+    const std::vector<std::optional<size_t>>& For(const colFields& TableDef,
+                                                  const platform::odbc::ResultSet& rsData) {
+        if (!Matches(TableDef, rsData)) Rebuild(TableDef, rsData);
+        return positions_;
+    }
+
+  private:
+    bool Matches(const colFields& TableDef, const platform::odbc::ResultSet& rsData) const {
+        if (rsData.columnNames() != columns_) return false;
+        if (static_cast<size_t>(TableDef.Count()) != fieldNames_.size()) return false;
+        size_t i = 0;
+        for (const auto& field : TableDef)
+            if (field->FieldName != fieldNames_[i++]) return false;
+        return true;
+    }
+
+    void Rebuild(const colFields& TableDef, const platform::odbc::ResultSet& rsData) {
+        columns_ = rsData.columnNames();
+        fieldNames_.clear();
+        positions_.clear();
+        for (const auto& field : TableDef) {
+            fieldNames_.push_back(field->FieldName);
+            positions_.push_back(rsData.findColumn(field->FieldName));
+        }
+    }
+
+    std::vector<std::string> columns_;
+    std::vector<std::string> fieldNames_;
+    std::vector<std::optional<size_t>> positions_;
+};
+
+// The engine runs one synchronisation at a time on the thread that called it.
+thread_local ColumnPositions columnPositions;
+
+std::string Identifier(const ModuleState& state, const std::string& name) {
+    return state.LeftDelimiter + name + state.RightDelimiter;
+}
+
+// Value literals are always single-quoted with embedded quotes doubled: the one form every
+// desktop database reads alike.
+std::string Quoted(const ModuleState& state, const std::string& text) {
+    return "'" + EscapeValue(state, text) + "'";
+}
+
+std::string DateLiteral(const std::string& text) {
+    // An empty handheld date travels as the number 0: day serial 0.
+    CalendarDate date = text == "0" ? CalendarDate{} : ParseDate(text);
+    return "'" + FormatDate(date) + "'";
+}
+
+// The SQL form of a field's value; "NULL" for an empty text where the type allows it.
+std::string ValueLiteral(const ModuleState& state, const clsField& field) {
+    switch (field.DataType) {
+        case kTypeDate:
+            return field.Value.empty() ? "NULL" : DateLiteral(field.Value);
+        case kTypeString:
+        case kTypeSignature:
+        case kTypeTime:
+            return field.Value.empty() ? "NULL" : Quoted(state, field.Value);
+        default:
+            return field.Value;
+    }
+}
+
+// The handheld carries no "Byte" fields, and the status and ignore fields have no value of
+// the record's own.
+bool InUpdate(int16_t type) {
+    return type != kTypeByte && type != kTypeRecordStatus && type != kTypeIgnoreField;
+}
+
+bool HasUsableFilter(const clsField& definition, const colFilters& WorkFilters) {
+    return !definition.Filter.empty() && WorkFilters.FilterIsValid(definition.Filter);
+}
+
+bool InInsert(const clsField& definition, const colFilters& WorkFilters) {
+    if (definition.DataType == kTypeIgnoreField) return HasUsableFilter(definition, WorkFilters);
+    return definition.DataType != kTypeByte && definition.DataType != kTypeRecordStatus;
+}
+
+// Removes the separator left after the last item.
+void DropTrailingSeparator(std::string& sql) {
+    if (sql.size() >= 2 && sql.compare(sql.size() - 2, 2, ", ") == 0) sql.resize(sql.size() - 2);
+}
+
+}  // namespace
+
+void colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableDef,
+                                     const platform::odbc::ResultSet& rsData) {
+    auto record = std::make_shared<clsDataRecord>();
+    record->Fields().Reserve(TableDef.Count());
+    record->PalmSource = false;
+    const std::vector<std::optional<size_t>>& positions = columnPositions.For(TableDef, rsData);
+
+    size_t index = 0;
+    for (const auto& definition : TableDef) {
+        const std::optional<size_t> position = positions[index++];
+        const int16_t type = definition->DataType;
+        ErrorContext context(state.ErrorStack,
+                             "Error loading field " + definition->FieldName + " from desktop");
+        if (type == kTypeRecordStatus) {
+            record->Fields().Add(definition->FieldName, type)->Value = "0";
+        } else if (type >= kTypeByte && type <= kTypeSignature) {
+            auto field = record->Fields().Add(definition->FieldName, type);
+            if (!position)
+                throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
+                                                "Column not found: " + definition->FieldName, "");
+            field->Value = rsData.value(*position).value_or("");
+        }
+        context.Done();
+    }
+
+    const auto& key = record->Fields().Item(1);
+    record->PrimaryFieldName = key->FieldName;
+    record->PrimaryFieldValue = key->Value;
+    AdmitDesktopRecord(state, record);
+}
+
+std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
+                                                  const clsTable& WorkTable, bool UpdateQuery,
+                                                  const colFilters& WorkFilters) const {
+    const colFields& definitions = WorkTable.Fields();
+    const std::string table = Identifier(state, WorkTable.DesktopTableName);
+
+    if (UpdateQuery) {
+        std::string sql = "UPDATE " + table + " SET ";
+        for (const auto& definition : definitions) {
+            if (!InUpdate(definition->DataType)) continue;
+            const clsField& field = *Fields().Item(definition->FieldName);
+            std::string value = ValueLiteral(state, field);
+            sql += Identifier(state, definition->FieldName) + "=" + value + ", ";
+        }
+        DropTrailingSeparator(sql);
+
+        // The same condition that found the row finds it again.
+        sql +=
+            " WHERE " + Identifier(state, Fields().Item(1)->FieldName) + KeyCondition(state, *this);
+        return sql;
+    }
+
+    std::string columns;
+    std::string values;
+    for (const auto& definition : definitions) {
+        if (!InInsert(*definition, WorkFilters)) continue;
+        columns += Identifier(state, definition->FieldName) + ", ";
+        if (definition->DataType == kTypeIgnoreField) {
+            values += Quoted(state, WorkFilters.Item(definition->Filter)->FilterValue) + ", ";
+        } else {
+            values += ValueLiteral(state, *Fields().Item(definition->FieldName)) + ", ";
+        }
+    }
+    DropTrailingSeparator(columns);
+    DropTrailingSeparator(values);
+    return "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ")";
+}
+
+}  // namespace tarn::conduit

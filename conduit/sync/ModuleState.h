@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/config/ConduitSettings.h"
+#include "common/model/clsTable.h"
+#include "conduit/log/ErrorStack.h"
+#include "conduit/log/HotSyncLog.h"
+#include "conduit/sync/Filters.h"
+#include "conduit/sync/SyncPlatform.h"
+#include "platform/odbc/Database.h"
+#include "platform/palm/RecordDatabase.h"
+
+namespace tarn::conduit {
+
+// What the conduit library keeps between calls while it is loaded: created on first use and
+// never reset between synchronisations.
+struct ModuleState {
+    explicit ModuleState(SyncPlatform& platform);
+
+    SyncPlatform& Platform;
+
+    std::string ConfigPath;
+    ConduitSettings Settings;  // text settings stay scrambled
+    colTables Tables;
+    HotSyncLog Log;  // carries DebugLevel
+    clsErrorStack ErrorStack;
+    std::string ConfigCreatorID;
+
+    std::unique_ptr<platform::odbc::Connection> DesktopConnection;
+    std::unique_ptr<platform::palm::RecordDatabase> PalmDatabase;
+
+    // Identifier delimiters and value quoting found for the open desktop database.
+    std::string LeftDelimiter;
+    std::string RightDelimiter;
+    std::string QuoteCharacter;
+    std::string EscapeCharacter;
+
+    colFilters WorkFilters;
+
+    int32_t DebugLevel() const { return Log.DebugLevel; }
+    void WriteLog(const std::string& text, int32_t level) { Log.WriteLog(text, level); }
+};
+
+// Pushes an error context for the life of a step and pops it only when the step completes, so
+// that after a failure the context stays on the stack for the bail-out to report.
+class ErrorContext {
+  public:
+    ErrorContext(clsErrorStack& stack, const std::string& context) : stack_(stack) {
+        stack_.Push(context);
+    }
+    void Done() {
+        if (!done_) stack_.Pop();
+        done_ = true;
+    }
+
+  private:
+    clsErrorStack& stack_;
+    bool done_ = false;
+};
+
+}  // namespace tarn::conduit

@@ -1,0 +1,253 @@
+#include "conduit/sync/PalmRecordCodec.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include "common/model/DataTypes.h"
+#include "common/text/Windows1252.h"
+#include "conduit/sync/DataRecord.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncError.h"
+#include "conduit/sync/TarnFunc.h"
+
+namespace tarn::conduit {
+namespace {
+
+void Reserve(std::span<char> bytes, size_t position, size_t count) {
+    if (position > bytes.size() || bytes.size() - position < count)
+        throw SyncError(kErrOutOfRange, "Subscript out of range: a Palm record holds at most " +
+                                            std::to_string(bytes.size()) + " bytes");
+}
+
+[[noreturn]] void RecordEnds(std::string_view bytes) {
+    throw SyncError(kErrOutOfRange, "Subscript out of range: the handheld record ends after " +
+                                        std::to_string(bytes.size()) + " bytes, inside this field");
+}
+
+const unsigned char* Take(std::string_view bytes, size_t& position, size_t count) {
+    if (position > bytes.size() || bytes.size() - position < count) RecordEnds(bytes);
+    auto data = reinterpret_cast<const unsigned char*>(bytes.data()) + position;
+    position += count;
+    return data;
+}
+
+void PutBigEndian32(std::span<char> bytes, size_t& position, uint32_t value) {
+    Reserve(bytes, position, 4);
+    bytes[position++] = static_cast<char>(value >> 24);
+    bytes[position++] = static_cast<char>(value >> 16);
+    bytes[position++] = static_cast<char>(value >> 8);
+    bytes[position++] = static_cast<char>(value);
+}
+
+uint32_t GetBigEndian32(std::string_view bytes, size_t& position) {
+    const unsigned char* b = Take(bytes, position, 4);
+    return (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3];
+}
+
+void EncodeField(const clsField& field, std::span<char> bytes, size_t& position) {
+    const std::string& value = field.Value;
+    switch (field.DataType) {
+        case kTypeInteger:
+        case kTypeShort:  // four bytes as well: the handheld keeps no 16-bit fields
+            WriteInt32(bytes, position, TextToInt32(value));
+            break;
+        case kTypeSingle:
+            WritePalmSingle(bytes, position, TextToSingle(value));
+            break;
+        case kTypeDouble:
+            WritePalmDouble(bytes, position, TextToDouble(value));
+            break;
+        case kTypeDate:
+            // "0" is what a record without a date decodes to; it goes back as no date.
+            if (value.empty() || value == "0") {
+                Reserve(bytes, position, 8);
+                std::memset(bytes.data() + position, 0, 8);
+                position += 8;
+            } else {
+                WritePalmDouble(bytes, position, DateToPalmNumber(ParseDate(value)));
+            }
+            break;
+        case kTypeTime:
+            WritePalmDouble(bytes, position, TimeToPalmNumber(ParseTime(value)));
+            break;
+        case kTypeString:
+        case kTypeSignature:
+            WriteText(bytes, position, value);
+            break;
+        case kTypeRecordStatus:
+            // The handheld application sets the status; the desktop always hands back 0.
+            WriteInt32(bytes, position, 0);
+            break;
+        default:  // "Byte", "IgnoreField" and unknown codes are not stored
+            break;
+    }
+}
+
+// Decodes one field into `record`; fields that are not stored neither read bytes nor appear.
+void DecodeField(const clsField& definition, std::string_view bytes, size_t& position,
+                 clsDataRecord& record) {
+    std::string value;
+    switch (definition.DataType) {
+        case kTypeDate: {
+            double number = ReadPalmDouble(bytes, position);
+            value = number == 0 ? "0" : FormatDate(PalmNumberToDate(number));
+            break;
+        }
+        case kTypeTime:
+            value = FormatTime(PalmNumberToTime(ReadPalmDouble(bytes, position)));
+            break;
+        case kTypeDouble:
+            value = NumberText(ReadPalmDouble(bytes, position));
+            break;
+        case kTypeSingle:
+            value = NumberText(ReadPalmSingle(bytes, position));
+            break;
+        case kTypeInteger:
+        case kTypeShort:
+            value = std::to_string(ReadInt32(bytes, position));
+            break;
+        case kTypeRecordStatus: {
+            int32_t status = ReadInt32(bytes, position);
+            if (status == 1) record.RecordStatus |= RecordDeleted;
+            value = std::to_string(status);
+            break;
+        }
+        case kTypeString:
+        case kTypeSignature:
+            value = ReadText(bytes, position, kMaxPalmTextLength);
+            break;
+        default:
+            return;
+    }
+    record.Fields().Add(definition.FieldName, definition.DataType)->Value = std::move(value);
+}
+
+}  // namespace
+
+DoubleHalves SplitDouble(double value) {
+    auto bits = std::bit_cast<uint64_t>(value);
+    return {static_cast<uint32_t>(bits >> 32), static_cast<uint32_t>(bits)};
+}
+
+void WriteInt32(std::span<char> bytes, size_t& position, int32_t value) {
+    PutBigEndian32(bytes, position, static_cast<uint32_t>(value));
+}
+
+void WritePalmDouble(std::span<char> bytes, size_t& position, double value) {
+    Reserve(bytes, position, 8);
+    DoubleHalves halves = SplitDouble(value);
+    PutBigEndian32(bytes, position, halves.high);
+    PutBigEndian32(bytes, position, halves.low);
+}
+
+void WritePalmSingle(std::span<char> bytes, size_t& position, float value) {
+    PutBigEndian32(bytes, position, std::bit_cast<uint32_t>(value));
+}
+
+void WriteText(std::span<char> bytes, size_t& position, std::string_view utf8) {
+    // A zero character would end the text early for every reader of the record and shift the
+    // fields after it, so the text ends there.
+    utf8 = utf8.substr(0, utf8.find('\0'));
+    size_t ascii = 0;
+    while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+    if (ascii == utf8.size()) {  // the common case: copy as it is, nothing to convert
+        Reserve(bytes, position, utf8.size() + 1);
+        std::memcpy(bytes.data() + position, utf8.data(), utf8.size());
+        position += utf8.size();
+    } else {
+        std::string ansi = text::ToAnsi(utf8.substr(ascii));
+        Reserve(bytes, position, ascii + ansi.size() + 1);
+        std::memcpy(bytes.data() + position, utf8.data(), ascii);
+        std::memcpy(bytes.data() + position + ascii, ansi.data(), ansi.size());
+        position += ascii + ansi.size();
+    }
+    bytes[position++] = '\0';
+}
+
+int32_t ReadInt32(std::string_view bytes, size_t& position) {
+    return static_cast<int32_t>(GetBigEndian32(bytes, position));
+}
+
+double ReadPalmDouble(std::string_view bytes, size_t& position) {
+    const unsigned char* b = Take(bytes, position, 8);
+    uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i) bits = (bits << 8) | b[i];
+    return std::bit_cast<double>(bits);
+}
+
+float ReadPalmSingle(std::string_view bytes, size_t& position) {
+    return std::bit_cast<float>(GetBigEndian32(bytes, position));
+}
+
+std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength) {
+    if (position >= bytes.size()) RecordEnds(bytes);  // even an empty text has its zero byte
+    std::string_view rest = bytes.substr(position);
+    size_t length = rest.substr(0, maxLength).find('\0');
+    if (length == std::string_view::npos) {
+        if (rest.size() < maxLength) RecordEnds(bytes);  // the record ends inside the text
+        length = maxLength;
+    }
+    position += length;
+    if (length < maxLength) ++position;  // the zero byte
+    return text::FromAnsi(rest.substr(0, length));
+}
+
+std::string clsDataRecord::BuildPalmRecord(ModuleState& state) const {
+    // Left uninitialised: only the bytes written are kept, in the one allocation of the result.
+    std::array<char, kMaxPalmRecordBytes> buffer;
+    size_t position = 0;
+    const bool describe = state.DebugLevel() >= 4;
+    std::string format;
+    if (describe) format = "Palm Record Format: ";
+
+    for (const auto& field : Fields()) {
+        try {
+            EncodeField(*field, buffer, position);
+        } catch (...) {
+            // The context is pushed only once the field has failed: the stack then reads
+            // exactly as if it had guarded the step, without a text built per field and record.
+            state.ErrorStack.Push("Error adding field to Palm record: " + field->FieldName +
+                                  " DataType=" + DataTypeName(field->DataType) +
+                                  " Value=" + field->Value);
+            throw;
+        }
+        if (describe) format += DataTypeName(field->DataType) + "(" + field->Value + ") ";
+    }
+    if (describe) state.WriteLog(format, 4);
+
+    if (position == 0)
+        throw SyncError(kErrOutOfRange,
+                        "Subscript out of range: no field of the record is stored in a Palm "
+                        "record, which cannot be empty");
+    return std::string(buffer.data(), position);
+}
+
+void colDataRecord::AddPalmRecord(ModuleState& state, const colFields& TableDef,
+                                  std::string_view pData) {
+    auto record = std::make_shared<clsDataRecord>();
+    record->Fields().Reserve(TableDef.Count());
+    record->PalmSource = true;
+    size_t position = 0;
+    for (const auto& definition : TableDef) {
+        try {
+            DecodeField(*definition, pData, position, *record);
+        } catch (...) {
+            state.ErrorStack.Push("Error loading field " + definition->FieldName + " from Palm");
+            throw;
+        }
+    }
+    // Bytes after the last field are the handheld application's business and are ignored.
+
+    const colFields& fields = record->Fields();
+    if (fields.Count() == 0)
+        throw SyncError(kErrInvalidArgument,
+                        "Invalid procedure call or argument: the handheld record has no stored "
+                        "field to take its key from");
+    const clsField& first = *fields.Item(1);
+    record->PrimaryFieldName = first.FieldName;
+    record->PrimaryFieldValue = first.Value;
+    AdmitPalmRecord(state, std::move(record));
+}
+
+}  // namespace tarn::conduit

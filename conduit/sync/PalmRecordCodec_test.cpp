@@ -1,0 +1,383 @@
+#include "conduit/sync/PalmRecordCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/model/DataTypes.h"
+#include "conduit/sync/DataRecord.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncError.h"
+#include "conduit/sync/testing/TestSyncPlatform.h"
+
+namespace tarn::conduit {
+namespace {
+
+struct FieldSpec {
+    std::string name;
+    int16_t type;
+    std::string value;
+};
+
+std::string Hex(std::string_view bytes) {
+    std::string hex;
+    for (unsigned char b : bytes) {
+        char two[4];
+        std::snprintf(two, sizeof two, hex.empty() ? "%02X" : " %02X", b);
+        hex += two;
+    }
+    return hex;
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string bytes;
+    for (int v : values) bytes += static_cast<char>(v);
+    return bytes;
+}
+
+class PalmRecordCodec : public ::testing::Test {
+  protected:
+    PalmRecordCodec() { state.Log.DebugLevel = 1; }
+
+    static clsDataRecord Record(const std::vector<FieldSpec>& fields) {
+        clsDataRecord record;
+        for (const auto& f : fields) record.Fields().Add(f.name, f.type)->Value = f.value;
+        return record;
+    }
+    static colFields Table(const std::vector<FieldSpec>& fields) {
+        colFields table;
+        for (const auto& f : fields) table.Add(f.name, f.type);
+        return table;
+    }
+    std::string Encode(const std::vector<FieldSpec>& fields) {
+        return Record(fields).BuildPalmRecord(state);
+    }
+    // Decodes into the queue and returns the record admitted last under `key`.
+    colDataRecord::Record Decode(const colFields& table, std::string_view bytes,
+                                 const std::string& key) {
+        queue.AddPalmRecord(state, table, bytes);
+        return queue.Item(key);
+    }
+    // Runs a step that must fail and returns the error, leaving the stack for inspection.
+    template <typename Step>
+    SyncError Failure(Step step) {
+        try {
+            step();
+        } catch (const SyncError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "no SyncError";
+        return SyncError(0, "");
+    }
+
+    test::TestSyncPlatform platform;
+    ModuleState state{platform};
+    colDataRecord queue;
+};
+
+TEST_F(PalmRecordCodec, EncodesFieldsBackToBackBigEndian) {
+    EXPECT_EQ(Hex(Encode({{"Name", kTypeString, "Ab"},
+                          {"Qty", kTypeInteger, "5"},
+                          {"Due", kTypeDate, "2005-12-31"}})),
+              "41 62 00 00 00 00 05 41 30 0A 5F 00 00 00 00");
+    EXPECT_EQ(Hex(Encode({{"At", kTypeTime, "13:05:09"}})), "40 FF DC D0 00 00 00 00");
+    EXPECT_EQ(Hex(Encode({{"S", kTypeShort, "-2"}})), "FF FF FF FE");
+    EXPECT_EQ(Hex(Encode({{"S", kTypeSingle, "1.5"}})), "3F C0 00 00");
+    EXPECT_EQ(Hex(Encode({{"D", kTypeDouble, "-2"}})), "C0 00 00 00 00 00 00 00");
+    EXPECT_EQ(Hex(Encode({{"S", kTypeString, ""}})), "00");
+    EXPECT_EQ(Hex(Encode({{"Sig", kTypeSignature, "x"}})), "78 00");
+}
+
+TEST_F(PalmRecordCodec, RoundsWholeNumbersHalvesToEvenAndTakesEmptyNumbersAsZero) {
+    EXPECT_EQ(Hex(Encode({{"I", kTypeInteger, "2.5"}})), "00 00 00 02");
+    EXPECT_EQ(Hex(Encode({{"I", kTypeInteger, "3.5"}})), "00 00 00 04");
+    EXPECT_EQ(Hex(Encode({{"I", kTypeInteger, ""},
+                          {"S", kTypeShort, ""},
+                          {"F", kTypeSingle, ""},
+                          {"D", kTypeDouble, ""}})),
+              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+}
+
+TEST_F(PalmRecordCodec, DatesAndTimesAcceptDesktopTimestamps) {
+    EXPECT_EQ(Hex(Encode({{"Due", kTypeDate, "2005-12-31 13:05:09"},
+                          {"At", kTypeTime, "2005-12-31 13:05:09"}})),
+              "41 30 0A 5F 00 00 00 00 40 FF DC D0 00 00 00 00");
+}
+
+TEST_F(PalmRecordCodec, StatusIsAlwaysWrittenAsZeroAndUnstoredTypesTakeNoBytes) {
+    EXPECT_EQ(Hex(Encode({{"B", kTypeByte, "1"},
+                          {"St", kTypeRecordStatus, "1"},
+                          {"Ig", kTypeIgnoreField, "x"},
+                          {"Odd", 42, "x"}})),
+              "00 00 00 00");
+}
+
+TEST_F(PalmRecordCodec, EmptyDateTravelsAsEightZeroBytesAndDecodesToZero) {
+    auto fields = std::vector<FieldSpec>{{"Name", kTypeString, "Ab"}, {"Due", kTypeDate, ""}};
+    std::string bytes = Encode(fields);
+    EXPECT_EQ(Hex(bytes), "41 62 00 00 00 00 00 00 00 00 00");
+
+    auto record = Decode(Table(fields), bytes, "Ab");
+    EXPECT_EQ(record->Fields().Item("Due")->Value, "0");
+    EXPECT_EQ(record->BuildPalmRecord(state), bytes);  // and "0" goes back as no date
+}
+
+TEST_F(PalmRecordCodec, DecodesEveryTypeBackToItsText) {
+    std::vector<FieldSpec> fields = {
+        {"Id", kTypeInteger, "-17"},       {"Flag", kTypeByte, ""},
+        {"Due", kTypeDate, "2005-12-31"},  {"At", kTypeTime, "13:05:09"},
+        {"Price", kTypeDouble, "0.1"},     {"Ratio", kTypeSingle, "0.3"},
+        {"Count", kTypeShort, "-2"},       {"Name", kTypeString, "Ab"},
+        {"Sig", kTypeSignature, ""},       {"Skip", kTypeIgnoreField, "x"},
+        {"Status", kTypeRecordStatus, "0"}};
+    auto record = Decode(Table(fields), Encode(fields), "-17");
+
+    EXPECT_TRUE(record->PalmSource);
+    EXPECT_EQ(record->PrimaryFieldName, "Id");
+    EXPECT_EQ(record->PrimaryFieldValue, "-17");
+    EXPECT_EQ(record->RecordStatus, 0);
+    std::vector<std::pair<std::string, std::string>> decoded;
+    for (const auto& field : record->Fields()) decoded.emplace_back(field->FieldName, field->Value);
+    EXPECT_EQ(decoded, (std::vector<std::pair<std::string, std::string>>{{"Id", "-17"},
+                                                                         {"Due", "2005-12-31"},
+                                                                         {"At", "13:05:09"},
+                                                                         {"Price", "0.1"},
+                                                                         {"Ratio", "0.3"},
+                                                                         {"Count", "-2"},
+                                                                         {"Name", "Ab"},
+                                                                         {"Sig", ""},
+                                                                         {"Status", "0"}}));
+    EXPECT_EQ(record->Fields().Item("Due")->DataType, kTypeDate);
+}
+
+TEST_F(PalmRecordCodec, StatusOneMarksTheDecodedRecordDeleted) {
+    colFields table = Table({{"Id", kTypeString, ""}, {"St", kTypeRecordStatus, ""}});
+    auto deleted = Decode(table, Bytes({'a', 0, 0, 0, 0, 1}), "a");
+    EXPECT_EQ(deleted->RecordStatus, RecordDeleted);
+    EXPECT_EQ(deleted->Fields().Item("St")->Value, "1");
+    auto kept = Decode(table, Bytes({'b', 0, 0, 0, 0, 2}), "b");
+    EXPECT_EQ(kept->RecordStatus, 0);
+}
+
+TEST_F(PalmRecordCodec, KeyComesFromTheFirstStoredFieldAndLeftoverBytesAreIgnored) {
+    colFields table = Table({{"Flag", kTypeByte, ""}, {"Code", kTypeString, ""}});
+    auto record = Decode(table, Bytes({'X', '1', 0, 0x7F, 0x7F}), "X1");
+    EXPECT_EQ(record->PrimaryFieldName, "Code");
+    EXPECT_EQ(record->Fields().Count(), 1);
+}
+
+TEST_F(PalmRecordCodec, DecodedDuplicatesKeepTheFirstRecord) {
+    colFields table = Table({{"Id", kTypeString, ""}, {"N", kTypeInteger, ""}});
+    queue.AddPalmRecord(state, table, Bytes({'a', 0, 0, 0, 0, 1}));
+    queue.AddPalmRecord(state, table, Bytes({'A', 0, 0, 0, 0, 2}));
+    EXPECT_EQ(queue.Count(), 1);
+    EXPECT_EQ(queue.Item("a")->Fields().Item("N")->Value, "1");
+    EXPECT_EQ(platform.utility.lines, std::vector<std::string>{"PDA record already exists: Key=A"});
+}
+
+TEST_F(PalmRecordCodec, HostileTextsSurviveAsWindows1252) {
+    const std::string hostile = "O'Neil \"quoted\" C:\\path\\ é € \t\n; DROP TABLE x; --";
+    std::string bytes = Encode({{"Text", kTypeString, hostile}, {"N", kTypeInteger, "7"}});
+    EXPECT_NE(bytes.find("\\path\\ \xE9 \x80"), std::string::npos);
+    auto record =
+        Decode(Table({{"Text", kTypeString, ""}, {"N", kTypeInteger, ""}}), bytes, hostile);
+    EXPECT_EQ(record->PrimaryFieldValue, hostile);
+    EXPECT_EQ(record->Fields().Item("N")->Value, "7");
+
+    // Every byte a handheld may send comes back unchanged after a trip through memory.
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    all += '\0';
+    auto every =
+        Decode(Table({{"Text", kTypeString, ""}}), all, text::FromAnsi(all.substr(0, 255)));
+    EXPECT_EQ(every->BuildPalmRecord(state), all);
+}
+
+TEST_F(PalmRecordCodec, TextsOutsideTheCodePageOrWithAZeroCharacterStayReadable) {
+    EXPECT_EQ(Hex(Encode({{"T", kTypeString, "a☃b"}})), "61 3F 62 00");
+    // A zero character would end the text for every reader and shift the fields after it.
+    EXPECT_EQ(Hex(Encode({{"T", kTypeString, std::string("ab\0cd", 5)}, {"N", kTypeInteger, "1"}})),
+              "61 62 00 00 00 00 01");
+}
+
+TEST_F(PalmRecordCodec, FormatLineIsWrittenOnlyAtLevelFour) {
+    std::vector<FieldSpec> fields = {
+        {"Name", kTypeString, "Ab"}, {"Flag", kTypeByte, "1"}, {"Due", kTypeDate, "2005-12-31"}};
+    state.Log.DebugLevel = 3;
+    Encode(fields);
+    EXPECT_TRUE(platform.utility.lines.empty());
+
+    state.Log.DebugLevel = 4;
+    Encode(fields);
+    EXPECT_EQ(
+        platform.utility.lines,
+        std::vector<std::string>{"   Palm Record Format: String(Ab) Byte(1) Date(2005-12-31) "});
+}
+
+TEST_F(PalmRecordCodec, FieldThatDoesNotConvertFailsWithItsContextOnTheStack) {
+    struct Case {
+        FieldSpec field;
+        int number;
+        std::string context;
+    };
+    std::vector<Case> cases = {
+        {{"Qty", kTypeInteger, "five"},
+         kErrTypeMismatch,
+         "Error adding field to Palm record: Qty DataType=Integer Value=five"},
+        {{"Qty", kTypeShort, "3000000000"},
+         kErrOverflow,
+         "Error adding field to Palm record: Qty DataType=Short Value=3000000000"},
+        {{"At", kTypeTime, ""},
+         kErrTypeMismatch,
+         "Error adding field to Palm record: At DataType=Time Value="},
+        {{"Due", kTypeDate, "31.12.2005"},
+         kErrTypeMismatch,
+         "Error adding field to Palm record: Due DataType=Date Value=31.12.2005"},
+        {{"Ratio", kTypeSingle, "1e39"},
+         kErrOverflow,
+         "Error adding field to Palm record: Ratio DataType=Single Value=1e39"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.context);
+        state.ErrorStack.Clear();
+        SyncError error = Failure([&] { Encode({{"Name", kTypeString, "ok"}, c.field}); });
+        EXPECT_EQ(error.number(), c.number);
+        ASSERT_EQ(state.ErrorStack.Count(), 1);  // the good field left nothing behind
+        EXPECT_EQ(state.ErrorStack.Peek(), c.context);
+    }
+}
+
+TEST_F(PalmRecordCodec, RecordIsLimitedTo10001BytesAndNeverEmpty) {
+    EXPECT_EQ(Encode({{"T", kTypeString, std::string(10000, 'x')}}).size(), 10001u);
+
+    SyncError tooLong = Failure([&] {
+        Encode({{"T", kTypeString, std::string(9997, 'x')}, {"N", kTypeInteger, "1"}});
+    });
+    EXPECT_EQ(tooLong.number(), kErrOutOfRange);
+    EXPECT_EQ(state.ErrorStack.Peek(),
+              "Error adding field to Palm record: N DataType=Integer Value=1");
+
+    state.ErrorStack.Clear();
+    SyncError empty = Failure([&] {
+        Encode({{"B", kTypeByte, "1"}, {"I", kTypeIgnoreField, ""}});
+    });
+    EXPECT_EQ(empty.number(), kErrOutOfRange);
+    EXPECT_EQ(state.ErrorStack.Count(), 0);
+    EXPECT_EQ(Failure([&] { Encode({}); }).number(), kErrOutOfRange);
+}
+
+TEST_F(PalmRecordCodec, DamagedHandheldRecordsFailWithTheFieldOnTheStack) {
+    struct Case {
+        std::vector<FieldSpec> table;
+        std::string bytes;
+        int number;
+        std::string context;
+    };
+    std::vector<Case> cases = {
+        {{{"N", kTypeInteger, ""}}, Bytes({0, 0, 1}), kErrOutOfRange, "N"},
+        {{{"Id", kTypeString, ""}, {"D", kTypeDouble, ""}},
+         Bytes({'a', 0, 0x40, 0, 0, 0}),
+         kErrOutOfRange,
+         "D"},
+        {{{"Name", kTypeString, ""}}, "no zero byte", kErrOutOfRange, "Name"},
+        {{{"Name", kTypeString, ""}}, "", kErrOutOfRange, "Name"},
+        {{{"Id", kTypeString, ""}, {"At", kTypeTime, ""}},
+         "a" + Bytes({0, 0x41, 0x0E, 0x84, 0x80, 0, 0, 0, 0}),
+         kErrInvalidArgument,
+         "At"},
+        {{{"Id", kTypeString, ""}, {"At", kTypeTime, ""}},
+         "a" + Bytes({0, 0x7F, 0xF8, 0, 0, 0, 0, 0, 0}),
+         kErrInvalidArgument,
+         "At"},  // NaN
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Hex(c.bytes));
+        state.ErrorStack.Clear();
+        SyncError error = Failure([&] { queue.AddPalmRecord(state, Table(c.table), c.bytes); });
+        EXPECT_EQ(error.number(), c.number);
+        ASSERT_EQ(state.ErrorStack.Count(), 1);
+        EXPECT_EQ(state.ErrorStack.Peek(), "Error loading field " + c.context + " from Palm");
+    }
+    EXPECT_EQ(queue.Count(), 0);
+}
+
+TEST_F(PalmRecordCodec, InvalidDateNumbersDecodeToTheZeroDate) {
+    colFields table = Table({{"Id", kTypeString, ""}, {"Due", kTypeDate, ""}});
+    // 1051200: 2005-12 day 0.
+    auto record = Decode(table, "a" + Bytes({0, 0x41, 0x30, 0x0A, 0x40, 0, 0, 0, 0}), "a");
+    EXPECT_EQ(record->Fields().Item("Due")->Value, "1899-12-30");
+}
+
+TEST_F(PalmRecordCodec, RecordWithoutStoredFieldsHasNoKey) {
+    colFields table = Table({{"B", kTypeByte, ""}, {"I", kTypeIgnoreField, ""}});
+    EXPECT_EQ(Failure([&] { queue.AddPalmRecord(state, table, "abc"); }).number(),
+              kErrInvalidArgument);
+    EXPECT_EQ(state.ErrorStack.Count(), 0);
+    EXPECT_EQ(queue.Count(), 0);
+}
+
+TEST_F(PalmRecordCodec, TextWithoutZeroByteStopsAfter32767Characters) {
+    colFields table = Table({{"Long", kTypeString, ""}, {"N", kTypeInteger, ""}});
+    std::string bytes(40000, 'y');
+    bytes.replace(32767, 4, Bytes({0, 0, 0, 9}));  // the next field starts right after
+    auto record = Decode(table, bytes, std::string(32767, 'y'));
+    EXPECT_EQ(record->Fields().Item("N")->Value, "9");
+}
+
+TEST(PalmRecordPrimitives, ReadAndWriteAtAPositionWithinBounds) {
+    char buffer[9] = {};
+    size_t position = 1;
+    WriteInt32(buffer, position, -2);
+    EXPECT_EQ(position, 5u);
+    EXPECT_EQ(Hex(std::string_view(buffer, 9)), "00 FF FF FF FE 00 00 00 00");
+    EXPECT_THROW(WritePalmDouble(buffer, position, 1.0), SyncError);
+    EXPECT_EQ(position, 5u);  // nothing half written
+    EXPECT_THROW(WriteText(std::span<char>(buffer, 9), position, "abcd"), SyncError);
+
+    DoubleHalves halves = SplitDouble(1051231.0);
+    EXPECT_EQ(halves.high, 0x41300A5Fu);
+    EXPECT_EQ(halves.low, 0u);
+
+    std::string bytes = Bytes({0x41, 0x30, 0x0A, 0x5F, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFE});
+    position = 0;
+    EXPECT_EQ(ReadPalmDouble(bytes, position), 1051231.0);
+    EXPECT_EQ(ReadInt32(bytes, position), -2);
+    EXPECT_EQ(position, 12u);
+    EXPECT_THROW(ReadInt32(bytes, position), SyncError);
+    position = 13;  // beyond the end, not merely at it
+    EXPECT_THROW(ReadText(bytes, position, 10), SyncError);
+}
+
+TEST_F(PalmRecordCodec, FullDatabaseBuildsAndDecodesInOnePass) {
+    // 65,535 records, the most a Palm database holds, each built and decoded at level 1.
+    std::vector<FieldSpec> fields = {{"Id", kTypeString, ""},    {"Qty", kTypeInteger, ""},
+                                     {"Due", kTypeDate, ""},     {"At", kTypeTime, ""},
+                                     {"Price", kTypeDouble, ""}, {"St", kTypeRecordStatus, ""}};
+    colFields table = Table(fields);
+    clsDataRecord record = Record(fields);
+    auto& values = record.Fields();
+    values.Item("Due")->Value = "2005-12-31";
+    values.Item("At")->Value = "13:05:09";
+    for (int i = 65534; i >= 0; --i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "R%05d", i);
+        values.Item(1)->Value = id;
+        values.Item(2)->Value = std::to_string(i);
+        values.Item(5)->Value = std::to_string(i) + ".25";
+        queue.AddPalmRecord(state, table, record.BuildPalmRecord(state));
+    }
+    ASSERT_EQ(queue.Count(), 65535);
+    EXPECT_EQ(queue.Item(1)->PrimaryFieldValue, "R00000");
+    auto last = queue.Item(65535);
+    EXPECT_EQ(last->PrimaryFieldValue, "R65534");
+    EXPECT_EQ(last->Fields().Item("Price")->Value, "65534.25");
+    EXPECT_EQ(last->Fields().Item("At")->Value, "13:05:09");
+    EXPECT_TRUE(platform.utility.lines.empty());
+    EXPECT_EQ(state.ErrorStack.Count(), 0);
+}
+
+}  // namespace
+}  // namespace tarn::conduit

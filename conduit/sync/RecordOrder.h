@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarn::conduit {
+
+// A text whose byte order is the order of record keys in a queue: letters compare without
+// regard to case, and accented letters sort beside their plain letter (é after e, before f),
+// as a desktop user expects of a sorted list. Two keys get the same order text exactly when
+// they are equal without regard to case.
+std::string RecordOrderKey(std::string_view key);
+
+}  // namespace tarn::conduit

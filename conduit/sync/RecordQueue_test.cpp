@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/model/CollectionErrors.h"
+#include "common/model/DataTypes.h"
+#include "conduit/sync/DataRecord.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/RecordOrder.h"
+#include "conduit/sync/testing/TestSyncPlatform.h"
+
+namespace tarn::conduit {
+namespace {
+
+class RecordQueue : public ::testing::Test {
+  protected:
+    RecordQueue() { state.Log.DebugLevel = 3; }
+
+    static colDataRecord::Record Record(const std::string& key, int32_t status = 0,
+                                        bool palm = true) {
+        auto record = std::make_shared<clsDataRecord>();
+        record->PrimaryFieldName = "Id";
+        record->PrimaryFieldValue = key;
+        record->RecordStatus = status;
+        record->PalmSource = palm;
+        record->Fields().Add("Id", kTypeString)->Value = key;
+        return record;
+    }
+    void Palm(const std::string& key, int32_t status = 0) {
+        queue.AdmitPalmRecord(state, Record(key, status));
+    }
+    void Desktop(const std::string& key) { queue.AdmitDesktopRecord(state, Record(key, 0, false)); }
+    std::vector<std::string> Keys() const {
+        std::vector<std::string> keys;
+        for (const auto& record : queue) keys.push_back(record->PrimaryFieldValue);
+        return keys;
+    }
+    const std::vector<std::string>& Lines() const { return platform.utility.lines; }
+
+    test::TestSyncPlatform platform;
+    ModuleState state{platform};
+    colDataRecord queue;
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(RecordQueue, KeepsKeysInTextOrderWithoutRegardToCase) {
+    for (const char* key : {"b", "A", "c"}) Palm(key);
+    EXPECT_EQ(Keys(), (Texts{"A", "b", "c"}));
+
+    colDataRecord numbers;
+    for (const char* key : {"9", "10"}) numbers.AdmitPalmRecord(state, Record(key));
+    EXPECT_EQ(numbers.Item(1)->PrimaryFieldValue, "10");
+    EXPECT_EQ(numbers.Item(2)->PrimaryFieldValue, "9");
+}
+
+TEST(RecordOrderKey, SortsAccentsBesideTheirLetterAndSymbolsFirst) {
+    std::vector<std::string> keys = {"f",     "éclair", "Zebra",   "eclair", "ezra",
+                                     "Œuvre", "o",      "1",       "_x",     "Ä",
+                                     "a",     "straße", "strasse", "stras"};
+    std::sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
+        return RecordOrderKey(a) < RecordOrderKey(b);
+    });
+    EXPECT_EQ(keys, (Texts{"_x", "1", "a", "Ä", "eclair", "éclair", "ezra", "f", "o", "Œuvre",
+                           "stras", "strasse", "straße", "Zebra"}));
+}
+
+TEST(RecordOrderKey, IsEqualExactlyForKeysEqualWithoutRegardToCase) {
+    EXPECT_EQ(RecordOrderKey("ÉCLAIR"), RecordOrderKey("éclair"));
+    EXPECT_EQ(RecordOrderKey("ŠŽŒŸ"), RecordOrderKey("šžœÿ"));
+    EXPECT_EQ(RecordOrderKey("Abc"), RecordOrderKey("aBC"));
+    EXPECT_NE(RecordOrderKey("e"), RecordOrderKey("é"));
+    EXPECT_NE(RecordOrderKey("ss"), RecordOrderKey("ß"));
+    EXPECT_NE(RecordOrderKey("a"), RecordOrderKey("a "));
+    EXPECT_NE(RecordOrderKey(std::string("a\0b", 3)), RecordOrderKey(std::string("a\1b", 3)));
+    // Keys beyond Windows-1252 and malformed UTF-8 still get distinct, stable places.
+    EXPECT_NE(RecordOrderKey("日本"), RecordOrderKey("日"));
+    EXPECT_LT(RecordOrderKey("z"), RecordOrderKey("日"));
+    EXPECT_NE(RecordOrderKey("\xff"), RecordOrderKey("\xfe"));
+}
+
+TEST_F(RecordQueue, AdmissionLinesAreWrittenAtLevelThree) {
+    Palm("b");
+    Desktop("a");
+    EXPECT_EQ(Lines(), (Texts{"  Adding PDA Record to Queue: Key=b",
+                              "  Adding Desktop Record to Queue: Key=a"}));
+
+    platform.utility.lines.clear();
+    state.Log.DebugLevel = 2;
+    Palm("c");
+    Desktop("d");
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(Keys(), (Texts{"a", "b", "c", "d"}));
+}
+
+TEST_F(RecordQueue, LaterHandheldRecordOfAKeyIsDroppedWithALevelOneLine) {
+    Palm("ABC");
+    platform.utility.lines.clear();
+    state.Log.DebugLevel = 1;
+    Palm("abc", RecordDeleted);
+    EXPECT_EQ(Lines(), (Texts{"PDA record already exists: Key=abc"}));
+    ASSERT_EQ(queue.Count(), 1);
+    EXPECT_EQ(queue.Item("abc")->PrimaryFieldValue, "ABC");
+    EXPECT_EQ(queue.Item(1)->RecordStatus, 0);
+}
+
+TEST_F(RecordQueue, DesktopRowReplacesHandheldRecordInPlace) {
+    for (const char* key : {"6", "7", "8"}) Palm(key, 0x01);
+    platform.utility.lines.clear();
+    Desktop("7");
+
+    EXPECT_EQ(Lines(), (Texts{"  Adding Desktop Record to Queue: Key=7"}));
+    ASSERT_EQ(queue.Count(), 3);
+    auto seven = queue.Item(2);
+    EXPECT_EQ(seven->PrimaryFieldValue, "7");
+    EXPECT_FALSE(seven->PalmSource);
+    EXPECT_EQ(seven->RecordStatus, RecordOnDesktop);
+    EXPECT_EQ(queue.Item("7"), seven);
+}
+
+TEST_F(RecordQueue, DesktopRowOfAKeyDeletedOnTheHandheldOrAlreadyReadIsDroppedSilently) {
+    Palm("7", RecordDeleted);
+    Desktop("x");
+    platform.utility.lines.clear();
+
+    Desktop("7");
+    Desktop("X");
+    EXPECT_TRUE(Lines().empty());
+    ASSERT_EQ(queue.Count(), 2);
+    EXPECT_TRUE(queue.Item("7")->PalmSource);
+    EXPECT_EQ(queue.Item("7")->RecordStatus, RecordDeleted);
+    EXPECT_EQ(queue.Item("X")->PrimaryFieldValue, "x");
+}
+
+TEST_F(RecordQueue, DesktopAdmissionKeepsOtherStatusBits) {
+    queue.AdmitDesktopRecord(state, Record("k", 0x02, false));
+    EXPECT_EQ(queue.Item("K")->RecordStatus, 0x02 | RecordOnDesktop);
+}
+
+TEST_F(RecordQueue, LooksUpRemovesAndRefusesUnknownKeysAndPositions) {
+    for (const char* key : {"a", "B", "c"}) Palm(key);
+    EXPECT_TRUE(queue.KeyExists("b"));
+    EXPECT_FALSE(queue.KeyExists("d"));
+    EXPECT_EQ(queue.Item(3)->PrimaryFieldValue, "c");
+
+    EXPECT_THROW(queue.Item(0), IndexOutOfRangeError);
+    EXPECT_THROW(queue.Item(4), IndexOutOfRangeError);
+    EXPECT_THROW(queue.Item("d"), KeyNotFoundError);
+    EXPECT_THROW(queue.Remove("d"), KeyNotFoundError);
+
+    queue.Remove("A");
+    EXPECT_EQ(Keys(), (Texts{"B", "c"}));
+    EXPECT_FALSE(queue.KeyExists("a"));
+    Palm("a");  // may come back after removal
+    EXPECT_EQ(Keys(), (Texts{"a", "B", "c"}));
+}
+
+TEST_F(RecordQueue, HoldsAFullHandheldDatabaseInOrder) {
+    // A Palm database holds at most 65,535 records; they arrive in no particular order.
+    constexpr int kRecords = 65535;
+    std::vector<std::string> keys;
+    keys.reserve(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+        char key[16];
+        std::snprintf(key, sizeof key, "K%05d", i);
+        keys.emplace_back(key);
+    }
+    std::vector<std::string> shuffled = keys;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(20051231));
+
+    state.Log.DebugLevel = 1;
+    for (const auto& key : shuffled) Palm(key);
+    for (size_t i = 0; i < shuffled.size(); i += 2) Desktop(shuffled[i]);
+    Palm("k00001");  // a duplicate at the end still finds its twin
+
+    EXPECT_EQ(Keys(), keys);
+    EXPECT_EQ(Lines(), (Texts{"PDA record already exists: Key=k00001"}));
+    size_t onDesktop = 0;
+    for (const auto& record : queue) onDesktop += (record->RecordStatus & RecordOnDesktop) ? 1 : 0;
+    EXPECT_EQ(onDesktop, (shuffled.size() + 1) / 2);
+}
+
+}  // namespace
+}  // namespace tarn::conduit

@@ -1,0 +1,210 @@
+#include "conduit/sync/SyncDriver.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "common/config/ConfigFile.h"
+#include "common/config/Scramble.h"
+#include "common/model/CollectionErrors.h"
+#include "common/model/DataTypes.h"
+#include "common/text/Windows1252.h"
+#include "conduit/log/DebugLevel.h"
+#include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/Filters.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncError.h"
+#include "conduit/sync/Transfer.h"
+#include "platform/Error.h"
+#include "platform/suite/ConduitManager.h"
+#include "platform/suite/HotSyncNotifier.h"
+#include "platform/suite/SyncUtility.h"
+#include "tarn/Version.h"
+
+namespace tarn::conduit {
+namespace {
+
+enum SyncMethodCode : int16_t {
+    kSynchronize = 0,
+    kHandheldOverwritesDesktop = 2,
+    kDesktopOverwritesHandheld = 3,
+    kDoNothing = 6,
+};
+
+void WriteRecordDump(ModuleState& state, const clsTable& table, const colDataRecord& queue) {
+    state.WriteLog("##### DUMP OF ALL RECORDS LOADED", 4);
+    state.WriteLog("Table/Palm Database : " + table.DesktopTableName + "/" + table.PalmDatabaseName,
+                   4);
+    for (const auto& record : queue) {
+        const auto& keyField = record->Fields().Item(record->PrimaryFieldName);
+        std::string line = "Record: Key: " + record->PrimaryFieldName + "=" +
+                           DataTypeName(keyField->DataType) + "(" + record->PrimaryFieldValue + ")";
+        line +=
+            std::string(" Status: Exists on Desktop=") + (record->PalmSource ? "False" : "True");
+        for (const auto& field : record->Fields())
+            line += "\t" + field->FieldName + "=" + DataTypeName(field->DataType) + "(" +
+                    field->Value + ") ";
+        state.WriteLog(line, 4);
+    }
+    state.WriteLog("##### END OF DUMP", 4);
+}
+
+void PurgeDesktop(ModuleState& state, const clsTable& table) {
+    state.WriteLog("Purging all records from desktop", 2);
+    std::string sql = "DELETE FROM " + state.LeftDelimiter + table.DesktopTableName +
+                      state.RightDelimiter + BuildFilterClause(state, table, true);
+    state.WriteLog(sql, 4);
+    state.DesktopConnection->execute(sql);
+}
+
+void RemoveAllPalmRecords(ModuleState& state) {
+    if (state.PalmDatabase->RecordCount() > 0) state.PalmDatabase->RemoveAllRecords();
+}
+
+// Runs one table's reads and writes; the caller commits or rolls back.
+void RunTable(ModuleState& state, clsTable& table, colDataRecord& queue) {
+    const int16_t method = table.SyncMethod;
+    const bool purge = table.PurgeBeforeSync;
+    if (!(method == kDesktopOverwritesHandheld && purge)) LoadPalmRecords(state, table, queue);
+    if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(state, table, queue);
+    if (purge && method == kDesktopOverwritesHandheld) {
+        state.WriteLog("Purging all records from PDA", 2);
+        RemoveAllPalmRecords(state);
+    } else if (purge && method == kHandheldOverwritesDesktop) {
+        PurgeDesktop(state, table);
+    }
+    if (state.DebugLevel() >= 4) WriteRecordDump(state, table, queue);
+    if (method != kDesktopOverwritesHandheld) SaveDesktopRecords(state, table, queue);
+    if (method != kHandheldOverwritesDesktop) {
+        RemoveAllPalmRecords(state);
+        SavePalmRecords(state, table, queue);
+    }
+}
+
+// Closes what a synchronisation opened, however it ends, so the next one can open them again.
+class OpenResources {
+  public:
+    explicit OpenResources(ModuleState& state) : state_(state) {}
+    ~OpenResources() {
+        state_.PalmDatabase.reset();
+        state_.DesktopConnection.reset();
+    }
+
+  private:
+    ModuleState& state_;
+};
+
+void BailOut(ModuleState& state, const ErrorReport& error) {
+    state.WriteLog("##### " + text::ToUpper(DescrambleString(state.Settings.ConduitTitle)) +
+                       " - CONDUIT ERRROR #####",
+                   1);
+    if (state.ErrorStack.Count() > 0) state.WriteLog("!! " + state.ErrorStack.Peek(), 1);
+    state.WriteLog("!! Bailing out now...", 1);
+    state.WriteLog("!! Error Code:" + std::to_string(error.number) + " ####", 1);
+    state.WriteLog("!! Error Description:" + error.description + " ####", 1);
+    state.WriteLog("!! Synchronization did not complete successfully", 1);
+}
+
+}  // namespace
+
+ErrorReport DescribeCurrentException() {
+    try {
+        throw;
+    } catch (const SyncError& e) {
+        return {e.number(), e.description()};
+    } catch (const platform::PlatformError& e) {
+        return {e.number(), e.description()};
+    } catch (const DuplicateKeyError& e) {
+        return {457, e.what()};
+    } catch (const KeyNotFoundError& e) {
+        return {kErrInvalidArgument, e.what()};
+    } catch (const IndexOutOfRangeError& e) {
+        return {kErrOutOfRange, e.what()};
+    } catch (const std::out_of_range& e) {
+        return {kErrOutOfRange, e.what()};
+    } catch (const std::bad_alloc&) {
+        return {7, "Out of memory"};
+    } catch (const std::exception& e) {
+        return {51, e.what()};
+    } catch (...) {
+        return {51, "Unknown error"};
+    }
+}
+
+void SyncTable(ModuleState& state, clsTable& table) {
+    if (!OpenPalmDatabase(state, table.PalmDatabaseName)) return;
+    if (table.SyncMethod == kDoNothing) {
+        state.PalmDatabase.reset();
+        state.WriteLog("Table is set not to sync: " + table.PalmDatabaseName, 2);
+        return;
+    }
+    colDataRecord queue;
+    const bool writesDesktop = table.SyncMethod != kDesktopOverwritesHandheld;
+    bool inTransaction = writesDesktop && state.DesktopConnection->beginTransaction();
+    try {
+        RunTable(state, table, queue);
+        if (inTransaction) {
+            inTransaction = false;
+            state.DesktopConnection->commit();
+        }
+        state.PalmDatabase->Commit();
+    } catch (...) {
+        // Neither side keeps a half-written table: the desktop writes are undone and the
+        // handheld database, never committed, stays as it was.
+        state.PalmDatabase.reset();
+        if (inTransaction) {
+            try {
+                state.DesktopConnection->rollback();
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+}
+
+void Synchronize(ModuleState& state) {
+    auto& platform = state.Platform;
+    if (!platform.Notifier().IsHotSyncRunning()) {
+        platform.ShowMessage("Sync not in progress");
+        return;
+    }
+    state.Log.DebugLevel = GetDebugLevel(platform.Registry());
+    state.WriteLog(std::string("Tarn Conduit ") + kVersionText, 1);
+    state.WriteLog("Super User Mode", 4);
+    state.WriteLog("Debugging Error Level: " + std::to_string(state.DebugLevel()), 2);
+    state.WriteLog("Starting Synchronization", 1);
+
+    auto syncInformation = platform.SyncUtility().GetSyncInformation();
+    state.WriteLog("Getting Conduit Data", 2);
+    auto registration = platform.ConduitManager().Lookup(syncInformation->RunningCreatorId());
+    state.ConfigPath = registration.directory + registration.file;
+
+    if (!ReadConfigFile(state.ConfigPath, state.Settings, state.Tables)) {
+        state.WriteLog("Error loading configuration file " + state.ConfigPath, 1);
+        return;
+    }
+    OpenResources resources(state);
+    if (!OpenDesktopDatabase(state, state.Settings)) {
+        state.WriteLog("Connection to desktop database failed", 2);
+        return;
+    }
+    state.ConfigCreatorID = DescrambleString(state.Settings.CreatorID);
+
+    std::string running = platform.ConduitManager().CreatorIdToText(
+        platform.SyncUtility().GetSyncInformation()->RunningCreatorId());
+    if (running != state.ConfigCreatorID) {
+        state.WriteLog("The Tarn Configuration file contains the wrong Creator ID", 1);
+        return;
+    }
+    state.WriteLog("Using Creator ID " + state.ConfigCreatorID, 2);
+    LoadFilters(state);
+
+    try {
+        for (const auto& table : state.Tables) SyncTable(state, *table);
+    } catch (...) {
+        BailOut(state, DescribeCurrentException());
+        return;
+    }
+    state.WriteLog("Completed Synchronization", 1);
+}
+
+}  // namespace tarn::conduit

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "common/model/clsTable.h"
+
+namespace tarn::conduit {
+
+struct ModuleState;
+
+// One HotSync of the conduit whose registration matches the running Creator ID. Everything it
+// has to say goes to the HotSync log. Failures inside the table loop end in the bail-out block;
+// a failure before it (the sync suite cannot be reached, say) is thrown to the caller.
+void Synchronize(ModuleState& state);
+
+// One table: load both sides as its sync method says, write them back. Each table is all or
+// nothing: its desktop writes run in one transaction and its handheld database is replaced only
+// when the whole table succeeded.
+void SyncTable(ModuleState& state, clsTable& table);
+
+// The number and description the bail-out reports for an error.
+struct ErrorReport {
+    int number = 0;
+    std::string description;
+};
+ErrorReport DescribeCurrentException();
+
+}  // namespace tarn::conduit

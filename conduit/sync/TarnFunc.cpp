@@ -1,0 +1,223 @@
+#include "conduit/sync/TarnFunc.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "conduit/sync/SyncError.h"
+
+namespace tarn::conduit {
+namespace {
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool IsValidDate(int year, int month, int day) {
+    return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= DaysInMonth(year, month);
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// Reads 1 to `maxDigits` digits at pos; -1 when there are none.
+int ReadDigits(std::string_view text, size_t& pos, size_t maxDigits) {
+    size_t start = pos;
+    int value = 0;
+    while (pos < text.size() && pos - start < maxDigits && text[pos] >= '0' && text[pos] <= '9')
+        value = value * 10 + (text[pos++] - '0');
+    return pos == start ? -1 : value;
+}
+
+[[noreturn]] void TypeMismatch(std::string_view what, std::string_view text) {
+    throw SyncError(kErrTypeMismatch,
+                    "Type mismatch: '" + std::string(text) + "' is not a " + std::string(what));
+}
+
+// Parses hh:mm[:ss] at pos to the end of the text.
+std::optional<TimeOfDay> ReadTime(std::string_view text, size_t pos) {
+    TimeOfDay t;
+    t.hour = ReadDigits(text, pos, 2);
+    if (t.hour < 0 || pos >= text.size() || text[pos++] != ':') return std::nullopt;
+    t.minute = ReadDigits(text, pos, 2);
+    if (t.minute < 0) return std::nullopt;
+    if (pos < text.size() && text[pos] == ':') {
+        ++pos;
+        t.second = ReadDigits(text, pos, 2);
+        if (t.second < 0) return std::nullopt;
+        if (pos < text.size() && text[pos] == '.')  // fractions of a second are dropped
+            for (++pos; pos < text.size() && text[pos] >= '0' && text[pos] <= '9';) ++pos;
+    }
+    if (pos != text.size() || t.hour > 23 || t.minute > 59 || t.second > 59) return std::nullopt;
+    return t;
+}
+
+// Parses yyyy-mm-dd at the start; pos ends after it.
+std::optional<CalendarDate> ReadDate(std::string_view text, size_t& pos) {
+    CalendarDate d;
+    d.year = ReadDigits(text, pos, 4);
+    if (d.year < 0 || pos >= text.size() || (text[pos] != '-' && text[pos] != '/'))
+        return std::nullopt;
+    char separator = text[pos++];
+    d.month = ReadDigits(text, pos, 2);
+    if (d.month < 0 || pos >= text.size() || text[pos++] != separator) return std::nullopt;
+    d.day = ReadDigits(text, pos, 2);
+    if (d.day < 0 || !IsValidDate(d.year, d.month, d.day)) return std::nullopt;
+    return d;
+}
+
+enum class NumberReading { kNumber, kNoNumber, kTooLarge };
+
+NumberReading ReadNumber(std::string_view text, double& value) {
+    std::string_view trimmed = Trim(text);
+    bool plus = !trimmed.empty() && trimmed.front() == '+';
+    if (plus) trimmed.remove_prefix(1);
+    if (trimmed.empty() || trimmed.front() == '+' || (plus && trimmed.front() == '-'))
+        return NumberReading::kNoNumber;
+    auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+    if (result.ptr != trimmed.data() + trimmed.size()) return NumberReading::kNoNumber;
+    if (result.ec == std::errc::result_out_of_range) return NumberReading::kTooLarge;
+    // from_chars also reads "inf" and "nan", which no desktop column or handheld field means.
+    if (result.ec != std::errc() || !std::isfinite(value)) return NumberReading::kNoNumber;
+    return NumberReading::kNumber;
+}
+
+template <typename Number>
+std::string ShortestText(Number value) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+double DateToPalmNumber(const CalendarDate& date) {
+    int64_t number = (static_cast<int64_t>(date.year) - 1900) * 10000 + date.month * 100 + date.day;
+    if (number > std::numeric_limits<int32_t>::max() ||
+        number < std::numeric_limits<int32_t>::min())
+        throw SyncError(kErrOverflow, "Overflow");
+    return static_cast<double>(number);
+}
+
+CalendarDate PalmNumberToDate(double number) {
+    if (!std::isfinite(number) || std::fabs(number) > 1e9) return {};
+    auto whole = static_cast<int64_t>(std::nearbyint(number));
+    CalendarDate d;
+    d.year = static_cast<int>(std::trunc(number / 10000)) + 1900;
+    d.month = static_cast<int>((whole % 10000) / 100);
+    d.day = static_cast<int>((whole % 10000) % 100);
+    if (!IsValidDate(d.year, d.month, d.day)) return {};
+    return d;
+}
+
+double TimeToPalmNumber(const TimeOfDay& time) {
+    return time.hour * 10000.0 + time.minute * 100.0 + time.second;
+}
+
+TimeOfDay PalmNumberToTime(double number) {
+    if (std::isfinite(number) && number >= 0 && number < 240000) {
+        auto whole = static_cast<int64_t>(std::nearbyint(number));
+        TimeOfDay t;
+        t.hour = static_cast<int>(std::trunc(number / 10000));
+        t.minute = static_cast<int>((whole % 10000) / 100);
+        t.second = static_cast<int>((whole % 10000) % 100);
+        if (t.hour <= 23 && t.minute <= 59 && t.second <= 59) return t;
+    }
+    throw SyncError(kErrInvalidArgument,
+                    "Invalid procedure call or argument: " + NumberText(number) + " is not a time");
+}
+
+CalendarDate ParseDate(std::string_view text) {
+    std::string_view trimmed = Trim(text);
+    size_t pos = 0;
+    auto date = ReadDate(trimmed, pos);
+    if (date && pos < trimmed.size()) {
+        // A timestamp: the time of day is dropped, but it must still be a time.
+        char separator = trimmed[pos];
+        if ((separator != ' ' && separator != 'T') || !ReadTime(trimmed, pos + 1)) date.reset();
+    }
+    if (!date) TypeMismatch("date", text);
+    return *date;
+}
+
+TimeOfDay ParseTime(std::string_view text) {
+    std::string_view trimmed = Trim(text);
+    size_t pos = 0;
+    if (auto date = ReadDate(trimmed, pos)) {
+        if (pos == trimmed.size()) return {};  // a date alone is midnight
+        if (trimmed[pos] != ' ' && trimmed[pos] != 'T') TypeMismatch("time", text);
+        ++pos;
+    } else {
+        pos = 0;
+    }
+    auto time = ReadTime(trimmed, pos);
+    if (!time) TypeMismatch("time", text);
+    return *time;
+}
+
+std::string FormatDate(const CalendarDate& d) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
+    return buffer;
+}
+
+std::string FormatTime(const TimeOfDay& t) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return buffer;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+    double value = 0;
+    if (ReadNumber(text, value) != NumberReading::kNumber) return std::nullopt;
+    return value;
+}
+
+int32_t TextToInt32(std::string_view text) {
+    double rounded =
+        std::nearbyint(TextToDouble(text));  // the default rounding mode: halves to even
+    if (rounded < std::numeric_limits<int32_t>::min() ||
+        rounded > std::numeric_limits<int32_t>::max())
+        throw SyncError(kErrOverflow, "Overflow: " + std::string(text));
+    return static_cast<int32_t>(rounded);
+}
+
+double TextToDouble(std::string_view text) {
+    if (Trim(text).empty()) return 0;  // a desktop NULL arrives as empty text
+    double value = 0;
+    switch (ReadNumber(text, value)) {
+        case NumberReading::kNumber:
+            return value;
+        case NumberReading::kTooLarge:
+            throw SyncError(kErrOverflow, "Overflow: " + std::string(text));
+        case NumberReading::kNoNumber:
+            break;
+    }
+    TypeMismatch("number", text);
+}
+
+float TextToSingle(std::string_view text) {
+    double value = TextToDouble(text);
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+        throw SyncError(kErrOverflow, "Overflow: " + std::string(text));
+    return static_cast<float>(value);
+}
+
+std::string NumberText(double value) {
+    return ShortestText(value);
+}
+std::string NumberText(float value) {
+    return ShortestText(value);
+}
+
+}  // namespace tarn::conduit

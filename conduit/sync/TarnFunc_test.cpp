@@ -1,0 +1,105 @@
+#include "conduit/sync/TarnFunc.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "conduit/sync/SyncError.h"
+
+namespace tarn::conduit {
+namespace {
+
+int ErrorNumberOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const SyncError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+TEST(PalmNumbers, DatesMapToTheHandheldNumberAndBack) {
+    EXPECT_EQ(DateToPalmNumber({2005, 12, 31}), 1051231.0);
+    EXPECT_EQ(DateToPalmNumber({1900, 1, 1}), 101.0);
+    EXPECT_EQ(FormatDate(PalmNumberToDate(1051231)), "2005-12-31");
+    EXPECT_EQ(FormatDate(PalmNumberToDate(1000229)), "2000-02-29");  // leap year
+    // A fraction rounds for month and day; the year comes from the number itself.
+    EXPECT_EQ(FormatDate(PalmNumberToDate(1051230.6)), "2005-12-31");
+}
+
+TEST(PalmNumbers, NumbersThatFormNoDateGiveTheZeroDate) {
+    for (double number : {1051200.0, 1051232.0, 1050229.0, 1051300.0, -1.0, 1e12,
+                          std::numeric_limits<double>::quiet_NaN()}) {
+        SCOPED_TRACE(number);
+        EXPECT_EQ(FormatDate(PalmNumberToDate(number)), "1899-12-30");
+    }
+}
+
+TEST(PalmNumbers, TimesMapToTheHandheldNumberAndInvalidOnesFail) {
+    EXPECT_EQ(TimeToPalmNumber({13, 5, 9}), 130509.0);
+    EXPECT_EQ(FormatTime(PalmNumberToTime(130509)), "13:05:09");
+    EXPECT_EQ(FormatTime(PalmNumberToTime(0)), "00:00:00");
+    EXPECT_EQ(FormatTime(PalmNumberToTime(235959)), "23:59:59");
+    for (double number : {250000.0, 240000.0, 126000.0, 120060.0, -1.0, 235959.6,
+                          std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(number);
+        EXPECT_EQ(ErrorNumberOf([&] { PalmNumberToTime(number); }), kErrInvalidArgument);
+    }
+}
+
+TEST(FieldText, DatesAndTimesAcceptTimestampsAsDesktopColumnsGiveThem) {
+    EXPECT_EQ(FormatDate(ParseDate("2005-12-31")), "2005-12-31");
+    EXPECT_EQ(FormatDate(ParseDate("2005-12-31 13:05:09")), "2005-12-31");
+    EXPECT_EQ(FormatDate(ParseDate("2005-12-31T13:05:09.250")), "2005-12-31");
+    EXPECT_EQ(FormatTime(ParseTime("2005-12-31 13:05:09")), "13:05:09");
+    EXPECT_EQ(FormatTime(ParseTime("13:05")), "13:05:00");
+    EXPECT_EQ(FormatTime(ParseTime("2005-12-31")), "00:00:00");
+
+    for (const char* text :
+         {"", "0", "31/12/2005", "2005-02-29", "2005-12-31 25:00:00", "2005-12-31x", "yesterday"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ErrorNumberOf([&] { ParseDate(text); }), kErrTypeMismatch);
+    }
+    for (const char* text : {"", "24:00:00", "12:60", "noon", "13:05:09 PM"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ErrorNumberOf([&] { ParseTime(text); }), kErrTypeMismatch);
+    }
+}
+
+TEST(FieldText, WholeNumbersRoundHalvesToEvenAndCheckTheirRange) {
+    EXPECT_EQ(TextToInt32("2.5"), 2);
+    EXPECT_EQ(TextToInt32("3.5"), 4);
+    EXPECT_EQ(TextToInt32("-2.5"), -2);
+    EXPECT_EQ(TextToInt32("2.51"), 3);
+    EXPECT_EQ(TextToInt32(" 42 "), 42);
+    EXPECT_EQ(TextToInt32("+7"), 7);
+    EXPECT_EQ(TextToInt32(""), 0);  // a desktop NULL
+    EXPECT_EQ(TextToInt32("-2147483648"), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(TextToInt32("2147483647.4"), std::numeric_limits<int32_t>::max());
+
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32("2147483648"); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { TextToInt32("1e400"); }), kErrOverflow);
+    for (const char* text : {"abc", "5x", "+-5", "++5", "inf", "nan", "1,5", "0x10"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ErrorNumberOf([&] { TextToInt32(text); }), kErrTypeMismatch);
+    }
+}
+
+TEST(FieldText, FloatingNumbersReadBackFromTheirShortestText) {
+    EXPECT_EQ(TextToDouble(""), 0.0);
+    EXPECT_EQ(NumberText(0.1), "0.1");
+    EXPECT_EQ(NumberText(-1234.5), "-1234.5");
+    EXPECT_EQ(NumberText(0.1f), "0.1");
+    EXPECT_EQ(TextToSingle("0.1"), 0.1f);
+    for (double value : {1.0 / 3, 1e300, -5e-324, 123456789.123456789}) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(TextToDouble(NumberText(value)), value);
+    }
+    EXPECT_EQ(ErrorNumberOf([] { TextToSingle("1e39"); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { TextToDouble("1e309"); }), kErrOverflow);
+}
+
+}  // namespace
+}  // namespace tarn::conduit

@@ -1,0 +1,166 @@
+#include "conduit/sync/Transfer.h"
+
+#include "common/config/Scramble.h"
+#include "common/model/DataTypes.h"
+#include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/Filters.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncError.h"
+#include "conduit/sync/TarnFunc.h"
+#include "platform/Error.h"
+#include "platform/palm/HandheldFolder.h"
+
+namespace tarn::conduit {
+namespace {
+
+// The most records a handheld database can hold: its record count is 16 bits.
+constexpr int32_t kMaxHandheldRecords = 65535;
+
+std::string Identifier(const ModuleState& state, const std::string& name) {
+    return state.LeftDelimiter + name + state.RightDelimiter;
+}
+
+bool IsNumericType(int16_t type) {
+    return type == kTypeInteger || type == kTypeShort || type == kTypeSingle || type == kTypeDouble;
+}
+
+}  // namespace
+
+std::string KeyCondition(const ModuleState& state, const clsDataRecord& record) {
+    const auto& key = record.Fields().Item(1);
+    // A numeric key compares as a number. Any other key is a quoted literal: a bare date, time
+    // or signature text would be read as an expression, or worse, as SQL of the handheld's
+    // choosing.
+    if (IsNumericType(key->DataType) && ParseNumber(record.PrimaryFieldValue))
+        return "=" + record.PrimaryFieldValue;
+    return "='" + EscapeValue(state, record.PrimaryFieldValue) + "'";
+}
+
+bool OpenPalmDatabase(ModuleState& state, const std::string& name) {
+    state.PalmDatabase.reset();
+    auto& handheld = state.Platform.Handheld();
+    try {
+        state.PalmDatabase =
+            handheld.OpenRecordDatabase(name, platform::palm::kOpenReadWriteSecret);
+        return true;
+    } catch (const std::exception&) {
+        // Not there (or unreadable): create it, as a new conduit's first sync does.
+    }
+    bool created = false;
+    try {
+        platform::palm::NewDatabase database;
+        database.name = name;
+        database.creator = state.ConfigCreatorID;
+        database.type = "DATA";
+        state.PalmDatabase =
+            handheld.CreateRecordDatabase(database, platform::palm::kOpenReadWriteSecret);
+        created = true;
+    } catch (const std::exception&) {
+    }
+    state.WriteLog("Creating database " + name, 2);
+    if (!created) {
+        state.WriteLog("Can not find palm database " + name, 1);
+        return false;
+    }
+    return true;
+}
+
+void LoadPalmRecords(ModuleState& state, const clsTable& table, colDataRecord& queue) {
+    state.WriteLog("Loading Palm Database: " + table.PalmDatabaseName, 2);
+    auto& database = *state.PalmDatabase;
+    database.SetIterationIndex(0);
+    long count = 0;
+    if (database.RecordCount() > 0) {
+        auto record = database.ReadNext();
+        while (!database.EndOfData()) {
+            queue.AddPalmRecord(state, table.Fields(), record.data);
+            ++count;
+            record = database.ReadNext();
+        }
+    }
+    state.WriteLog("Records from Palm: " + std::to_string(count), 2);
+}
+
+void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord& queue) {
+    state.WriteLog("Loading Desktop Table: " + table.DesktopTableName, 2);
+    ErrorContext context(state.ErrorStack,
+                         "Error getting data from desktop table" + table.DesktopTableName);
+    std::string sql = "SELECT * FROM " + Identifier(state, table.DesktopTableName) +
+                      BuildFilterClause(state, table, true);
+    auto rows = state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::Dynamic);
+    long count = 0;
+    while (!rows->atEnd()) {
+        queue.AddDesktopRecord(state, table.Fields(), *rows);
+        ++count;
+        rows->next();
+    }
+    state.WriteLog("Records from Desktop Database: " + std::to_string(count), 2);
+    context.Done();
+}
+
+void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {
+    state.WriteLog("Saving Desktop Records: " + table.DesktopTableName, 2);
+    auto& connection = *state.DesktopConnection;
+    const std::string target = Identifier(state, table.DesktopTableName);
+    // The filter condition only depends on the table, so it is built once, not per record.
+    std::string updateFilter;
+    bool updateFilterBuilt = false;
+    for (const auto& record : queue) {
+        if (record->RecordStatus & RecordDeleted) {
+            state.WriteLog("Deleting Desktop Record", 2);
+            std::string sql = "DELETE FROM " + target + " WHERE " +
+                              Identifier(state, record->PrimaryFieldName) +
+                              KeyCondition(state, *record);
+            state.WriteLog(sql, 4);
+            connection.execute(sql);
+            continue;
+        }
+        if (!record->PalmSource) continue;
+        // Only whether the row exists matters, so no column is fetched: on a wide table that
+        // halves the cost of the one statement every handheld record pays for.
+        std::string where =
+            " WHERE " + Identifier(state, record->PrimaryFieldName) + KeyCondition(state, *record);
+        bool exists = connection.hasRows("SELECT 1 FROM " + target + where);
+        std::string sql;
+        if (exists) {
+            state.WriteLog("Updating Desktop Record. Key: " + record->PrimaryFieldValue, 2);
+            if (!updateFilterBuilt) {
+                updateFilter = BuildFilterClause(state, table, false);
+                updateFilterBuilt = true;
+            }
+            sql = record->BuildDesktopWriteQuery(state, table, true, state.WorkFilters) +
+                  updateFilter;
+        } else {
+            state.WriteLog("Adding New Desktop Record. Key: " + record->PrimaryFieldValue, 2);
+            sql = record->BuildDesktopWriteQuery(state, table, false, state.WorkFilters);
+        }
+        state.WriteLog(sql, 4);
+        connection.execute(sql);
+    }
+}
+
+void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {
+    state.WriteLog("Saving PDA Records: " + table.DesktopTableName, 2);
+    int32_t toWrite = 0;
+    for (const auto& record : queue)
+        if (!(record->RecordStatus & RecordDeleted)) ++toWrite;
+    if (toWrite > kMaxHandheldRecords)
+        throw SyncError(kErrOverflow,
+                        "The handheld database " + table.PalmDatabaseName +
+                            " can hold at most 65535 records; this sync would write " +
+                            std::to_string(toWrite));
+    auto& database = *state.PalmDatabase;
+    for (const auto& record : queue) {
+        if (record->RecordStatus & RecordDeleted) continue;
+        const std::string suffix = table.PalmDatabaseName + " Key=" + record->PrimaryFieldValue;
+        state.WriteLog("Saving Record: Key=" + record->PrimaryFieldValue, 4);
+        ErrorContext building(state.ErrorStack, "Error constucting Palm Record for " + suffix);
+        std::string data = record->BuildPalmRecord(state);
+        building.Done();
+        ErrorContext writing(state.ErrorStack, "Error writing record to Palm for " + suffix);
+        database.WriteRecord(0, 0, 0, data);
+        writing.Done();
+    }
+}
+
+}  // namespace tarn::conduit

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "common/model/clsTable.h"
+#include "conduit/sync/DataRecord.h"
+
+namespace tarn::conduit {
+
+struct ModuleState;
+
+// Moving one table's records between the two sides and its record queue.
+
+// Opens the table's handheld database into state.PalmDatabase, creating it when missing.
+// Never throws: false (and a log line) when it can be neither opened nor created.
+bool OpenPalmDatabase(ModuleState& state, const std::string& name);
+
+void LoadPalmRecords(ModuleState& state, const clsTable& table, colDataRecord& queue);
+void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord& queue);
+// Deletes, updates or inserts desktop rows for the queue's handheld records.
+void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue);
+// Writes every queued record not marked deleted to the (emptied) handheld database.
+void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue);
+
+// "=" and the key value as an SQL literal, for the WHERE part that finds a record's desktop row.
+std::string KeyCondition(const ModuleState& state, const clsDataRecord& record);
+
+}  // namespace tarn::conduit

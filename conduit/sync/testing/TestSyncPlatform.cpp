@@ -1,0 +1,64 @@
+#include "conduit/sync/testing/TestSyncPlatform.h"
+
+#include "common/config/Scramble.h"
+#include "platform/odbc/OdbcEnvironment.h"
+#include "platform/palm/PosixHandheldFolder.h"
+#include "platform/suite/PosixConduitManager.h"
+#include "platform/suite/PosixRegistry.h"
+
+namespace tarn::conduit::test {
+namespace {
+
+class FixedSyncInformation : public platform::SyncInformation {
+  public:
+    explicit FixedSyncInformation(uint32_t creatorId) : creatorId_(creatorId) {}
+    uint32_t RunningCreatorId() override { return creatorId_; }
+
+  private:
+    uint32_t creatorId_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::SyncInformation> CapturingSyncUtility::GetSyncInformation() {
+    return std::make_unique<FixedSyncInformation>(runningCreatorId);
+}
+
+TestSyncPlatform::TestSyncPlatform()
+    : handheldDir(environment.root() / "handheld"),
+      notifier_(std::make_unique<SwitchableNotifier>()),
+      conduits_(std::make_unique<platform::PosixConduitManager>()),
+      registry_(std::make_unique<platform::PosixRegistry>()),
+      odbc_(platform::odbc::OpenOdbcEnvironment()) {
+    std::filesystem::create_directories(handheldDir);
+    handheld_ = std::make_unique<platform::palm::PosixHandheldFolder>(handheldDir);
+}
+
+TestSyncPlatform::~TestSyncPlatform() = default;
+
+void TestSyncPlatform::SetHandheld(std::unique_ptr<platform::palm::HandheldFolder> handheld) {
+    handheld_ = std::move(handheld);
+}
+
+void TestSyncPlatform::SetOdbc(std::unique_ptr<platform::odbc::Environment> odbc) {
+    odbc_ = std::move(odbc);
+}
+
+std::string TestSyncPlatform::LogText() const {
+    std::string text;
+    for (const auto& line : utility.lines) text += line + "\n";
+    return text;
+}
+
+ConduitSettings SqliteSettings(const std::filesystem::path& databaseFile,
+                               const std::string& creatorId) {
+    ConduitSettings s;
+    s.FormatVersion = kCurrentFormatVersion;
+    s.ConduitTitle = ScrambleString("Test Conduit");
+    s.CreatorID = ScrambleString(creatorId);
+    s.DBDriver = ScrambleString("SQLite3");
+    s.DBDatabase = ScrambleString(databaseFile.string());
+    return s;
+}
+
+}  // namespace tarn::conduit::test
