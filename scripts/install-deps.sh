@@ -7,7 +7,7 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config
   # libraries
-  unixodbc unixodbc-dev nlohmann-json3-dev
+  unixodbc unixodbc-dev nlohmann-json3-dev qt6-base-dev
   # tests
   googletest libgtest-dev libgmock-dev
   # the embedded default desktop database: SQLite through its ODBC driver

@@ -1,0 +1,273 @@
+#include "register/ComInstall.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Error.h"
+#include "platform/suite/PosixConduitManager.h"
+#include "platform/suite/PosixHotSyncNotifier.h"
+#include "platform/suite/PosixHotSyncUsers.h"
+#include "platform/ui/MessageBoxCapture.h"
+#include "platform/ui/MouseIcon.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tarn::MComInstall {
+namespace {
+
+using platform::ConduitInfo;
+using platform::PosixConduitManager;
+using platform::PosixHotSyncNotifier;
+using platform::PosixHotSyncUsers;
+namespace ui = platform::ui;
+
+constexpr std::uint32_t kABCD = 0x41424344;
+
+// Fault injection around the real users file: throws on the n-th sync-action call.
+class UsersFailingAtCall : public platform::HotSyncUsers {
+  public:
+    explicit UsersFailingAtCall(int failingCall) : failingCall_(failingCall) {}
+    std::vector<std::uint32_t> UserIds() override { return real_.UserIds(); }
+    void SetPermanentSyncAction(std::uint32_t user, std::uint32_t creator,
+                                std::int32_t action) override {
+        Count();
+        real_.SetPermanentSyncAction(user, creator, action);
+    }
+    void SetTemporarySyncAction(std::uint32_t user, std::uint32_t creator,
+                                std::int32_t action) override {
+        Count();
+        real_.SetTemporarySyncAction(user, creator, action);
+    }
+
+  private:
+    void Count() {
+        if (++calls_ == failingCall_) throw platform::PlatformError(-1, "disk full");
+    }
+    PosixHotSyncUsers real_;
+    int failingCall_;
+    int calls_ = 0;
+};
+
+// Records the order of the calls made on the HotSync manager's objects.
+struct CallLog {
+    std::vector<std::string> calls;
+};
+
+class LoggingManager : public PosixConduitManager {
+  public:
+    explicit LoggingManager(CallLog& log) : log_(log) {}
+    void Register(const ConduitInfo& info) override {
+        log_.calls.push_back("register pointer=" + std::to_string(ui::CurrentMouseIcon()));
+        PosixConduitManager::Register(info);
+    }
+
+  private:
+    CallLog& log_;
+};
+
+class LoggingUsers : public platform::HotSyncUsers {
+  public:
+    explicit LoggingUsers(CallLog& log) : log_(log) {}
+    std::vector<std::uint32_t> UserIds() override { return {7, 3}; }
+    void SetPermanentSyncAction(std::uint32_t user, std::uint32_t creator,
+                                std::int32_t action) override {
+        log_.calls.push_back(Describe("permanent", user, creator, action));
+    }
+    void SetTemporarySyncAction(std::uint32_t user, std::uint32_t creator,
+                                std::int32_t action) override {
+        log_.calls.push_back(Describe("temporary", user, creator, action));
+    }
+
+  private:
+    static std::string Describe(const char* which, std::uint32_t user, std::uint32_t creator,
+                                std::int32_t action) {
+        return std::string(which) + " " + std::to_string(user) + " " + std::to_string(creator) +
+               " " + std::to_string(action);
+    }
+    CallLog& log_;
+};
+
+class LoggingNotifier : public platform::HotSyncNotifier {
+  public:
+    explicit LoggingNotifier(CallLog& log) : log_(log) {}
+    bool IsHotSyncRunning() override { return false; }
+    void ConduitListChanged() override { log_.calls.push_back("notify"); }
+
+  private:
+    CallLog& log_;
+};
+
+TEST(RegisterConduit, WritesTheRegistrationSetsEveryUsersActionsAndNotifies) {
+    test::TestEnvironment env;
+    PosixHotSyncUsers users;
+    std::uint32_t ann = users.FindOrCreateUser("Ann").id;
+    std::uint32_t bob = users.FindOrCreateUser("Bob").id;
+
+    ASSERT_TRUE(RegisterConduit("ABCD", "Sales Orders", "ABCD.cfg", "/opt/tarn/"));
+
+    EXPECT_TRUE(IsConduitRegistered("ABCD"));
+    EXPECT_EQ(PosixConduitManager().Lookup(kABCD),
+              (ConduitInfo{"TarnConduit2.cTarnConduit", kABCD, "/opt/tarn/", "", "ABCD.cfg",
+                           "Sales Orders", 2}));
+    for (std::uint32_t user : {ann, bob}) {
+        platform::SyncActions actions = users.ActionsFor(user, kABCD);
+        EXPECT_EQ(actions.permanent, 0) << user;
+        EXPECT_EQ(actions.temporary, 0) << user;
+    }
+    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 1u);
+}
+
+TEST(RegisterConduit, CallsInOrderUnderTheHourglass) {
+    test::TestEnvironment env;
+    CallLog log;
+    PalmComObjects palm{[&] { return std::make_shared<LoggingManager>(log); },
+                        [&] { return std::make_shared<LoggingUsers>(log); },
+                        [&] { return std::make_shared<LoggingNotifier>(log); }};
+
+    ASSERT_TRUE(RegisterConduit("ABCD", "t", "f", "d/", palm));
+
+    const std::string id = std::to_string(kABCD);
+    EXPECT_EQ(log.calls,
+              (std::vector<std::string>{"register pointer=11", "permanent 7 " + id + " 0",
+                                        "temporary 7 " + id + " 0", "permanent 3 " + id + " 0",
+                                        "temporary 3 " + id + " 0", "notify"}));
+    EXPECT_EQ(ui::CurrentMouseIcon(), ui::kDefaultPointer);
+}
+
+TEST(RegisterConduit, EmptyUserListStillRegistersAndNotifies) {
+    test::TestEnvironment env;
+    ASSERT_TRUE(RegisterConduit("ABCD", "t", "ABCD.cfg", ""));
+    EXPECT_EQ(PosixConduitManager().Lookup(kABCD).directory, "");
+    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 1u);
+}
+
+TEST(RegisterConduit, RegisteringAgainReplacesTheRegistration) {
+    test::TestEnvironment env;
+    ASSERT_TRUE(RegisterConduit("ABCD", "Old", "old.cfg", "/old/"));
+    ASSERT_TRUE(RegisterConduit("ABCD", "New", "new.cfg", "/new/"));
+    std::vector<ConduitInfo> all = PosixConduitManager().List();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].title, "New");
+    EXPECT_EQ(all[0].directory + all[0].file, "/new/new.cfg");
+}
+
+TEST(RegisterConduit, AFailedUserStepFailsButLeavesTheRegistrationAndSkipsTheNotifier) {
+    test::TestEnvironment env;
+    PosixHotSyncUsers users;
+    std::uint32_t ann = users.FindOrCreateUser("Ann").id;
+    users.FindOrCreateUser("Bob");
+    PalmComObjects palm = PosixPalmComObjects();
+    palm.hotSyncUsers = [] { return std::make_shared<UsersFailingAtCall>(3); };
+    ui::MessageBoxCapture boxes;
+
+    EXPECT_FALSE(RegisterConduit("ABCD", "t", "f.cfg", "/d/", palm));
+
+    EXPECT_TRUE(IsConduitRegistered("ABCD"));
+    EXPECT_EQ(users.ActionsFor(ann, kABCD).temporary, 0);
+    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 0u);
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(ui::CurrentMouseIcon(), ui::kDefaultPointer);
+}
+
+TEST(RegisterConduit, AMalformedCreatorIdFailsSilentlyAndRegistersNothing) {
+    test::TestEnvironment env;
+    ui::MessageBoxCapture boxes;
+    EXPECT_FALSE(RegisterConduit("ABC", "t", "f.cfg", "/d/"));
+    EXPECT_FALSE(RegisterConduit("", "t", "", ""));
+    EXPECT_TRUE(PosixConduitManager().List().empty());
+    EXPECT_FALSE(IsConduitRegistered("ABC"));
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST(UnregisterConduit, RemovesTheRegistrationAndNotifies) {
+    test::TestEnvironment env;
+    ASSERT_TRUE(RegisterConduit("ABCD", "t", "f.cfg", "/d/"));
+    ui::MessageBoxCapture boxes;
+    EXPECT_TRUE(UnregisterConduit("ABCD"));
+    EXPECT_FALSE(IsConduitRegistered("ABCD"));
+    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 2u);
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST(UnregisterConduit, AnUnknownCreatorIdFailsWithTheCriticalMessage) {
+    test::TestEnvironment env;
+    ASSERT_TRUE(RegisterConduit("ABCD", "t", "f.cfg", "/d/"));
+    ui::MessageBoxCapture boxes;
+
+    for (std::string id : {"ZZZZ", "abcd", "AB"}) {
+        EXPECT_FALSE(UnregisterConduit(id));
+        ASSERT_TRUE(boxes.Last());
+        EXPECT_EQ(boxes.Last()->text, "Error unregistering conduit with Creator ID " + id);
+        EXPECT_EQ(boxes.Last()->icon, ui::MessageIcon::Critical);
+        EXPECT_EQ(boxes.Last()->caption, ui::ProgramTitle());
+    }
+    EXPECT_TRUE(IsConduitRegistered("ABCD"));  // the ID's case matters
+    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 1u);
+    EXPECT_EQ(ui::CurrentMouseIcon(), ui::kDefaultPointer);
+}
+
+TEST(IsPalmComInstalled, FalseWhenTheConduitListCannotBeReached) {
+    test::TestEnvironment env;
+    EXPECT_TRUE(IsPalmComInstalled());
+    // TARN_HOME naming a file: no conduit manager can be created there.
+    std::filesystem::path blocked = env.root() / "not-a-folder";
+    std::ofstream(blocked) << "x";
+    test::ScopedEnv home("TARN_HOME", blocked.string());
+    EXPECT_FALSE(IsPalmComInstalled());
+    EXPECT_FALSE(IsConduitRegistered("ABCD"));
+    EXPECT_FALSE(RegisterConduit("ABCD", "t", "f", ""));
+    EXPECT_EQ(GetSystemDir(), "");
+}
+
+TEST(GetSystemDir, IsTheSystemFolderUnderTarnHomeWithATrailingSlash) {
+    test::TestEnvironment env;
+    std::string dir = GetSystemDir();
+    EXPECT_EQ(dir, (env.tarnHome() / "system").string() + "/");
+    EXPECT_TRUE(std::filesystem::is_directory(dir));
+}
+
+TEST(ShellAndWait, WaitsForTheProgramWithItsOutputDiscarded) {
+    test::TempDir dir;
+    std::filesystem::path marker = dir / "made by child";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    bool started = ShellAndWait(
+        "sh -c 'echo noise; echo noise >&2; sleep 0.2; touch \"$0\"' '" + marker.string() + "'",
+        60000);
+    std::string out = testing::internal::GetCapturedStdout();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(std::filesystem::exists(marker));  // it waited for the program to end
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "");
+}
+
+TEST(ShellAndWait, TrueWhenTheWaitTimesOut) {
+    EXPECT_TRUE(ShellAndWait("sleep 2", 20));
+}
+
+TEST(ShellAndWait, FalseWhenTheProgramCannotBeStarted) {
+    test::TempDir dir;
+    EXPECT_FALSE(ShellAndWait("tarn-no-such-program --help", 1000));
+    EXPECT_FALSE(ShellAndWait((dir / "missing").string(), 1000));
+    EXPECT_FALSE(ShellAndWait(dir.path().string(), 1000));  // a folder is no program
+    EXPECT_FALSE(ShellAndWait("", 1000));
+    EXPECT_FALSE(ShellAndWait("   ", 1000));
+    EXPECT_FALSE(ShellAndWait("sh -c 'unclosed", 1000));
+}
+
+TEST(DeleteFileIfExists, DeletesFilesOnlyAndNeverFails) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "_temp.nsi", "x");
+    std::filesystem::create_directory(dir / "folder");
+    DeleteFileIfExists((dir / "_temp.nsi").string());
+    DeleteFileIfExists((dir / "_temp.nsi").string());
+    DeleteFileIfExists((dir / "folder").string());
+    DeleteFileIfExists("");
+    EXPECT_FALSE(std::filesystem::exists(dir / "_temp.nsi"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
+}
+
+}  // namespace
+}  // namespace tarn::MComInstall

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "register/ComInstall.h"
+
+// The register tool that installation packages run: "-R path" registers the conduit that a
+// configuration file describes, "-U CRID" removes a registration, "?" shows the version.
+namespace tarn::MMain {
+
+inline constexpr char kProgramTitle[] = "Tarn Conduit Register Tool";
+
+// Runs the tool on its command line (everything after the program name, as one text) and
+// returns the exit code: 0 after a registration or removal that worked and after the about
+// and usage messages, 1 when the work failed, so installers can tell the two apart.
+// Everything the tool says is a message box; it sets the program title for them.
+int RunRegisterTool(const std::string& commandLine,
+                    const MComInstall::PalmComObjects& palm = MComInstall::PosixPalmComObjects());
+
+// The command line as the tool sees it: the arguments joined by single spaces.
+std::string JoinArguments(int argc, const char* const* argv);
+
+// "Version: major.minor.revision" of this build.
+std::string VersionLine();
+
+}  // namespace tarn::MMain

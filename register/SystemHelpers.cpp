@@ -1,0 +1,89 @@
+// The process and file helpers of the registration module, used by the installation packager.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/suite/TarnHome.h"
+#include "register/ComInstall.h"
+#include "register/CommandWords.h"
+
+extern char** environ;
+
+namespace tarn::MComInstall {
+namespace {
+
+// Reaps a child we stopped waiting for, so it does not linger as a zombie once it ends.
+void ReapLater(pid_t pid) {
+    std::thread([pid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+}
+
+// True when the child ended (or cannot be waited for any more) before the deadline.
+bool WaitUntil(pid_t pid, long timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+    for (;;) {
+        pid_t done = waitpid(pid, nullptr, WNOHANG);
+        if (done == pid) return true;
+        if (done < 0 && errno != EINTR) return true;  // e.g. SIGCHLD ignored: already reaped
+        if (timeoutMs >= 0 && Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+}  // namespace
+
+std::string GetSystemDir() {
+    try {
+        std::filesystem::path folder = platform::TarnHome() / "system";
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error || !std::filesystem::is_directory(folder)) return {};
+        std::string text = folder.string();
+        if (text.empty() || text.back() != '/') text += '/';
+        return text;
+    } catch (...) {
+        return {};
+    }
+}
+
+bool ShellAndWait(const std::string& commandLine, long timeoutMs) {
+    std::optional<std::vector<std::string>> words = SplitCommandLine(commandLine);
+    if (!words || words->empty()) return false;
+    std::vector<char*> argv;
+    for (auto& word : *words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    // "Hidden": the program gets no terminal input and its output goes nowhere.
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return false;
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    // glibc reports a program that cannot be executed here, not as an exit code of the child.
+    int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) return false;
+
+    if (!WaitUntil(pid, timeoutMs)) ReapLater(pid);
+    return true;
+}
+
+void DeleteFileIfExists(const std::string& path) {
+    std::error_code error;
+    if (path.empty()) return;
+    auto status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return;
+    std::filesystem::remove(path, error);
+}
+
+}  // namespace tarn::MComInstall
