@@ -3,6 +3,7 @@
 #include <map>
 
 #include "common/config/Scramble.h"
+#include "common/text/Windows1252.h"
 #include "conduit/sync/SyncDriver.h"
 #include "conduit/sync/testing/SyncHarness.h"
 #include "tarn/Version.h"
@@ -256,6 +257,140 @@ TEST(SyncDriver, BailOutInTheSecondOfThreeTablesKeepsEachTableWhole) {
     EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "BDB.pdb"), handheldB);
     EXPECT_EQ(h.DesktopPairs("C", "Id", "Name"), (Pairs{{"9", "desk"}}));
     EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "CDB.pdb"), handheldC);
+}
+
+}  // namespace
+}  // namespace tarn::conduit::test
+
+namespace tarn::conduit::test {
+namespace {
+
+std::string OrderRecord(int32_t id, const std::string& name, const std::string& region) {
+    return Int32Bytes(id) + TextBytes(name) + TextBytes(region);
+}
+
+// Filters restrict what is read, what an update may touch and what a purge deletes.
+TEST(SyncDriverFilters, RestrictReadsUpdatesAndPurges) {
+    SyncHarness h;
+    h.Exec("CREATE TABLE Orders (Id INTEGER, Name TEXT, Region TEXT)");
+    h.Exec("INSERT INTO Orders VALUES (1, 'a', 'North'), (2, 'b', 'South')");
+    h.WriteHandheld("TarnCFitler-TEST", {TextBytes("Region") + TextBytes("North")});
+    // Record 2 exists on the desktop outside the filter: its update must not touch it.
+    h.WriteHandheld("OrdersDB", {OrderRecord(2, "hb", "North"), OrderRecord(3, "c", "North")});
+    auto& table = h.AddTable("Orders", "OrdersDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Name", 6);
+    table.Fields().Add("Region", 6, "Region");
+    h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
+    h.Install();
+    h.SetDebugLevel(4);
+    h.Sync();
+    std::string log = h.Log();
+    EXPECT_NE(log.find(" Filters Loaded: 1\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("UPDATE `Orders` SET `Id`=2, `Name`='hb', `Region`='North' WHERE `Id`=2 AND "
+                       "Region='North'"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(h.DesktopPairs("Orders", "Id", "Name"), (Pairs{{"1", "a"}, {"2", "b"}, {"3", "c"}}));
+    EXPECT_EQ(h.ReadHandheld("OrdersDB").size(), 3u);  // 1 from the desktop, 2 and 3 kept
+
+    // A purge before the handheld overwrites the desktop deletes only rows within the filter:
+    // 4 goes, the South rows stay, and the handheld's records come back.
+    h.Exec("INSERT INTO Orders VALUES (4, 'd', 'North'), (5, 'e', 'South')");
+    h.tables.Item(1)->SyncMethod = 2;
+    h.tables.Item(1)->PurgeBeforeSync = true;
+    h.Install();
+    h.Sync();
+    EXPECT_EQ(h.DesktopPairs("Orders", "Id", "Name"),
+              (Pairs{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"5", "e"}}));
+}
+
+// Quotes, backslashes, SQL fragments and Windows-1252 letters cross in both directions
+// unchanged, as values and as string keys.
+TEST(SyncDriverValues, HostileTextsArriveUnchanged) {
+    const std::vector<std::string> texts = {"O'Neil",     "back\\slash", "'); DROP TABLE Codes; --",
+                                            "say \"hi\"", "été €",       "[x]`y`"};
+    SyncHarness h;
+    h.Exec("CREATE TABLE Codes (Code TEXT, Note TEXT)");
+    std::vector<std::string> records;
+    for (size_t i = 0; i < texts.size(); ++i)
+        records.push_back(TextBytes("h" + texts[i]) + TextBytes(texts[i]));
+    h.WriteHandheld("CodesDB", records);
+    auto insert = h.platform.Odbc().connect("DRIVER={SQLite3};Database=" + h.databaseFile.string());
+    for (const auto& text : texts) {
+        std::string quoted;
+        for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+        insert->execute("INSERT INTO Codes VALUES ('d" + quoted + "', '" + quoted + "')");
+    }
+    auto& table = h.AddTable("Codes", "CodesDB", 0);
+    table.Fields().Add("Code", 6);
+    table.Fields().Add("Note", 6);
+    h.Install();
+    h.Sync();
+    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+
+    Pairs expected;
+    for (const auto& text : texts) {
+        expected["h" + text] = text;
+        expected["d" + text] = text;
+    }
+    EXPECT_EQ(h.DesktopPairs("Codes", "Code", "Note"), expected);
+    Pairs handheld;
+    for (const auto& r : h.ReadHandheld("CodesDB")) {
+        size_t end = r.find('\0');
+        handheld[text::FromAnsi(r.substr(0, end))] =
+            text::FromAnsi(r.substr(end + 1, r.find('\0', end + 1) - end - 1));
+    }
+    EXPECT_EQ(handheld, expected);
+}
+
+// Damaged handheld records and desktops too large for a handheld end in the bail-out, and the
+// handheld database stays exactly as it was.
+TEST(SyncDriverLimits, BadInputBailsOutAndKeepsTheHandheldFile) {
+    {
+        SyncHarness h;
+        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        h.WriteHandheld("ItemsDB", {ItemRecord(1, "fine"), Int32Bytes(2) + "no zero byte"});
+        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+        h.Install();
+        const std::string before =
+            tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb");
+        h.Sync();
+        EXPECT_NE(h.Log().find("!! Error loading field Name from Palm\n"), std::string::npos)
+            << h.Log();
+        EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb"), before);
+        EXPECT_TRUE(h.Query("SELECT * FROM Items").empty());
+    }
+    {
+        SyncHarness h;
+        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        h.Exec(
+            "INSERT INTO Items WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+            "WHERE x < 65536) SELECT x, 'n' FROM n");
+        h.WriteHandheld("ItemsDB", {ItemRecord(1, "old")});
+        AddItemFields(h.AddTable("Items", "ItemsDB", 3));
+        h.Install();
+        const std::string before =
+            tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb");
+        h.Sync();
+        EXPECT_NE(h.Log().find("can hold at most 65535 records"), std::string::npos) << h.Log();
+        EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb"), before);
+    }
+    {
+        SyncHarness h;
+        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        h.Exec("INSERT INTO Items VALUES (1, '" + std::string(20000, 'x') + "')");
+        h.WriteHandheld("ItemsDB", {ItemRecord(7, "old")});
+        AddItemFields(h.AddTable("Items", "ItemsDB", 3));
+        h.Install();
+        const std::string before =
+            tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb");
+        h.Sync();
+        EXPECT_NE(h.Log().find("!! Error adding field to Palm record: Name DataType=String"),
+                  std::string::npos)
+            << h.Log();
+        EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb"), before);
+    }
 }
 
 }  // namespace
