@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,5 +14,9 @@ using Args = std::vector<std::string>;
 int RunDatabases(const Args& args);  // databases --handheld DIR
 int RunDump(const Args& args);       // dump --handheld DIR NAME
 int RunReg(const Args& args);        // reg get|set|delete ...
+int RunRegsvr(const Args& args);     // regsvr [-u] LIBRARY
+int RunList(const Args& args);       // list
+int RunSync(const Args& args);       // sync --handheld DIR [--user NAME] [--creator CRID]
+int RunConfigure(const Args& args);  // configure CRID [--user NAME]
 
 }  // namespace tarn::hotsync

@@ -7,6 +7,11 @@ namespace {
 
 void PrintUsage() {
     std::cerr << "usage: hotsync COMMAND [ARGS]\n"
+                 "  sync --handheld DIR [--user NAME] [--creator CRID]\n"
+                 "                                    run a HotSync of a handheld folder\n"
+                 "  list                              list the registered conduits\n"
+                 "  regsvr [-u] LIBRARY               register (unregister) a conduit library\n"
+                 "  configure CRID [--user NAME]      open a conduit's configuration window\n"
                  "  databases --handheld DIR          list the databases of a handheld folder\n"
                  "  dump --handheld DIR NAME          show the records of one database\n"
                  "  reg get KEYPATH NAME              read a registry value\n"
@@ -27,6 +32,10 @@ int main(int argc, char** argv) {
         if (command == "databases") return tarn::hotsync::RunDatabases(args);
         if (command == "dump") return tarn::hotsync::RunDump(args);
         if (command == "reg") return tarn::hotsync::RunReg(args);
+        if (command == "regsvr") return tarn::hotsync::RunRegsvr(args);
+        if (command == "list") return tarn::hotsync::RunList(args);
+        if (command == "sync") return tarn::hotsync::RunSync(args);
+        if (command == "configure") return tarn::hotsync::RunConfigure(args);
     } catch (const std::exception& e) {
         std::cerr << "hotsync: " << e.what() << "\n";
         return 1;

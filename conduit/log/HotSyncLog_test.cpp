@@ -13,7 +13,7 @@ namespace {
 
 TEST(WriteLog, IndentsByLevelAndFiltersByDebugLevel) {
     test::TestEnvironment env;
-    platform::HotSyncSession session(1, "Ann");
+    platform::HotSyncSession session(1, "Ann", "/handheld");
     platform::PosixSyncUtility utility;
     HotSyncLog log(utility);
     log.DebugLevel = 3;

@@ -67,14 +67,20 @@ std::optional<SessionRecord> FromDocument(const IniDocument& document) {
     };
     const std::string* rawUser = section->Find("User");
     std::optional<std::string> user = rawUser ? UnquoteText(*rawUser) : std::nullopt;
+    const std::string* rawFolder = section->Find("Handheld");
+    std::optional<std::string> folder = rawFolder ? UnquoteText(*rawFolder) : std::string();
     std::optional<std::uint64_t> pid = number("ProcessId"), start = number("ProcessStart"),
                                  userId = number("UserId"), creatorId = number("CreatorId");
     // A damaged record cannot be trusted to belong to anybody: treat it as no session.
-    if (!pid || !start || !userId || !creatorId || !user || *pid > 0x7FFFFFFF ||
+    if (!pid || !start || !userId || !creatorId || !user || !folder || *pid > 0x7FFFFFFF ||
         *userId > 0xFFFFFFFF || *creatorId > 0xFFFFFFFF)
         return std::nullopt;
-    return SessionRecord{static_cast<pid_t>(*pid), *start, static_cast<std::uint32_t>(*userId),
-                         *user, static_cast<std::uint32_t>(*creatorId)};
+    return SessionRecord{static_cast<pid_t>(*pid),
+                         *start,
+                         static_cast<std::uint32_t>(*userId),
+                         *user,
+                         static_cast<std::uint32_t>(*creatorId),
+                         *folder};
 }
 
 void ToDocument(const SessionRecord& record, IniDocument& document) {
@@ -85,6 +91,7 @@ void ToDocument(const SessionRecord& record, IniDocument& document) {
     section.Set("UserId", std::to_string(record.userId));
     section.Set("User", QuoteText(record.userName));
     section.Set("CreatorId", std::to_string(record.creatorId));
+    section.Set("Handheld", QuoteText(record.handheldFolder));
 }
 
 }  // namespace
@@ -101,8 +108,9 @@ std::optional<SessionRecord> CurrentProcessSession() {
     return std::nullopt;
 }
 
-HotSyncSession::HotSyncSession(std::uint32_t userId, const std::string& userName) {
-    SessionRecord mine{getpid(), ProcessStartTime(getpid()), userId, userName, 0};
+HotSyncSession::HotSyncSession(std::uint32_t userId, const std::string& userName,
+                               const std::string& handheldFolder) {
+    SessionRecord mine{getpid(), ProcessStartTime(getpid()), userId, userName, 0, handheldFolder};
     std::optional<SessionRecord> other;
     std::string error;
     StoreStatus status = SessionStore().Update(

@@ -15,6 +15,7 @@ struct SessionRecord {
     std::uint32_t userId = 0;
     std::string userName;
     std::uint32_t creatorId = 0;  // the conduit being run, 0 before the first one
+    std::string handheldFolder;   // the folder of the handheld being synchronised
 };
 
 // The session, when one is recorded and it belongs to this very process. The conduit library
@@ -30,7 +31,8 @@ std::optional<SessionRecord> RecordedSession();
 // left by a dead process is taken over.
 class HotSyncSession {
   public:
-    HotSyncSession(std::uint32_t userId, const std::string& userName);
+    HotSyncSession(std::uint32_t userId, const std::string& userName,
+                   const std::string& handheldFolder);
     ~HotSyncSession();
     HotSyncSession(const HotSyncSession&) = delete;
     HotSyncSession& operator=(const HotSyncSession&) = delete;

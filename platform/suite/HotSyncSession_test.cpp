@@ -37,8 +37,9 @@ TEST(HotSyncSession, RunningOnlyInTheOwningProcessAndOnlyWhileItLasts) {
     EXPECT_FALSE(notifier.IsHotSyncRunning());
     EXPECT_THROW(utility.GetSyncInformation()->RunningCreatorId(), PlatformError);
     {
-        HotSyncSession session(3, "Ann");
+        HotSyncSession session(3, "Ann", "/media/my \"handheld\"");
         EXPECT_TRUE(notifier.IsHotSyncRunning());
+        EXPECT_EQ(CurrentProcessSession()->handheldFolder, "/media/my \"handheld\"");
         EXPECT_EQ(utility.GetSyncInformation()->RunningCreatorId(), 0u);
         session.SetRunningCreatorId(0x41424344u);
         EXPECT_EQ(utility.GetSyncInformation()->RunningCreatorId(), 0x41424344u);
@@ -54,7 +55,7 @@ TEST(HotSyncSession, SessionOfADeadHostIsStaleAndCanBeTakenOver) {
     test::TestEnvironment env;
     // The child begins a session and dies without ending it, as a crashed host would.
     ASSERT_EQ(InChild([] {
-                  new HotSyncSession(1, "Crashed");
+                  new HotSyncSession(1, "Crashed", "/handheld");
                   _exit(0);
                   return 0;
               }),
@@ -63,7 +64,7 @@ TEST(HotSyncSession, SessionOfADeadHostIsStaleAndCanBeTakenOver) {
     EXPECT_NE(RecordedSession()->processId, getpid());
     EXPECT_FALSE(PosixHotSyncNotifier().IsHotSyncRunning());
 
-    HotSyncSession session(2, "Bob");
+    HotSyncSession session(2, "Bob", "/handheld");
     EXPECT_TRUE(PosixHotSyncNotifier().IsHotSyncRunning());
     EXPECT_EQ(CurrentProcessSession()->userName, "Bob");
 }
@@ -77,7 +78,7 @@ TEST(HotSyncSession, LiveSessionOfAnotherProcessBlocksASecondOne) {
     if (pid == 0) {
         close(ready[0]);
         close(release[1]);
-        HotSyncSession session(1, "First");
+        HotSyncSession session(1, "First", "/handheld");
         char byte = 1;
         if (write(ready[1], &byte, 1) != 1) _exit(1);
         if (read(release[0], &byte, 1) < 0) _exit(1);  // returns 0 when the parent closes it
@@ -87,18 +88,18 @@ TEST(HotSyncSession, LiveSessionOfAnotherProcessBlocksASecondOne) {
     close(release[0]);
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    EXPECT_THROW(HotSyncSession(2, "Second"), PlatformError);
+    EXPECT_THROW(HotSyncSession(2, "Second", "/handheld"), PlatformError);
     close(release[1]);
     int status = 0;
     waitpid(pid, &status, 0);
     close(ready[0]);
-    EXPECT_NO_THROW(HotSyncSession(2, "Second"));
+    EXPECT_NO_THROW(HotSyncSession(2, "Second", "/handheld"));
 }
 
 TEST(HotSyncLog, LinesAreAppendedExactlyToTheRunningUsersLog) {
     test::TestEnvironment env;
     PosixSyncUtility utility;
-    HotSyncSession session(1, "Ann M\xC3\xBCller");
+    HotSyncSession session(1, "Ann M\xC3\xBCller", "/handheld");
     utility.AddLogEntry("Tarn Conduit 2.0.0", -1, 0, 0);
     utility.AddLogEntry("   SELECT * FROM \"T\"\t\xE2\x82\xAC  ", -1, 0, 0);
     std::filesystem::path log = env.tarnHome() / "users" / "Ann M\xC3\xBCller" / "HotSync.log";

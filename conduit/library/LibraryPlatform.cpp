@@ -1,0 +1,63 @@
+#include "conduit/library/LibraryPlatform.h"
+
+#include "platform/Error.h"
+#include "platform/odbc/OdbcEnvironment.h"
+#include "platform/palm/PosixHandheldFolder.h"
+#include "platform/suite/HotSyncSession.h"
+#include "platform/suite/PosixConduitManager.h"
+#include "platform/suite/PosixHotSyncNotifier.h"
+#include "platform/suite/PosixRegistry.h"
+#include "platform/suite/PosixSyncUtility.h"
+#include "platform/suite/SuiteErrors.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tarn::conduit {
+
+LibraryPlatform::LibraryPlatform() = default;
+LibraryPlatform::~LibraryPlatform() = default;
+
+// Each layer is made on first use: showing the configuration window needs no ODBC driver
+// manager, and a sync outside a HotSync needs nothing but the notifier.
+platform::HotSyncNotifier& LibraryPlatform::Notifier() {
+    if (!notifier_) notifier_ = std::make_unique<platform::PosixHotSyncNotifier>();
+    return *notifier_;
+}
+
+platform::SyncUtility& LibraryPlatform::SyncUtility() {
+    if (!utility_) utility_ = std::make_unique<platform::PosixSyncUtility>();
+    return *utility_;
+}
+
+platform::ConduitManager& LibraryPlatform::ConduitManager() {
+    if (!conduits_) conduits_ = std::make_unique<platform::PosixConduitManager>();
+    return *conduits_;
+}
+
+platform::Registry& LibraryPlatform::Registry() {
+    if (!registry_) registry_ = std::make_unique<platform::PosixRegistry>();
+    return *registry_;
+}
+
+platform::odbc::Environment& LibraryPlatform::Odbc() {
+    if (!odbc_) odbc_ = platform::odbc::OpenOdbcEnvironment();
+    return *odbc_;
+}
+
+platform::palm::HandheldFolder& LibraryPlatform::Handheld() {
+    auto session = platform::CurrentProcessSession();
+    if (!session || session->handheldFolder.empty())
+        throw platform::PlatformError(platform::suite_error::kNotFound,
+                                      "No HotSync is running, so there is no handheld to open");
+    std::filesystem::path folder = session->handheldFolder;
+    if (!handheld_ || folder != handheldFolder_) {
+        handheld_ = std::make_unique<platform::palm::PosixHandheldFolder>(folder);
+        handheldFolder_ = folder;
+    }
+    return *handheld_;
+}
+
+void LibraryPlatform::ShowMessage(const std::string& text) {
+    platform::ui::ShowMessageBox("TarnConduit2", text);
+}
+
+}  // namespace tarn::conduit

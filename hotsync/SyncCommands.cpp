@@ -1,0 +1,214 @@
+// hotsync sync, list, regsvr and configure: the host side of running conduits.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "hotsync/Commands.h"
+#include "hotsync/ConduitLoader.h"
+#include "platform/suite/CreatorId.h"
+#include "platform/suite/HotSyncSession.h"
+#include "platform/suite/PosixConduitManager.h"
+#include "platform/suite/PosixHotSyncUsers.h"
+#include "platform/suite/PosixSyncUtility.h"
+
+namespace tarn::hotsync {
+
+namespace com = platform::com;
+
+namespace {
+
+// Reads `--name value` options; anything else is a positional argument.
+struct Options {
+    std::map<std::string, std::string> named;
+    std::vector<std::string> positional;
+    bool Has(const std::string& name) const { return named.count(name) > 0; }
+    std::string Get(const std::string& name) const {
+        auto it = named.find(name);
+        return it == named.end() ? std::string() : it->second;
+    }
+};
+
+bool ParseOptions(const Args& args, const std::vector<std::string>& valued, Options& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) == 0) {
+            bool takesValue = std::find(valued.begin(), valued.end(), arg) != valued.end();
+            if (!takesValue || i + 1 >= args.size()) {
+                std::cerr << "hotsync: " << (takesValue ? "missing value for " : "unknown option ")
+                          << arg << "\n";
+                return false;
+            }
+            options.named[arg] = args[++i];
+        } else {
+            options.positional.push_back(arg);
+        }
+    }
+    return true;
+}
+
+std::string DefaultUserName() {
+    const char* user = std::getenv("USER");
+    return user && *user ? user : "HotSync User";
+}
+
+// Copies what a conduit added to the user's log to stdout, exactly as written.
+class LogEcho {
+  public:
+    explicit LogEcho(std::filesystem::path file) : file_(std::move(file)) { offset_ = Size(); }
+    void Flush() {
+        std::ifstream in(file_, std::ios::binary);
+        if (!in) return;
+        in.seekg(static_cast<std::streamoff>(offset_));
+        std::string added((std::istreambuf_iterator<char>(in)), {});
+        offset_ += added.size();
+        std::cout << added << std::flush;
+    }
+
+  private:
+    uintmax_t Size() const {
+        std::error_code ec;
+        auto size = std::filesystem::file_size(file_, ec);
+        return ec ? 0 : size;
+    }
+    std::filesystem::path file_;
+    uintmax_t offset_ = 0;
+};
+
+}  // namespace
+
+int RunRegsvr(const Args& args) {
+    bool unregister = !args.empty() && args[0] == "-u";
+    if (args.size() != (unregister ? 2u : 1u)) {
+        std::cerr << "usage: hotsync regsvr [-u] LIBRARY\n";
+        return 2;
+    }
+    std::filesystem::path path = std::filesystem::absolute(args.back());
+    std::string error;
+    auto library = platform::SharedLibrary::Open(path, &error);
+    if (!library) {
+        std::cerr << "hotsync: cannot load " << path.string() << ": " << error << "\n";
+        return 1;
+    }
+    const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+    auto function = library->Get<com::DllRegisterServerFunction>(entry);
+    if (!function) {
+        std::cerr << "hotsync: " << path.string() << " has no " << entry << "\n";
+        return 1;
+    }
+    if (!com::Succeeded(function())) {
+        std::cerr << "hotsync: " << entry << " in " << path.string() << " failed\n";
+        return 1;
+    }
+    std::cerr << entry << " in " << path.string() << " succeeded.\n";
+    return 0;
+}
+
+int RunList(const Args& args) {
+    if (!args.empty()) {
+        std::cerr << "usage: hotsync list\n";
+        return 2;
+    }
+    platform::PosixConduitManager conduits;
+    for (const auto& info : conduits.List())
+        std::cout << platform::CreatorIdToText(info.creatorId) << "\t" << info.title << "\t"
+                  << info.priority << "\t" << info.comClass << "\t" << info.directory + info.file
+                  << "\n";
+    return 0;
+}
+
+int RunSync(const Args& args) {
+    Options options;
+    if (!ParseOptions(args, {"--handheld", "--user", "--creator"}, options) ||
+        !options.positional.empty() || !options.Has("--handheld")) {
+        std::cerr << "usage: hotsync sync --handheld DIR [--user NAME] [--creator CRID]\n";
+        return 2;
+    }
+    std::filesystem::path handheld = std::filesystem::absolute(options.Get("--handheld"));
+    if (!std::filesystem::is_directory(handheld)) {
+        std::cerr << "hotsync: the handheld folder " << handheld.string() << " does not exist\n";
+        return 1;
+    }
+    std::string userName = options.Has("--user") ? options.Get("--user") : DefaultUserName();
+
+    platform::PosixConduitManager conduits;
+    std::vector<platform::ConduitInfo> toRun;
+    for (const auto& info : conduits.List())
+        if (!options.Has("--creator") ||
+            platform::CreatorIdToText(info.creatorId) == options.Get("--creator"))
+            toRun.push_back(info);
+    if (options.Has("--creator") && toRun.empty()) {
+        std::cerr << "hotsync: no conduit is registered under " << options.Get("--creator") << "\n";
+        return 1;
+    }
+
+    platform::PosixHotSyncUsers users;
+    platform::HotSyncUser user = users.FindOrCreateUser(userName);
+    LogEcho log(platform::UserLogFile(user.name));
+    int exitCode = 0;
+    {
+        platform::HotSyncSession session(user.id, user.name, handheld.string());
+        for (const auto& info : toRun) {
+            std::string creator = platform::CreatorIdToText(info.creatorId);
+            std::string error;
+            auto conduit = LoadConduit(info.comClass, error);
+            if (!conduit) {
+                std::cerr << "hotsync: conduit " << creator << " (" << info.title << "): " << error
+                          << "\n";
+                exitCode = 1;
+                continue;
+            }
+            session.SetRunningCreatorId(info.creatorId);
+            bool result = false;
+            com::HRESULT status = (*conduit)->BeginProcess(&result);
+            log.Flush();
+            if (!com::Succeeded(status)) {
+                std::cerr << "hotsync: conduit " << creator << " (" << info.title
+                          << ") failed: " << (*conduit)->ErrorDescription() << "\n";
+                exitCode = 1;
+            }
+        }
+    }
+    log.Flush();
+    return exitCode;
+}
+
+int RunConfigure(const Args& args) {
+    Options options;
+    if (!ParseOptions(args, {"--user"}, options) || options.positional.size() != 1) {
+        std::cerr << "usage: hotsync configure CRID [--user NAME]\n";
+        return 2;
+    }
+    const std::string& creator = options.positional[0];
+    platform::PosixConduitManager conduits;
+    platform::ConduitInfo info;
+    try {
+        info = conduits.Lookup(conduits.CreatorIdFromText(creator));
+    } catch (const std::exception& e) {
+        std::cerr << "hotsync: no conduit is registered under " << creator << "\n";
+        return 1;
+    }
+    std::string error;
+    auto conduit = LoadConduit(info.comClass, error);
+    if (!conduit) {
+        std::cerr << "hotsync: conduit " << creator << ": " << error << "\n";
+        return 1;
+    }
+    platform::PosixHotSyncUsers users;
+    platform::HotSyncUser user =
+        users.FindOrCreateUser(options.Has("--user") ? options.Get("--user") : DefaultUserName());
+    std::int32_t permanent = 0, temporary = 0, newAction = 0, preference = 0;
+    com::HRESULT status = (*conduit)->CfgConduit(
+        static_cast<std::int32_t>(info.creatorId), static_cast<std::int32_t>(user.id), user.name,
+        platform::UserLogFile(user.name).parent_path().string(), &permanent, &temporary, &newAction,
+        &preference);
+    if (!com::Succeeded(status)) {
+        std::cerr << "hotsync: configuring " << creator
+                  << " failed: " << (*conduit)->ErrorDescription() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tarn::hotsync
