@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "platform/ui/MouseIcon.h"
+#include "platform/ui/qt/QtFileDialog.h"
 
 namespace tarn::platform::ui {
 namespace {
@@ -150,6 +151,7 @@ UiBackend& QtUiBackend() {
 
 void InstallQtUi() {
     InstallUiBackend(&QtUiBackend());
+    InstallFileDialogBackend(&QtFileDialogBackend());
 }
 
 }  // namespace tarn::platform::ui

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace tarn {
+
+// The six connection settings of a conduit description, plain (not scrambled), in their
+// customary order.
+struct ConnectionSettings {
+    std::string Driver;
+    std::string Server;
+    std::string Database;
+    std::string Username;
+    std::string Password;
+    std::string Append;
+
+    bool operator==(const ConnectionSettings&) const = default;
+};
+
+// Readable test failures.
+inline void PrintTo(const ConnectionSettings& s, std::ostream* os) {
+    *os << "{" << s.Driver << " | " << s.Server << " | " << s.Database << " | " << s.Username
+        << " | " << s.Password << " | " << s.Append << "}";
+}
+
+// The connection string the connection dialogs preview and test. The server is written both as
+// server and as database file whatever the driver, nothing is quoted, and with `mask` the
+// password shows as six X whatever its length. The sync engine builds its own, different string.
+std::string BuildConnectionString(std::string_view driver, std::string_view server,
+                                  std::string_view database, std::string_view username,
+                                  std::string_view password, std::string_view append, bool mask);
+std::string BuildConnectionString(const ConnectionSettings& settings, bool mask);
+
+// Drivers that open a database file rather than talk to a server carry a file pattern in their
+// name, as in "Microsoft Access Driver (*.mdb)".
+bool IsFileBasedDriver(std::string_view driver);
+
+// The file pattern of a driver name for the open-file dialog: the five characters from the
+// first "*" ("*.mdb"), or empty when the name has no "*".
+std::string DriverFilePattern(std::string_view driver);
+
+}  // namespace tarn

@@ -1,0 +1,72 @@
+#include "common/connection/ConnectionTest.h"
+
+#include <exception>
+#include <memory>
+
+#include "platform/odbc/Database.h"
+#include "platform/odbc/OdbcEnvironment.h"
+#include "platform/ui/MouseIcon.h"
+
+namespace tarn {
+namespace {
+
+struct TestedConnection {
+    // Declared first so that it is destroyed last: connections share it.
+    std::unique_ptr<platform::odbc::Environment> ownEnvironment;
+    std::unique_ptr<platform::odbc::Connection> connection;
+    std::string lastError;
+};
+
+TestedConnection& Held() {
+    static TestedConnection held;
+    return held;
+}
+
+}  // namespace
+
+bool TestDatabaseConnection(platform::odbc::Environment& environment,
+                            const std::string& connectionString) {
+    platform::ui::MouseIcon busy;
+    busy.set_cMouseIcon(platform::ui::kHourglassPointer);
+
+    TestedConnection& held = Held();
+    held.connection.reset();
+    held.lastError.clear();
+    platform::odbc::ConnectAttempt attempt =
+        platform::odbc::TryConnect(environment, connectionString);
+    if (!attempt) {
+        held.lastError = attempt.errorText.empty() ? "Unknown error" : attempt.errorText;
+        return false;
+    }
+    held.connection = std::move(attempt.connection);
+    return true;
+}
+
+bool TestDatabaseConnection(const std::string& connectionString) {
+    platform::ui::MouseIcon busy(platform::ui::kHourglassPointer);
+    TestedConnection& held = Held();
+    held.connection.reset();
+    try {
+        // A fresh driver manager each time, so drivers installed meanwhile are found.
+        held.ownEnvironment = platform::odbc::OpenOdbcEnvironment();
+    } catch (const std::exception& error) {
+        held.ownEnvironment.reset();
+        held.lastError = error.what();
+        return false;
+    }
+    return TestDatabaseConnection(*held.ownEnvironment, connectionString);
+}
+
+std::string LastConnectionTestError() {
+    return Held().lastError;
+}
+
+bool HoldsTestedConnection() {
+    return Held().connection != nullptr;
+}
+
+void ReleaseTestedConnection() {
+    Held().connection.reset();
+}
+
+}  // namespace tarn

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace tarn::platform::odbc {
+class Environment;
+}
+
+namespace tarn {
+
+// Tries to open the desktop database a connection string describes, without letting the driver
+// prompt, under the busy pointer. True when it opened. The connection of the last successful
+// test stays open, shared by the whole program, until the next test replaces it (every test
+// first releases the one before). After false, LastConnectionTestError() says why.
+bool TestDatabaseConnection(const std::string& connectionString);
+// The same through a given driver manager (the machine's own one is opened for the call above).
+bool TestDatabaseConnection(platform::odbc::Environment& environment,
+                            const std::string& connectionString);
+
+// The driver's description of the failure of the last test; empty after a success.
+std::string LastConnectionTestError();
+
+// Whether a tested connection is being held open.
+bool HoldsTestedConnection();
+
+// Closes the held connection, e.g. before the library that made it is unloaded.
+void ReleaseTestedConnection();
+
+}  // namespace tarn

@@ -1,0 +1,58 @@
+#include "common/connection/DriverList.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Error.h"
+#include "platform/odbc/Database.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tarn {
+namespace {
+
+using Entries = std::vector<std::string>;
+
+TEST(DriverListEntries, NoneComesFirstAndBlankTextAndSpreadsheetDriversAreLeftOut) {
+    Entries installed = {"SQLite3",
+                         "",
+                         "   ",
+                         "Microsoft Text Driver (*.txt; *.csv)",
+                         "Microsoft Excel Driver (*.xls)",
+                         "Microsoft Access Driver (*.mdb)",
+                         "Upper Case Text Driver (*.TXT)",
+                         "PostgreSQL Unicode"};
+    EXPECT_EQ(DriverListEntries(installed),
+              (Entries{"(None)", "SQLite3", "Microsoft Access Driver (*.mdb)",
+                       "Upper Case Text Driver (*.TXT)", "PostgreSQL Unicode"}));
+    EXPECT_EQ(DriverListEntries(Entries{}), (Entries{"(None)"}));
+}
+
+TEST(DriverListEntries, ComeFromTheDriverManagerOfThisMachine) {
+    test::TestEnvironment machine;
+    machine.addOdbcDriver("Microsoft Text Driver (*.txt; *.csv)", "/nonexistent/libtext.so");
+    machine.addOdbcDriver("Microsoft Access Driver (*.mdb)", "/nonexistent/libaccess.so");
+    machine.addOdbcDriver("Microsoft Excel Driver (*.xls)", "/nonexistent/libexcel.so");
+    Entries expected = {"(None)", "Microsoft Access Driver (*.mdb)"};
+    if (!test::FindOdbcDriverLibrary("libsqlite3odbc.so").empty())
+        expected.insert(expected.begin() + 1, "SQLite3");
+    EXPECT_EQ(InstalledDriverListEntries(), expected);
+    // Asking twice gives each driver once each time.
+    EXPECT_EQ(InstalledDriverListEntries(), expected);
+}
+
+class FailingEnvironment : public platform::odbc::Environment {
+  public:
+    std::vector<std::string> listDrivers() override {
+        throw platform::PlatformError(1, "no driver manager");
+    }
+    std::unique_ptr<platform::odbc::Connection> connect(const std::string&) override {
+        throw platform::PlatformError(1, "no driver manager");
+    }
+};
+
+TEST(DriverListEntries, ADriverManagerThatFailsLeavesOnlyNone) {
+    FailingEnvironment environment;
+    EXPECT_EQ(DriverListEntries(environment), (Entries{"(None)"}));
+}
+
+}  // namespace
+}  // namespace tarn

@@ -1,0 +1,291 @@
+#include "common/ui/frmDatabaseConnection.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+
+#include "common/connection/ConnectionTest.h"
+#include "common/ui/ListControls.h"
+#include "common/ui/ModalWindow.h"
+#include "common/ui/testing/DialogTestSupport.h"
+#include "platform/ui/FileDialogCapture.h"
+#include "platform/ui/MessageBoxCapture.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tarn::ui {
+namespace {
+
+using platform::ui::MessageAnswer;
+using platform::ui::MessageBoxCapture;
+using platform::ui::MessageIcon;
+using test::Find;
+using test::WhenModalShown;
+
+constexpr char kAccess[] = "Microsoft Access Driver (*.mdb)";
+
+bool HaveSqliteDriver() {
+    return !tarn::test::FindOdbcDriverLibrary("libsqlite3odbc.so").empty();
+}
+
+class ConnectionDialogTest : public ::testing::Test {
+  protected:
+    ConnectionDialogTest() {
+        test::TestApplication();
+        machine_.addOdbcDriver(kAccess, "/nonexistent/libaccess.so");
+        machine_.addOdbcDriver("Microsoft Text Driver (*.txt; *.csv)", "/nonexistent/libtext.so");
+        machine_.addOdbcDriver("Microsoft Excel Driver (*.xls)", "/nonexistent/libexcel.so");
+        machine_.addOdbcDriver("PostgreSQL Unicode", "/nonexistent/psqlodbcw.so");
+    }
+    ~ConnectionDialogTest() override { ReleaseTestedConnection(); }
+
+    QString Label(frmDatabaseConnection& dialog, const char* name) {
+        return Find<QLabel>(dialog, name).text();
+    }
+    QString Preview(QWidget& dialog) {
+        return Find<QPlainTextEdit>(dialog, "txtPreviewConnect").toPlainText();
+    }
+
+    tarn::test::TestEnvironment machine_;
+    // Tests take over the modal windows unless one asks to see the program on its own.
+    std::optional<ModalWindowsDrivenByTest> driven_{std::in_place};
+};
+
+TEST_F(ConnectionDialogTest, ShowsItsControlsWithTheirCaptionsAndHoverTips) {
+    frmDatabaseConnection dialog(kBuilderDefaultDriver);
+    EXPECT_EQ(dialog.objectName(), "frmDatabaseConnection");
+    EXPECT_EQ(dialog.windowTitle(), "Database Connection Configuration");
+    EXPECT_EQ(Label(dialog, "lblDBDrivers"), "Database Driver:");
+    EXPECT_EQ(Label(dialog, "lblServer"), "Server/Path:");
+    EXPECT_EQ(Label(dialog, "lblDatabase"), "Database:");
+    EXPECT_EQ(Label(dialog, "lblUsername"), "Username:");
+    EXPECT_EQ(Label(dialog, "lblPassword"), "Password:");
+    EXPECT_EQ(Label(dialog, "lblAppend"), "Append String:");
+    EXPECT_EQ(Label(dialog, "lblPreviewConnect"), "Preview Connection String:");
+    EXPECT_EQ(Find<QPushButton>(dialog, "cmdServerPath").text(), "&Path...");
+    EXPECT_EQ(Find<QPushButton>(dialog, "cmdTestConnection").text(), "&Test Connection");
+    EXPECT_EQ(Find<QPushButton>(dialog, "cmdOK").text(), "&Ok");
+    EXPECT_EQ(Find<QPushButton>(dialog, "cmdCancel").text(), "&Cancel");
+
+    EXPECT_EQ(Find<QComboBox>(dialog, "cboDBDrivers").toolTip(),
+              "Database driver to be used. It must also be installed on the client workstation.");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "txtServer").toolTip(),
+              "Either a path and filename to a database or an IP address or servername.");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "txtDatabase").toolTip(),
+              "The name of the database on the specified database server of database file.");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "txtUsername").toolTip(),
+              "A username to access the database if required");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "txtPassword").toolTip(),
+              "A password to access the database if required");
+    EXPECT_EQ(Find<QLineEdit>(dialog, "txtAppend").toolTip(),
+              "You can append or override settings for the database connection string.");
+    EXPECT_EQ(Find<QPlainTextEdit>(dialog, "txtPreviewConnect").toolTip(),
+              "A preview window of the connection string. The password will be hidden.");
+
+    QLineEdit& password = Find<QLineEdit>(dialog, "txtPassword");
+    EXPECT_EQ(password.echoMode(), QLineEdit::Password);
+    EXPECT_EQ(
+        password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
+        '*');
+}
+
+TEST_F(ConnectionDialogTest, OffersNoneFirstAndTheInstalledDriversButNoTextOrSpreadsheetOnes) {
+    frmDatabaseConnection dialog(kBuilderDefaultDriver);
+    QComboBox& drivers = Find<QComboBox>(dialog, "cboDBDrivers");
+    QStringList entries;
+    for (int i = 0; i < drivers.count(); ++i) entries << drivers.itemText(i);
+    QStringList expected = {"(None)", kAccess, "PostgreSQL Unicode"};
+    if (HaveSqliteDriver()) expected.insert(1, "SQLite3");
+    EXPECT_EQ(entries, expected);
+    EXPECT_EQ(drivers.currentText(), "(None)");
+
+    // Filling again offers each driver once.
+    FillDriverList(drivers);
+    EXPECT_EQ(drivers.count(), expected.size());
+}
+
+TEST_F(ConnectionDialogTest, TheConduitLibraryStartsWithTheEmbeddedDatabaseDriver) {
+    frmDatabaseConnection dialog(kConduitDefaultDriver);
+    EXPECT_EQ(dialog.EnteredSettings(), (ConnectionSettings{"SQLite3", "", "", "", "", ""}));
+}
+
+TEST_F(ConnectionDialogTest, AFileBasedDriverSwitchesToAFileAndBackToAServer) {
+    frmDatabaseConnection dialog(kBuilderDefaultDriver);
+    QComboBox& drivers = Find<QComboBox>(dialog, "cboDBDrivers");
+    QLineEdit& database = Find<QLineEdit>(dialog, "txtDatabase");
+    QPushButton& path = Find<QPushButton>(dialog, "cmdServerPath");
+    EXPECT_TRUE(path.isHidden());
+    database.setText("orders");
+
+    ASSERT_TRUE(SelectListItem(drivers, kAccess));
+    EXPECT_EQ(drivers.currentText(), kAccess);
+    EXPECT_EQ(Label(dialog, "lblServer"), "Database File:");
+    EXPECT_FALSE(path.isHidden());
+    EXPECT_FALSE(Find<QLabel>(dialog, "lblDatabase").isEnabled());
+    EXPECT_FALSE(database.isEnabled());
+    EXPECT_EQ(database.text(), "");
+
+    ASSERT_TRUE(SelectListItem(drivers, "PostgreSQL Unicode"));
+    EXPECT_EQ(Label(dialog, "lblServer"), "Server Name:");
+    EXPECT_TRUE(path.isHidden());
+    EXPECT_TRUE(Find<QLabel>(dialog, "lblDatabase").isEnabled());
+    EXPECT_TRUE(database.isEnabled());
+    EXPECT_EQ(database.text(), "");  // not given back
+}
+
+TEST_F(ConnectionDialogTest, SelectingTakesOnlyAnExactMatchAndOtherwiseKeepsTheDefault) {
+    frmDatabaseConnection dialog(kConduitDefaultDriver);
+    QComboBox& drivers = Find<QComboBox>(dialog, "cboDBDrivers");
+    EXPECT_FALSE(SelectListItem(drivers, "postgresql unicode"));
+    EXPECT_FALSE(SelectListItem(drivers, "Microsoft Access Driver"));
+    EXPECT_EQ(drivers.currentText(), "SQLite3");
+    EXPECT_EQ(Label(dialog, "lblServer"), "Server/Path:");  // no click happened
+
+    // A stored driver that is no longer installed: the default stays, and OK stores it.
+    dialog.ShowStoredSettings({"Gone Driver 1.0", "srv", "db", "me", "pw", ""});
+    EXPECT_EQ(dialog.EnteredSettings(),
+              (ConnectionSettings{"SQLite3", "srv", "db", "me", "pw", ""}));
+}
+
+TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingWithThePasswordMasked) {
+    frmDatabaseConnection dialog(kBuilderDefaultDriver);
+    dialog.ShowStoredSettings({"PostgreSQL Unicode", "db.example", "orders", "", "", ""});
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+        EXPECT_TRUE(Find<QPushButton>(window, "cmdTestConnection").isEnabled());
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
+                  "database=orders;DB=orders");
+        QTest::keyClicks(&Find<QLineEdit>(window, "txtUsername"), "sales");
+        QTest::keyClicks(&Find<QLineEdit>(window, "txtPassword"), "secret");
+        QTest::keyClicks(&Find<QLineEdit>(window, "txtAppend"), "Port=5433");
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
+                  "database=orders;DB=orders;UID=sales;PWD=XXXXXX;Port=5433");
+        Find<QPushButton>(window, "cmdOK").click();
+    });
+    EXPECT_TRUE(dialog.SetDataBaseSettings());
+    EXPECT_EQ(dialog.EnteredSettings(),
+              (ConnectionSettings{"PostgreSQL Unicode", "db.example", "orders", "sales", "secret",
+                                  "Port=5433"}));
+}
+
+TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoTheServerBox) {
+    frmDatabaseConnection dialog(kBuilderDefaultDriver);
+    dialog.ShowStoredSettings({kAccess, "", "", "", "", ""});
+    platform::ui::FileDialogCapture files;
+    files.PresetAnswer("/data/orders.mdb");
+    files.PresetAnswer(std::nullopt);
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+        Find<QPushButton>(window, "cmdServerPath").click();
+        EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={Microsoft Access Driver (*.mdb)};SERVER=/data/orders.mdb;"
+                  "DBQ=/data/orders.mdb");
+        // Cancelling the file dialog keeps the path.
+        Find<QPushButton>(window, "cmdServerPath").click();
+        EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
+        Find<QPushButton>(window, "cmdCancel").click();
+    });
+    EXPECT_FALSE(dialog.SetDataBaseSettings());
+    std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0],
+              (platform::ui::FileDialogRequest{platform::ui::FileDialogKind::OpenFile, "",
+                                               "Microsoft Access Driver (*.mdb) | *.mdb", "", ""}));
+}
+
+// The calling protocol of both callers, on settings the caller keeps.
+ConnectionSettings EditConnection(const ConnectionSettings& stored,
+                                  std::function<void(QWidget&)> user) {
+    ConnectionSettings kept = stored;
+    frmDatabaseConnection dialog(kConduitDefaultDriver);
+    dialog.ShowStoredSettings(stored);
+    WhenModalShown("frmDatabaseConnection", user);
+    if (dialog.SetDataBaseSettings()) kept = dialog.EnteredSettings();
+    return kept;
+}
+
+TEST_F(ConnectionDialogTest, CancelAfterEditingLeavesTheCallersSettingsUnchanged) {
+    ConnectionSettings stored{"PostgreSQL Unicode", "srv", "db", "me", "pw", "Port=1"};
+    auto editEverything = [](QWidget& window) {
+        SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), kAccess);
+        for (const char* box :
+             {"txtServer", "txtDatabase", "txtUsername", "txtPassword", "txtAppend"})
+            QTest::keyClicks(&Find<QLineEdit>(window, box), "changed");
+    };
+    EXPECT_EQ(EditConnection(stored,
+                             [&](QWidget& window) {
+                                 editEverything(window);
+                                 Find<QPushButton>(window, "cmdCancel").click();
+                             }),
+              stored);
+    EXPECT_EQ(EditConnection(stored,
+                             [&](QWidget& window) {
+                                 editEverything(window);
+                                 window.close();  // the window's own close box
+                             }),
+              stored);
+    EXPECT_EQ(
+        EditConnection(stored,
+                       [&](QWidget& window) {
+                           editEverything(window);
+                           Find<QPushButton>(window, "cmdOK").click();
+                       }),
+        // The file-based driver emptied and locked the database box.
+        (ConnectionSettings{kAccess, "srvchanged", "", "mechanged", "pwchanged", "Port=1changed"}));
+}
+
+TEST_F(ConnectionDialogTest, WithoutADisplayTheDialogIsNotShownAndCountsAsCancelled) {
+    frmDatabaseConnection dialog(kBuilderDefaultDriver);
+    driven_.reset();
+    testing::internal::CaptureStderr();
+    bool confirmed = dialog.SetDataBaseSettings();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(err,
+              "Database Connection Configuration: the window cannot be shown without a display; "
+              "it is closed as cancelled\n");
+}
+
+TEST_F(ConnectionDialogTest, TestingReportsSuccessAndFailureWithTheDriversText) {
+    if (!HaveSqliteDriver()) GTEST_SKIP() << "the SQLite3 ODBC driver is not installed";
+    std::string good = (machine_.root() / "orders.db").string();
+    std::string bad = (machine_.root() / "missing" / "orders.db").string();
+    frmDatabaseConnection dialog(kConduitDefaultDriver);
+    dialog.ShowStoredSettings({"SQLite3", "", good, "", "", ""});
+    MessageBoxCapture boxes;
+    boxes.PresetAnswers({MessageAnswer::Ok, MessageAnswer::Ok});
+    std::optional<bool> afterSuccess;
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+        Find<QPushButton>(window, "cmdTestConnection").click();
+        afterSuccess = dialog.TestConnectionStatus();
+        QLineEdit& database = Find<QLineEdit>(window, "txtDatabase");
+        database.setText(QString::fromStdString(bad));
+        Find<QPushButton>(window, "cmdTestConnection").click();
+        EXPECT_TRUE(window.isVisible());  // the dialog stays open with its values
+        EXPECT_EQ(database.text().toStdString(), bad);
+        Find<QPushButton>(window, "cmdCancel").click();
+    });
+    EXPECT_EQ(dialog.TestConnectionStatus(), std::nullopt);
+    dialog.SetDataBaseSettings();
+
+    EXPECT_EQ(afterSuccess, true);
+    EXPECT_EQ(dialog.TestConnectionStatus(), false);
+    std::vector<platform::ui::MessageBoxRequest> shown = boxes.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].caption, "Conduit Builder");
+    EXPECT_EQ(shown[0].text, "Successful Connection");
+    EXPECT_EQ(shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(shown[1].caption, "Conduit Builder");
+    EXPECT_EQ(shown[1].icon, MessageIcon::Critical);
+    EXPECT_EQ(shown[1].text, "The connection failed\r\n" + LastConnectionTestError());
+    EXPECT_GT(shown[1].text.size(), std::string("The connection failed\r\n").size());
+}
+
+}  // namespace
+}  // namespace tarn::ui
