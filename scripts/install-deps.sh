@@ -12,6 +12,8 @@ packages=(
   googletest libgtest-dev libgmock-dev
   # the embedded default desktop database: SQLite through its ODBC driver
   libsqliteodbc sqlite3
+  # the database servers the tests start privately, and their ODBC drivers
+  postgresql odbc-postgresql mariadb-server odbc-mariadb
   # an independent reader and writer of handheld database files, used by the tests
   perl libpalm-pdb-perl
 )

@@ -15,11 +15,15 @@
 namespace tarn::conduit::test {
 
 SyncHarness::SyncHarness(const std::string& creatorId)
-    : databaseFile(platform.environment.root() / "desktop.db"),
+    : SyncHarness(DesktopKind::Sqlite, creatorId) {}
+
+SyncHarness::SyncHarness(DesktopKind kind, const std::string& creatorId)
+    : desktop(kind, platform.environment, platform.Odbc()),
       descriptionFile(platform.environment.root() / "conduit" / (creatorId + ".cfg")),
       creatorId_(creatorId) {
-    settings = SqliteSettings(databaseFile, creatorId);
-    db_ = platform.Odbc().connect("DRIVER={SQLite3};Database=" + databaseFile.string());
+    settings = DesktopSettings(desktop, creatorId);
+    if (kind == DesktopKind::Sqlite) databaseFile = desktop.database;
+    db_ = desktop.Connect();
 }
 
 SyncHarness::~SyncHarness() = default;

@@ -9,26 +9,30 @@
 #include <vector>
 
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/testing/DesktopTarget.h"
 #include "conduit/sync/testing/TestSyncPlatform.h"
 
 namespace tarn::conduit::test {
 
 using Row = std::vector<std::optional<std::string>>;
 
-// A whole conduit on a private machine: a desktop database, a handheld folder, a description
+// A whole conduit on a private machine: a desktop database (SQLite by default, or a fresh
+// database on the test run's PostgreSQL or MariaDB server), a handheld folder, a description
 // file registered under the conduit's Creator ID, and the engine's module state, ready for
 // Synchronize. Setup and checks go around the engine: straight SQL on the desktop, record
 // bytes on the handheld.
 class SyncHarness {
   public:
     explicit SyncHarness(const std::string& creatorId = "TEST");
+    explicit SyncHarness(DesktopKind kind, const std::string& creatorId = "TEST");
     ~SyncHarness();
 
     TestSyncPlatform platform;
+    DesktopTarget desktop;
     ModuleState state{platform};
     ConduitSettings settings;
     colTables tables;
-    std::filesystem::path databaseFile;
+    std::filesystem::path databaseFile;  // the SQLite file; empty on a server
     std::filesystem::path descriptionFile;
 
     clsTable& AddTable(const std::string& desktopName, const std::string& palmName,
@@ -38,9 +42,11 @@ class SyncHarness {
     void Install();
     void SetDebugLevel(int level);
 
-    // Desktop side.
+    // Desktop side, through a connection of the harness's own.
     void Exec(const std::string& sql);
     std::vector<Row> Query(const std::string& sql);
+    // A name delimited for the desktop's SQL, keeping its letter case.
+    std::string Quote(const std::string& name) const { return desktop.Quote(name); }
     // "key=value" of the first two columns of a table, ordered by the first column.
     std::map<std::string, std::string> DesktopPairs(const std::string& table,
                                                     const std::string& keyColumn,

@@ -1,6 +1,7 @@
 #include "conduit/sync/testing/TestSyncPlatform.h"
 
 #include "common/config/Scramble.h"
+#include "conduit/sync/testing/DesktopTarget.h"
 #include "platform/odbc/OdbcEnvironment.h"
 #include "platform/palm/PosixHandheldFolder.h"
 #include "platform/suite/PosixConduitManager.h"
@@ -58,6 +59,19 @@ ConduitSettings SqliteSettings(const std::filesystem::path& databaseFile,
     s.CreatorID = ScrambleString(creatorId);
     s.DBDriver = ScrambleString("SQLite3");
     s.DBDatabase = ScrambleString(databaseFile.string());
+    return s;
+}
+
+}  // namespace tarn::conduit::test
+
+namespace tarn::conduit::test {
+
+ConduitSettings DesktopSettings(const DesktopTarget& desktop, const std::string& creatorId) {
+    ConduitSettings s = SqliteSettings(desktop.database, creatorId);
+    s.DBDriver = ScrambleString(desktop.driver);
+    s.DBServer = ScrambleString(desktop.server);
+    s.DBUsername = ScrambleString(desktop.user);
+    s.DBPassword = ScrambleString(desktop.password);
     return s;
 }
 

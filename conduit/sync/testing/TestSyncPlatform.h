@@ -79,4 +79,9 @@ class TestSyncPlatform : public SyncPlatform {
 ConduitSettings SqliteSettings(const std::filesystem::path& databaseFile,
                                const std::string& creatorId = "TEST");
 
+class DesktopTarget;
+// Connection settings (scrambled) for any desktop target, as a user would fill them in.
+ConduitSettings DesktopSettings(const DesktopTarget& desktop,
+                                const std::string& creatorId = "TEST");
+
 }  // namespace tarn::conduit::test

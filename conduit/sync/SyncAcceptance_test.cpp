@@ -1,0 +1,336 @@
+// Whole synchronisations as a user sees them, on every desktop database (see
+// testing/SyncAcceptance.h for where each database's run is instantiated).
+#include "conduit/sync/testing/SyncAcceptance.h"
+
+#include <gtest/gtest.h>
+
+#include "common/config/Scramble.h"
+#include "common/text/Windows1252.h"
+#include "conduit/sync/TarnFunc.h"
+#include "tests/support/TempDir.h"
+
+namespace tarn::conduit::test {
+
+std::string ItemRecord(int32_t id, const std::string& name, int32_t status) {
+    return Int32Bytes(id) + TextBytes(name) + Int32Bytes(status);
+}
+
+Pairs HandheldPairs(SyncHarness& h, const std::string& database) {
+    Pairs pairs;
+    for (const auto& r : h.ReadHandheld(database)) {
+        auto u = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(r[i])); };
+        int32_t id = static_cast<int32_t>(u(0) << 24 | u(1) << 16 | u(2) << 8 | u(3));
+        size_t end = r.find('\0', 4);
+        std::string name = text::FromAnsi(r.substr(4, end - 4));
+        int32_t status = static_cast<int32_t>(u(end + 4));
+        pairs[std::to_string(id)] = name + (status == 1 ? "*" : "");
+    }
+    return pairs;
+}
+
+void AddItemFields(clsTable& table) {
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Name", 6);
+    table.Fields().Add("##STATUSFLAG##", 8);
+}
+
+std::string BehaviourCaseName(
+    const ::testing::TestParamInfo<std::tuple<DesktopKind, MethodCase>>& info) {
+    return DesktopKindName(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
+}
+
+std::string DesktopCaseName(const ::testing::TestParamInfo<DesktopKind>& info) {
+    return DesktopKindName(info.param);
+}
+
+namespace {
+
+// The delimiters the quoting probe must settle on for a table created without quotes:
+// PostgreSQL stores such a name in lower case, so only the bare name finds it.
+std::string BareTableDelimiter(DesktopKind kind) {
+    return kind == DesktopKind::PostgreSql ? "" : "`";
+}
+
+// The five situations of a key: only on the handheld (1), only there and marked deleted (2),
+// only on the desktop (3), on both sides (4), on both with the handheld copy marked deleted (5).
+void SeedFiveSituations(SyncHarness& h) {
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    h.Exec("INSERT INTO Items VALUES (3, 'd3'), (4, 'd4'), (5, 'd5')");
+    h.WriteHandheld("ItemsDB", {ItemRecord(1, "h1"), ItemRecord(2, "h2", 1), ItemRecord(4, "h4"),
+                                ItemRecord(5, "h5", 1)});
+}
+
+}  // namespace
+
+std::vector<MethodCase> MethodCases() {
+    const Pairs desktopBefore = {{"3", "d3"}, {"4", "d4"}, {"5", "d5"}};
+    const Pairs handheldBefore = {{"1", "h1"}, {"2", "h2*"}, {"4", "h4"}, {"5", "h5*"}};
+    const Pairs synchronized = {{"1", "h1"}, {"3", "d3"}, {"4", "d4"}};
+    return {
+        {"Synchronize", 0, false, synchronized, synchronized},
+        {"SynchronizeIgnoresPurge", 0, true, synchronized, synchronized},
+        {"HandheldOverwritesDesktop", 2, false, synchronized, handheldBefore},
+        {"HandheldOverwritesDesktopWithPurge", 2, true, {{"1", "h1"}, {"4", "h4"}}, handheldBefore},
+        {"DesktopOverwritesHandheld", 3, false, desktopBefore, synchronized},
+        {"DesktopOverwritesHandheldWithPurge",
+         3,
+         true,
+         desktopBefore,
+         {{"3", "d3"}, {"4", "d4"}, {"5", "d5"}}},
+        {"DoNothing", 6, false, desktopBefore, handheldBefore},
+    };
+}
+
+TEST_P(ResultingBehaviour, BothSidesEndAsTheMethodSays) {
+    const auto& [kind, c] = GetParam();
+    SyncHarness h(kind);
+    SeedFiveSituations(h);
+    AddItemFields(h.AddTable("Items", "ItemsDB", c.method, c.purge));
+    h.Install();
+    h.Sync();
+    EXPECT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    EXPECT_EQ(h.DesktopPairs("Items", "Id", "Name"), c.desktop);
+    EXPECT_EQ(HandheldPairs(h, "ItemsDB"), c.handheld);
+    if (c.method != 6) {
+        EXPECT_EQ(h.state.LeftDelimiter, BareTableDelimiter(kind));
+    }
+}
+
+void ExpectBailOutKeepsEachTableWhole(SyncHarness& h) {
+    for (const char* t : {"A", "B", "C"}) {
+        h.Exec(std::string("CREATE TABLE ") + t + " (Id INTEGER, Name TEXT CHECK (Name <> 'bad'))");
+        h.Exec(std::string("INSERT INTO ") + t + " VALUES (9, 'desk')");
+        // In B, record 1 is inserted before record 5 fails the check.
+        const char* fifth = std::string(t) == "B" ? "bad" : "fine";
+        h.WriteHandheld(std::string(t) + "DB", {ItemRecord(1, "hand"), ItemRecord(5, fifth)});
+        AddItemFields(h.AddTable(t, std::string(t) + "DB", 0));
+    }
+    h.settings.ConduitTitle = ScrambleString("Orders é");
+    h.Install();
+    const std::string handheldB = tarn::test::ReadFileBytes(h.platform.handheldDir / "BDB.pdb");
+    const std::string handheldC = tarn::test::ReadFileBytes(h.platform.handheldDir / "CDB.pdb");
+
+    h.Sync();
+
+    auto lines = h.LogLines();
+    ASSERT_GE(lines.size(), 5u) << h.Log();
+    EXPECT_EQ(lines[lines.size() - 5], "##### ORDERS É - CONDUIT ERRROR #####");
+    EXPECT_EQ(lines[lines.size() - 4], "!! Bailing out now...");
+    EXPECT_EQ(lines[lines.size() - 3].rfind("!! Error Code:", 0), 0u);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("!! Error Description:", 0), 0u);
+    // Each database words it its own way, all of them naming the constraint.
+    EXPECT_NE(text::FoldCase(lines[lines.size() - 2]).find("constraint"), std::string::npos)
+        << lines[lines.size() - 2];
+    EXPECT_EQ(lines.back(), "!! Synchronization did not complete successfully");
+
+    const Pairs synced = {{"1", "hand"}, {"5", "fine"}, {"9", "desk"}};
+    EXPECT_EQ(h.DesktopPairs("A", "Id", "Name"), synced);
+    EXPECT_EQ(HandheldPairs(h, "ADB"), synced);
+    EXPECT_EQ(h.DesktopPairs("B", "Id", "Name"), (Pairs{{"9", "desk"}}));
+    EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "BDB.pdb"), handheldB);
+    EXPECT_EQ(h.DesktopPairs("C", "Id", "Name"), (Pairs{{"9", "desk"}}));
+    EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "CDB.pdb"), handheldC);
+}
+
+// A failing statement ends the sync; the table it belongs to is rolled back whole.
+TEST_P(SyncAcceptance, BailOutInTheSecondOfThreeTablesKeepsEachTableWhole) {
+    SyncHarness h(GetParam());
+    ExpectBailOutKeepsEachTableWhole(h);
+}
+
+namespace {
+
+std::string OrderRecord(int32_t id, const std::string& name, const std::string& region) {
+    return Int32Bytes(id) + TextBytes(name) + TextBytes(region);
+}
+
+// Filters restrict what is read, what an update may touch and what a purge deletes.
+TEST_P(SyncAcceptance, FiltersRestrictReadsUpdatesAndPurges) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Orders (Id INTEGER, Name TEXT, Region TEXT)");
+    h.Exec("INSERT INTO Orders VALUES (1, 'a', 'North'), (2, 'b', 'South')");
+    h.WriteHandheld("TarnCFitler-TEST", {TextBytes("Region") + TextBytes("North")});
+    // Record 2 exists on the desktop outside the filter: its update must not touch it.
+    h.WriteHandheld("OrdersDB", {OrderRecord(2, "hb", "North"), OrderRecord(3, "c", "North")});
+    auto& table = h.AddTable("Orders", "OrdersDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Name", 6);
+    table.Fields().Add("Region", 6, "Region");
+    h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
+    h.Install();
+    h.SetDebugLevel(4);
+    h.Sync();
+    std::string log = h.Log();
+    const std::string q = BareTableDelimiter(GetParam());
+    EXPECT_NE(log.find(" Filters Loaded: 1\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("UPDATE " + q + "Orders" + q + " SET " + q + "Id" + q + "=2, " + q + "Name" +
+                       q + "='hb', " + q + "Region" + q + "='North' WHERE " + q + "Id" + q +
+                       "=2 AND Region='North'"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(h.DesktopPairs("Orders", "Id", "Name"), (Pairs{{"1", "a"}, {"2", "b"}, {"3", "c"}}));
+    EXPECT_EQ(h.ReadHandheld("OrdersDB").size(), 3u);  // 1 from the desktop, 2 and 3 kept
+
+    // A purge before the handheld overwrites the desktop deletes only rows within the filter:
+    // 4 goes, the South rows stay, and the handheld's records come back.
+    h.Exec("INSERT INTO Orders VALUES (4, 'd', 'North'), (5, 'e', 'South')");
+    h.tables.Item(1)->SyncMethod = 2;
+    h.tables.Item(1)->PurgeBeforeSync = true;
+    h.Install();
+    h.Sync();
+    EXPECT_NE(h.Log().rfind("Completed Synchronization"), std::string::npos);
+    EXPECT_EQ(h.DesktopPairs("Orders", "Id", "Name"),
+              (Pairs{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"5", "e"}}));
+}
+
+// Texts a user may well type: quotes of both kinds, backslashes, SQL fragments and
+// Windows-1252 letters.
+const std::vector<std::string>& AwkwardTexts() {
+    static const std::vector<std::string> texts = {
+        "O'Neil", "back\\slash", "'); DROP TABLE Codes; --", "say \"hi\"", "été €",
+        "[x]`y`", "\\'"};
+    return texts;
+}
+
+std::string SqlLiteral(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Awkward texts cross in both directions unchanged, as values and as string keys.
+TEST_P(SyncAcceptance, AwkwardTextsArriveUnchanged) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Codes (Code VARCHAR(100), Note TEXT)");
+    std::vector<std::string> records;
+    for (const auto& text : AwkwardTexts()) {
+        records.push_back(TextBytes("h" + text) + TextBytes(text));
+        h.Exec("INSERT INTO Codes VALUES (" + SqlLiteral("d" + text) + ", " + SqlLiteral(text) +
+               ")");
+    }
+    h.WriteHandheld("CodesDB", records);
+    auto& table = h.AddTable("Codes", "CodesDB", 0);
+    table.Fields().Add("Code", 6);
+    table.Fields().Add("Note", 6);
+    h.Install();
+    h.Sync();
+    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+
+    Pairs expected;
+    for (const auto& text : AwkwardTexts()) {
+        expected["h" + text] = text;
+        expected["d" + text] = text;
+    }
+    EXPECT_EQ(h.DesktopPairs("Codes", "Code", "Note"), expected);
+    Pairs handheld;
+    for (const auto& r : h.ReadHandheld("CodesDB")) {
+        size_t end = r.find('\0');
+        handheld[text::FromAnsi(r.substr(0, end))] =
+            text::FromAnsi(r.substr(end + 1, r.find('\0', end + 1) - end - 1));
+    }
+    EXPECT_EQ(handheld, expected);
+
+    // Deleting by an awkward string key removes exactly that row: the desktop's rows come
+    // back from the handheld marked deleted.
+    std::filesystem::remove(h.platform.handheldDir / "CodesDB.pdb");
+    h.tables.Item(1)->Fields().Add("##STATUSFLAG##", 8);
+    records.clear();
+    for (const auto& text : AwkwardTexts())
+        records.push_back(TextBytes("d" + text) + TextBytes(text) + Int32Bytes(1));
+    h.WriteHandheld("CodesDB", records);
+    h.Install();
+    h.Sync();
+    Pairs handheldOnly;
+    for (const auto& text : AwkwardTexts()) handheldOnly["h" + text] = text;
+    EXPECT_EQ(h.DesktopPairs("Codes", "Code", "Note"), handheldOnly) << h.Log();
+}
+
+// Filter values are typed on the handheld; awkward ones still select exactly their rows, and
+// an ignored column takes its filter's value unchanged in a new row.
+TEST_P(SyncAcceptance, AwkwardFilterValuesSelectTheirRows) {
+    const std::string region = "O'Neil \\ \"Nord\" été €";
+    const std::string owner = "Bob's \\desk";
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Contacts (Id INTEGER, Name TEXT, Region TEXT, Owner TEXT)");
+    // Both filters apply to reads: only row 1 matches them both.
+    h.Exec("INSERT INTO Contacts VALUES (1, 'a', " + SqlLiteral(region) + ", " + SqlLiteral(owner) +
+           "), (2, 'b', " + SqlLiteral(region + "x") + ", " + SqlLiteral(owner) + "), (3, 'c', " +
+           SqlLiteral(region) + ", 'x')");
+    h.WriteHandheld("TarnCFitler-TEST", {TextBytes("Region") + TextBytes(region),
+                                         TextBytes("Owner") + TextBytes(owner)});
+    // 2 exists outside the filter: the update leaves it alone. 4 is new.
+    h.WriteHandheld("ContactsDB", {OrderRecord(2, "hb", region), OrderRecord(4, "d", region)});
+    auto& table = h.AddTable("Contacts", "ContactsDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Name", 6);
+    table.Fields().Add("Region", 6, "Region");
+    table.Fields().Add("Owner", 10, "Owner");
+    h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
+    h.Install();
+    h.Sync();
+    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+
+    EXPECT_EQ(h.DesktopPairs("Contacts", "Id", "Name"),
+              (Pairs{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", "d"}}));
+    EXPECT_EQ(h.DesktopPairs("Contacts", "Id", "Region")["4"], region);
+    EXPECT_EQ(h.DesktopPairs("Contacts", "Id", "Owner")["4"], owner);
+    // Only row 1 was read: the handheld holds it beside its own two records.
+    Pairs handheld;
+    for (const auto& r : h.ReadHandheld("ContactsDB"))
+        handheld[std::to_string(static_cast<unsigned char>(r[3]))] =
+            text::FromAnsi(r.substr(4, r.find('\0', 4) - 4));
+    EXPECT_EQ(handheld, (Pairs{{"1", "a"}, {"2", "hb"}, {"4", "d"}}));
+}
+
+// A table whose name and columns only quoting can reach: a blank in the name, capitals that
+// PostgreSQL would otherwise fold. Reads, inserts and deletes all find it.
+TEST_P(SyncAcceptance, TableNamesThatNeedQuotingWork) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE " + h.Quote("Order Lines") + " (" + h.Quote("LineNo") + " INTEGER, " +
+           h.Quote("Item Name") + " TEXT)");
+    h.Exec("INSERT INTO " + h.Quote("Order Lines") + " VALUES (2, 'desk'), (3, 'doomed')");
+    h.WriteHandheld("LinesDB", {ItemRecord(1, "hand"), ItemRecord(3, "doomed", 1)});
+    auto& table = h.AddTable("Order Lines", "LinesDB", 0);
+    table.Fields().Add("LineNo", 3);
+    table.Fields().Add("Item Name", 6);
+    table.Fields().Add("##STATUSFLAG##", 8);
+    h.Install();
+    h.Sync();
+    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    EXPECT_EQ(h.state.LeftDelimiter, GetParam() == DesktopKind::PostgreSql ? "\"" : "`");
+    EXPECT_EQ(h.DesktopPairs(h.Quote("Order Lines"), h.Quote("LineNo"), h.Quote("Item Name")),
+              (Pairs{{"1", "hand"}, {"2", "desk"}}));
+    EXPECT_EQ(HandheldPairs(h, "LinesDB"), (Pairs{{"1", "hand"}, {"2", "desk"}}));
+}
+
+// Numbers, dates and times in columns of their own types cross both ways: the driver's text
+// for each is read back into the handheld's encoding.
+TEST_P(SyncAcceptance, TypedColumnsCrossBothWays) {
+    const double date = DateToPalmNumber({2005, 12, 31});
+    const double time = TimeToPalmNumber({13, 5, 9});
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Visits (Id INTEGER, Amount DOUBLE PRECISION, Due DATE, StartsAt TIME)");
+    h.Exec("INSERT INTO Visits VALUES (1, 3.25, '2005-12-31', '13:05:09')");
+    h.WriteHandheld("VisitsDB",
+                    {Int32Bytes(2) + DoubleBytes(-0.5) + DoubleBytes(date) + DoubleBytes(time)});
+    auto& table = h.AddTable("Visits", "VisitsDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Amount", 2);
+    table.Fields().Add("Due", 1);
+    table.Fields().Add("StartsAt", 7);
+    h.Install();
+    h.Sync();
+    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    auto rows = h.Query("SELECT Amount, Due, StartsAt FROM Visits WHERE Id = 2");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(std::stod(rows[0][0].value_or("")), -0.5);
+    EXPECT_EQ(rows[0][1], "2005-12-31");
+    EXPECT_EQ(rows[0][2], "13:05:09");
+    std::vector<std::string> expected = {
+        Int32Bytes(1) + DoubleBytes(3.25) + DoubleBytes(date) + DoubleBytes(time),
+        Int32Bytes(2) + DoubleBytes(-0.5) + DoubleBytes(date) + DoubleBytes(time)};
+    EXPECT_EQ(h.ReadHandheld("VisitsDB"), expected);
+}
+
+}  // namespace
+}  // namespace tarn::conduit::test

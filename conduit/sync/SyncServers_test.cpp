@@ -1,0 +1,90 @@
+// The engine on the database servers a conduit is promised to work with: the acceptance
+// tests, and what only a server has (a port, a password, a driver's own options). Needs the
+// test run's private servers (ctest fixture database_servers).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/config/Scramble.h"
+#include "conduit/sync/testing/SyncAcceptance.h"
+#include "conduit/sync/testing/SyncHarness.h"
+#include "tests/support/ServerProcess.h"
+
+namespace tarn::conduit::test {
+
+// Before any test opens ODBC: the tests may share one process (the program run without ctest).
+class SharedOdbcDriverList : public ::testing::Environment {
+  public:
+    void SetUp() override { ShareOneOdbcDriverList(); }
+};
+::testing::Environment* const kSharedOdbcDriverList =
+    ::testing::AddGlobalTestEnvironment(new SharedOdbcDriverList);
+
+TARN_RUN_SYNC_ACCEPTANCE(Servers, DesktopKind::PostgreSql, DesktopKind::MariaDb);
+
+namespace {
+
+class ServerConnection : public ::testing::TestWithParam<DesktopKind> {};
+
+// The sync-time connection string has no port of its own: "127.0.0.1;Port=N" in the server
+// box carries it, and the password reaches the server but never the log.
+TEST_P(ServerConnection, PortWrittenInTheServerBoxReachesTheServer) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    h.Exec("INSERT INTO Items VALUES (3, 'd3')");
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    ASSERT_NE(h.desktop.server.find(";Port="), std::string::npos);
+    h.Install();
+    h.SetDebugLevel(2);
+    h.Sync();
+    const std::string& server = h.desktop.server;
+    const std::string& database = h.desktop.database;
+    EXPECT_NE(h.Log().find(" Connection String: driver={" + h.desktop.driver +
+                           "};server=" + server + ";DBQ=" + server + ";database=" + database +
+                           ";DB=" + database + ";uid=" + h.desktop.user + ";PWD=XXXXXXXXX;\n"),
+              std::string::npos)
+        << h.Log();
+    EXPECT_EQ(h.Log().find(h.desktop.password), std::string::npos);
+    EXPECT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    EXPECT_EQ(HandheldPairs(h, "ItemsDB"), (Pairs{{"3", "d3"}}));
+}
+
+// Nothing listens on the port written: the opening fails, proving the port is the one used.
+TEST_P(ServerConnection, AnotherPortFailsToOpen) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    h.settings.DBServer =
+        ScrambleString("127.0.0.1;Port=" + std::to_string(tarn::test::FreeLoopbackPort()));
+    h.Install();
+    h.SetDebugLevel(2);
+    h.Sync();
+    EXPECT_NE(h.Log().find("Error opening desktop database: "), std::string::npos) << h.Log();
+    EXPECT_NE(h.Log().find(" Connection to desktop database failed"), std::string::npos);
+    EXPECT_FALSE(h.HandheldExists("ItemsDB"));
+}
+
+TEST_P(ServerConnection, AWrongPasswordFailsToOpen) {
+    SyncHarness h(GetParam());
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    h.settings.DBPassword = ScrambleString("not the password");
+    h.Install();
+    h.Sync();
+    EXPECT_NE(h.Log().find("Error opening desktop database: "), std::string::npos) << h.Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ServerConnection,
+                         ::testing::Values(DesktopKind::PostgreSql, DesktopKind::MariaDb),
+                         DesktopCaseName);
+
+// psqlODBC wraps every statement inside a transaction in a savepoint of its own, a round trip
+// each. "Protocol=7.4-1" (roll back the whole transaction on an error) drops them; a failing
+// table must still be rolled back whole.
+TEST(PostgreSqlRollbackLevel, TransactionLevelKeepsWhatAFailureDoes) {
+    SyncHarness h(DesktopKind::PostgreSql);
+    h.settings.DBServer = ScrambleString(h.desktop.server + ";Protocol=7.4-1");
+    ExpectBailOutKeepsEachTableWhole(h);
+}
+
+}  // namespace
+}  // namespace tarn::conduit::test
