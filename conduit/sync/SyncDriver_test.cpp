@@ -50,7 +50,9 @@ TEST(SyncDriver, LogLinesFollowTheDebugLevel) {
         EXPECT_EQ(log.find("  Setting Left Field Delimiter: ") != std::string::npos, level >= 3);
         EXPECT_EQ(log.find("   INSERT INTO ") != std::string::npos, level >= 4);
         EXPECT_EQ(log.find("   ##### DUMP OF ALL RECORDS LOADED") != std::string::npos, level >= 4);
-        if (level == 1) EXPECT_EQ(lines.size(), 3u);
+        if (level == 1) {
+            EXPECT_EQ(lines.size(), 3u);
+        }
     }
 }
 
