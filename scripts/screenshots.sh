@@ -8,7 +8,7 @@ build="${1:-build}"
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
   cmake -S . -B "$build" -G Ninja >/dev/null
 fi
-cmake --build "$build" --target tarn-screenshots
+cmake --build "$build" --target tarn-screenshots tarn-builder-screenshots
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 1; }
 
 # A fixed screen, font size and style, so the pictures look the same on every machine.
@@ -19,3 +19,5 @@ export XDG_RUNTIME_DIR="$(mktemp -d)"
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24 -dpi 96" \
   "$build/bin/tarn-screenshots" docs/screenshots
+xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24 -dpi 96" \
+  "$build/bin/tarn-builder-screenshots" docs/screenshots

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "builder/ConduitForm.h"
+#include "builder/DocumentFile.h"
+#include "builder/ProgramFolders.h"
+#include "builder/RecentFiles.h"
+#include "builder/Verification.h"
+#include "common/config/ConfigFile.h"
+#include "common/config/Scramble.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tarn::builder {
+namespace {
+
+ConduitForm CompleteForm() {
+    ConduitForm form;
+    form.CompanyName = "Tarn Ltd";
+    form.ConduitTitle = "Orders";
+    form.CreatorID = "TORD";
+    form.ConduitShortName = "TarnOrders";
+    form.InstallationPath = "/opt/orders";
+    form.Version = "1.0";
+    return form;
+}
+
+TEST(ConduitFormTest, SavingScramblesTheTextsButNotTheVersionAndLeavesUnshownMembersEmpty) {
+    ConduitForm form = CompleteForm();
+    form.Connection = {"SQLite3", "srv", "/data/orders.db", "ann", "secret", "Timeout=5"};
+    form.SignaturePath = "/sig";
+    form.PreSyncExecution = "/bin/pre";
+    form.PostSyncExecution = "/bin/post";
+    form.FilterDatabase = "TarnCFitler-TORD";
+    form.AllowModifyDatabase = false;
+
+    ConduitSettings s = SettingsFromForm(form, true, 3);
+    EXPECT_TRUE(s.IsConfigFile);
+    EXPECT_EQ(s.FormatVersion, 2);
+    EXPECT_EQ(s.TableCount, 3);
+    EXPECT_EQ(s.AllowModifyDatabase, 0);
+    EXPECT_EQ(s.CompanyName, ScrambleString("Tarn Ltd"));
+    EXPECT_NE(s.CompanyName, "Tarn Ltd");
+    EXPECT_EQ(s.DBPassword, ScrambleString("secret"));
+    EXPECT_EQ(s.FilterDatabase, ScrambleString("TarnCFitler-TORD"));
+    EXPECT_EQ(s.Version, "1.0");
+    EXPECT_TRUE(s.Reserved1.empty() && s.Reserved2.empty() && s.Reserved3.empty() &&
+                s.Reserved4.empty() && s.Reserved5.empty());
+
+    EXPECT_EQ(FormFromSettings(s), form);
+    form.AllowModifyDatabase = true;
+    EXPECT_EQ(SettingsFromForm(form, false, 0).AllowModifyDatabase, 1);
+    EXPECT_FALSE(SettingsFromForm(form, false, 0).IsConfigFile);
+}
+
+TEST(RecentFilesTest, KeepsFourEntriesMostRecentFirstAndFindsDuplicatesWithoutLetterCase) {
+    RecentFiles files;
+    files.Add("/a/One.tcf", "/a/One.tcf");
+    files.Add("/a/Two.tcf", "/a/Two.tcf");
+    files.Add("/A/ONE.TCF", "/A/ONE.TCF");
+    ASSERT_EQ(files.Count(), 2);
+    EXPECT_EQ(files.Title(1), "/A/ONE.TCF");
+    EXPECT_EQ(files.Name(2), "/a/Two.tcf");
+
+    files.Add("/a/3.tcf", "/a/3.tcf");
+    files.Add("/a/4.tcf", "/a/4.tcf");
+    files.Add("/a/5.tcf", "/a/5.tcf");
+    ASSERT_EQ(files.Count(), 4);
+    EXPECT_EQ(files.Title(1), "/a/5.tcf");
+    EXPECT_EQ(files.Title(4), "/A/ONE.TCF");  // "/a/Two.tcf", the oldest, was pushed out
+}
+
+TEST(VerificationTest, ReportsOnlyTheLastFailingCheckAndItsBox) {
+    ConduitForm form = CompleteForm();
+    form.ConduitTitle = "";
+    form.CompanyName = "  ";
+    Verification result = VerifyConduit(form, colTables{});
+    EXPECT_EQ(result.message, "A company name is required");
+    EXPECT_EQ(result.box, VerifiedBox::CompanyName);
+
+    form = CompleteForm();
+    form.InstallationPath = "";
+    form.CreatorID = "ABCDE";
+    result = VerifyConduit(form, colTables{});
+    EXPECT_EQ(result.message, "A unique 4 character Creator ID is required");
+    EXPECT_EQ(result.box, VerifiedBox::CreatorID);
+}
+
+TEST(VerificationTest, TablesAreCheckedBeforeTheConduitBoxesInCollectionOrder) {
+    colTables tables;
+    tables.Add("Orders", "");                                 // no fields, no handheld name
+    tables.Add("Lines", "TarnLines")->Fields().Add("Id", 3);  // complete
+    tables.Add("Notes", "TarnNotes");                         // no fields
+    Verification result = VerifyConduit(CompleteForm(), tables);
+    EXPECT_EQ(result.message, "No fields are defined for the table Notes");
+    EXPECT_EQ(result.box, VerifiedBox::None);
+
+    ConduitForm form = CompleteForm();
+    form.Version = " ";
+    EXPECT_EQ(VerifyConduit(form, tables).message, "A version number for your conduit is required");
+}
+
+TEST(VerificationTest, OnlyTheTrimmedLengthOfTheCreatorIdCountsWhileTheCompileMenuCountsAsTyped) {
+    ConduitForm form = CompleteForm();
+    form.CreatorID = "AB C";
+    EXPECT_TRUE(VerifyConduit(form, colTables{}).valid());
+    form.CreatorID = " ABCD ";
+    EXPECT_TRUE(VerifyConduit(form, colTables{}).valid());
+    form.CreatorID = "ÄBÇD";  // four characters, more bytes
+    EXPECT_TRUE(VerifyConduit(form, colTables{}).valid());
+
+    auto registered = [](const std::string& id) { return id == "REGD"; };
+    CompileMenuState state = CompileMenuFor(" ABCD ", registered);
+    EXPECT_TRUE(state.verify);
+    EXPECT_FALSE(state.install || state.remove || state.createInstallation);
+    state = CompileMenuFor("ABCD", registered);
+    EXPECT_TRUE(state.install && state.createInstallation);
+    EXPECT_FALSE(state.remove);
+    state = CompileMenuFor("REGD", registered);
+    EXPECT_TRUE(state.remove && state.createInstallation);
+    EXPECT_FALSE(state.install);
+}
+
+TEST(CommandLineTest, OpensADocumentOnlyWhenTheLineNamesATcfFileInLowerCase) {
+    EXPECT_EQ(DocumentFromCommandLine({"\"/home/ann/My Orders.tcf\""}), "/home/ann/My Orders.tcf");
+    // A shell splits an unquoted path with blanks; the whole line is the path.
+    EXPECT_EQ(DocumentFromCommandLine({"/home/ann/My", "Orders.tcf"}), "/home/ann/My Orders.tcf");
+    EXPECT_EQ(DocumentFromCommandLine({"/home/ann/orders.tcf"}), "/home/ann/orders.tcf");
+    EXPECT_EQ(DocumentFromCommandLine({"/home/ann/ORDERS.TCF"}), std::nullopt);
+    EXPECT_EQ(DocumentFromCommandLine({}), std::nullopt);
+}
+
+TEST(ProgramFoldersTest, DeploymentCopiesGoBesideTheProgramOrUnderTarnHome) {
+    tarn::test::TestEnvironment machine;
+    std::string program = (machine.root() / "bin").string();
+    std::filesystem::create_directories(program);
+    EXPECT_EQ(DeploymentFolder(program), program + "/");
+    EXPECT_EQ(DeploymentFolder(program + "/"), program + "/");
+
+    // A folder that cannot hold files, whoever runs the test.
+    std::string blocked = (machine.root() / "file" / "bin").string();
+    std::ofstream(machine.root() / "file") << "not a folder";
+    std::string fallback = (machine.tarnHome() / "conduits").string() + "/";
+    EXPECT_EQ(DeploymentFolder(blocked), fallback);
+    EXPECT_TRUE(std::filesystem::is_directory(fallback));
+}
+
+class DocumentFileTest : public ::testing::Test {
+  protected:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::string path = (machine_.root() / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::string Description(bool isConfigFile) {
+        colTables tables;
+        auto table = tables.Add("Orders", "TarnOrders", 2, true);
+        table->Fields().Add("Id", 3);
+        table->Fields().Add("Name", 6, "Region");
+        std::string bytes;
+        EXPECT_TRUE(EncodeConfig(SettingsFromForm(CompleteForm(), isConfigFile, 1), tables, bytes));
+        return bytes;
+    }
+    tarn::test::TestEnvironment machine_;
+    ConduitSettings settings_;
+    colTables tables_;
+};
+
+TEST_F(DocumentFileTest, TellsDocumentsFromDeploymentCopiesAndFromFilesThatAreNoDescription) {
+    EXPECT_EQ(ReadDocument(Write("a.tcf", Description(true)), settings_, tables_),
+              DocumentRead::Loaded);
+    EXPECT_EQ(tables_.Item(1)->Fields().Count(), 2);
+    EXPECT_EQ(ReadDocument(Write("a.cfg", Description(false)), settings_, tables_),
+              DocumentRead::DeploymentCopy);
+
+    std::string whole = Description(true);
+    EXPECT_EQ(ReadDocument(Write("cut.tcf", whole.substr(0, whole.size() - 5)), settings_, tables_),
+              DocumentRead::Unreadable);
+    EXPECT_EQ(ReadDocument(Write("text.tcf", "Hello, this is a letter and not a conduit.\n"),
+                           settings_, tables_),
+              DocumentRead::Unreadable);
+    EXPECT_EQ(ReadDocument(Write("empty.tcf", ""), settings_, tables_), DocumentRead::Unreadable);
+    EXPECT_EQ(ReadDocument((machine_.root() / "missing.tcf").string(), settings_, tables_),
+              DocumentRead::Unreadable);
+    EXPECT_EQ(ReadDocument(machine_.root().string(), settings_, tables_), DocumentRead::Unreadable);
+}
+
+}  // namespace
+}  // namespace tarn::builder

@@ -1,0 +1,110 @@
+#include <QListWidget>
+#include <QPushButton>
+
+#include "builder/testing/BuilderTestSupport.h"
+#include "platform/odbc/OdbcEnvironment.h"
+
+namespace tarn::builder {
+namespace {
+
+using platform::ui::MessageAnswer;
+using test::BuilderTest;
+using test::Find;
+using ui::test::WhenModalShown;
+
+class ImportTablesTest : public BuilderTest {
+  protected:
+    ImportTablesTest() {
+        auto odbc = platform::odbc::OpenOdbcEnvironment();
+        auto db = odbc->connect("DRIVER={SQLite3};database=" + database_);
+        db->execute("CREATE TABLE Orders (Code CHAR(10), Qty INTEGER, Placed TIMESTAMP)");
+        db->execute("CREATE TABLE Customers (Id INTEGER, Name VARCHAR(40))");
+        db->execute("CREATE TABLE Regions (Name VARCHAR(20))");
+    }
+    QStringList Entries(QWidget& dialog, const char* list) {
+        QStringList names;
+        auto& control = Find<QListWidget>(dialog, list);
+        for (int row = 0; row < control.count(); ++row) names << control.item(row)->text();
+        return names;
+    }
+    std::string database_ = PathIn("desk.db");
+};
+
+TEST_F(ImportTablesTest, ImportsANewTableWithTheChosenColumnsTypedFromTheirSqlTypes) {
+    auto window = NewWindow();
+    window->SetConnection({"SQLite3", "", database_, "", "", ""});
+    window->Tables().Add("customers");  // already in the conduit, in other letters
+    window->RefreshTableList();
+
+    WhenModalShown("frmImportTables", [&](QWidget& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Import Tables");
+        auto& import = Find<QPushButton>(dialog, "cmdImport");
+        EXPECT_FALSE(import.isEnabled());
+        EXPECT_EQ(Entries(dialog, "lstTable"), QStringList({"Orders", "Regions"}));
+        Find<QListWidget>(dialog, "lstTable").setCurrentRow(0);
+        auto& fields = Find<QListWidget>(dialog, "lstField");
+        EXPECT_EQ(Entries(dialog, "lstField"), QStringList({"Code", "Qty", "Placed"}));
+        EXPECT_EQ(fields.selectedItems().size(), 3);
+        EXPECT_TRUE(import.isEnabled());
+        fields.clearSelection();
+        EXPECT_FALSE(import.isEnabled());
+        fields.selectAll();
+        import.click();
+    });
+    window->cmdTableImport_Click();
+
+    ASSERT_EQ(window->Tables().Count(), 2);
+    auto orders = window->Tables().Item(2);
+    EXPECT_EQ(orders->DesktopTableName, "Orders");
+    EXPECT_EQ(orders->PalmDatabaseName, "");
+    EXPECT_EQ(orders->SyncMethod, 0);
+    EXPECT_FALSE(orders->PurgeBeforeSync);
+    ASSERT_EQ(orders->Fields().Count(), 3);
+    EXPECT_EQ(orders->Fields().Item(1)->FieldName, "Code");
+    EXPECT_EQ(orders->Fields().Item(1)->DataType, 6);  // String
+    EXPECT_EQ(orders->Fields().Item(2)->DataType, 3);  // Integer
+    EXPECT_EQ(orders->Fields().Item(3)->DataType, 1);  // Date
+    EXPECT_EQ(orders->Fields().Item(3)->Filter, "");
+    auto& list = Find<QListWidget>(*window, "lstTables");
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.item(1)->text(), "Orders");
+    EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+TEST_F(ImportTablesTest, OnlyTheSelectedColumnsAreImportedAndCancelChangesNothing) {
+    auto window = NewWindow();
+    window->SetConnection({"SQLite3", "", database_, "", "", ""});
+    WhenModalShown("frmImportTables", [&](QWidget& dialog) {
+        auto& tables = Find<QListWidget>(dialog, "lstTable");
+        tables.setCurrentItem(tables.findItems("Orders", Qt::MatchExactly).value(0));
+        Find<QListWidget>(dialog, "lstField").item(1)->setSelected(false);
+        Find<QPushButton>(dialog, "cmdImport").click();
+    });
+    window->cmdTableImport_Click();
+    ASSERT_EQ(window->Tables().Count(), 1);
+    EXPECT_EQ(window->Tables().Item(1)->Fields().Count(), 2);
+    EXPECT_EQ(window->Tables().Item(1)->Fields().Item(2)->FieldName, "Placed");
+
+    WhenModalShown("frmImportTables", [&](QWidget& dialog) {
+        Find<QListWidget>(dialog, "lstTable").setCurrentRow(0);
+        Find<QPushButton>(dialog, "cmdCancel").click();
+    });
+    window->cmdTableImport_Click();
+    EXPECT_EQ(window->Tables().Count(), 1);
+}
+
+TEST_F(ImportTablesTest, AnUnreachableDatabaseAsksUntilTheUserGivesUp) {
+    auto window = NewWindow();
+    window->SetConnection(
+        {"SQLite3", "", (machine_.root() / "no" / "such.db").string(), "", "", ""});
+    boxes_.PresetAnswers({MessageAnswer::No});
+    window->cmdTableImport_Click();
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_EQ(boxes_.Last()->text,
+              "A connection to the database could not be made. Check database connections?");
+    EXPECT_EQ(boxes_.Last()->icon, platform::ui::MessageIcon::Question);
+    EXPECT_EQ(window->Tables().Count(), 0);
+}
+
+}  // namespace
+}  // namespace tarn::builder

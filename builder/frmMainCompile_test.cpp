@@ -1,0 +1,150 @@
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "builder/testing/BuilderTestSupport.h"
+#include "tests/support/RunProcess.h"
+
+namespace tarn::builder {
+namespace {
+
+using platform::ui::MessageAnswer;
+using platform::ui::MessageIcon;
+using test::BuilderTest;
+using test::Find;
+
+class CompileMenuTest : public BuilderTest {
+  protected:
+    void FillValid(frmMain& window) {
+        Box(window, "txtConduitTitle").setText("Orders");
+        Box(window, "txtCreatorID").setText("TORD");
+        Box(window, "txtCompanyName").setText("Tarn Ltd");
+        Box(window, "txtConduitShortName").setText("TarnOrders");
+        Box(window, "txtInstallationPath").setText("/opt/orders");
+        Box(window, "txtVersion").setText("1.0");
+        auto table = window.Tables().Add("Orders", "TarnOrders");
+        table->Fields().Add("Id", 3);
+        window.RefreshTableList();
+    }
+    QLineEdit& Box(frmMain& window, const char* name) { return Find<QLineEdit>(window, name); }
+    std::string HotSyncList() {
+        auto result = tarn::test::RunProcess((tarn::test::BinDir() / "hotsync").string(), {"list"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return result.out;
+    }
+    bool Enabled(frmMain& window, const char* item) {
+        return window.findChild<QAction*>(item)->isEnabled();
+    }
+};
+
+TEST_F(CompileMenuTest, VerificationShowsOneMessageAndLeavesItsBoxActive) {
+    auto window = NewWindow();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    FillValid(*window);
+    Box(*window, "txtConduitTitle").clear();
+    Box(*window, "txtCompanyName").clear();
+    Find<QTabWidget>(*window, "SSTab1").setCurrentIndex(2);
+
+    EXPECT_FALSE(window->VerifyConduitSettings());
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_EQ(boxes_.Last()->text, "A company name is required");
+    EXPECT_EQ(boxes_.Last()->icon, MessageIcon::Critical);
+    EXPECT_EQ(Find<QTabWidget>(*window, "SSTab1").currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), &Box(*window, "txtCompanyName"));
+
+    Box(*window, "txtCompanyName").setText("Tarn Ltd");
+    Box(*window, "txtConduitTitle").setText("Orders");
+    window->Tables().Item(1)->PalmDatabaseName.clear();
+    EXPECT_FALSE(window->VerifyConduitSettings());
+    EXPECT_EQ(boxes_.Last()->text, "A palm database name is required for the table Orders");
+
+    window->Tables().Item(1)->PalmDatabaseName = "TarnOrders";
+    Box(*window, "txtCreatorID").setText("AB C");
+    window->tbToolBar_ButtonClick("Verify");
+    EXPECT_EQ(boxes_.Last()->text, "Tarn Conduit settings appear valid.");
+    EXPECT_EQ(boxes_.Last()->icon, MessageIcon::Information);
+    EXPECT_EQ(boxes_.Shown().size(), 3u);
+}
+
+TEST_F(CompileMenuTest, InstallsAndRemovesTheConduitAsTheHotSyncManagerSeesIt) {
+    auto window = NewWindow();
+    FillValid(*window);
+    window->mnuCompile_Opening();
+    EXPECT_TRUE(Enabled(*window, "mnuCompilerVerifySettings"));
+    EXPECT_TRUE(Enabled(*window, "mnuCompileInstallLocally"));
+    EXPECT_FALSE(Enabled(*window, "mnuCompileRemoveConduitLocally"));
+    EXPECT_TRUE(Enabled(*window, "mnuCompileCreateInstallation"));
+
+    window->InstallConduitLocally();
+    EXPECT_EQ(boxes_.Last()->text, "Conduit has been registered");
+    std::string copy = (ProgramFolder() / "TORD.cfg").string();
+    ASSERT_TRUE(std::filesystem::exists(copy));
+    std::string list = HotSyncList();
+    EXPECT_NE(list.find("TORD\tOrders\t2\tTarnConduit2.cTarnConduit\t" + copy), std::string::npos)
+        << list;
+
+    // A deployment copy is not a document.
+    auto other = NewWindow();
+    EXPECT_FALSE(other->LoadConfigFile(copy));
+    EXPECT_EQ(boxes_.Last()->text, "This is an invalid Tarn Conduit configuration file");
+
+    window->mnuCompile_Opening();
+    EXPECT_FALSE(Enabled(*window, "mnuCompileInstallLocally"));
+    EXPECT_TRUE(Enabled(*window, "mnuCompileRemoveConduitLocally"));
+
+    boxes_.PresetAnswers({MessageAnswer::No});
+    window->RemoveInstalledConduit();
+    EXPECT_EQ(boxes_.Last()->text, "Remove conduit with Creator ID: TORD");
+    EXPECT_EQ(boxes_.Last()->caption, "Remove Conduit");
+    EXPECT_NE(HotSyncList().find("TORD"), std::string::npos);
+
+    boxes_.PresetAnswers({MessageAnswer::Yes});
+    window->RemoveInstalledConduit();
+    EXPECT_EQ(boxes_.Last()->text, "Conduit has been unregistered");
+    EXPECT_EQ(boxes_.Last()->caption, "Remove Conduit");
+    EXPECT_EQ(HotSyncList(), "");
+    EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
+TEST_F(CompileMenuTest, AnInstalledBuilderKeepsItsCopiesUnderTarnHome) {
+    auto window = NewWindow();
+    std::ofstream(machine_.root() / "readonly") << "a file, so nothing can be created below it";
+    window->SetProgramFolder((machine_.root() / "readonly" / "bin").string());
+    FillValid(*window);
+    window->InstallConduitLocally();
+    EXPECT_EQ(boxes_.Last()->text, "Conduit has been registered");
+    std::string copy = (machine_.tarnHome() / "conduits" / "TORD.cfg").string();
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    EXPECT_NE(HotSyncList().find(copy), std::string::npos);
+}
+
+TEST_F(CompileMenuTest, TheMenuOffersOnlyVerifyWithoutAFourCharacterCreatorId) {
+    auto window = NewWindow();
+    FillValid(*window);
+    for (const char* id : {"", "TOR", " TORD ", "TORDS"}) {
+        Box(*window, "txtCreatorID").setText(id);
+        window->mnuCompile_Opening();
+        EXPECT_TRUE(Enabled(*window, "mnuCompilerVerifySettings")) << id;
+        EXPECT_FALSE(Enabled(*window, "mnuCompileInstallLocally")) << id;
+        EXPECT_FALSE(Enabled(*window, "mnuCompileRemoveConduitLocally")) << id;
+        EXPECT_FALSE(Enabled(*window, "mnuCompileCreateInstallation")) << id;
+    }
+}
+
+TEST_F(CompileMenuTest, AConduitThatDoesNotVerifyIsNotInstalled) {
+    auto window = NewWindow();
+    FillValid(*window);
+    Box(*window, "txtVersion").clear();
+    window->InstallConduitLocally();
+    EXPECT_EQ(boxes_.Last()->text, "A version number for your conduit is required");
+    EXPECT_EQ(HotSyncList(), "");
+    EXPECT_FALSE(std::filesystem::exists(ProgramFolder() / "TORD.cfg"));
+}
+
+}  // namespace
+}  // namespace tarn::builder

@@ -1,0 +1,108 @@
+// The File menu: New, Open, Save, Save As, the recent files and the save prompt.
+#include <QAction>
+#include <QLineEdit>
+#include <filesystem>
+#include <system_error>
+
+#include "builder/frmMain.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tarn::builder {
+
+using platform::ui::MessageAnswer;
+using platform::ui::MessageButtons;
+using platform::ui::MessageIcon;
+using platform::ui::ShowMessageBox;
+
+namespace {
+
+constexpr char kDocumentFilter[] = "Tarn Conduit Config (*.tcf) | *.tcf";
+constexpr char kDocumentExtension[] = "*.tcf";
+
+}  // namespace
+
+void frmMain::PromptSaveSettings() {
+    if (currentFile_.empty()) return;
+    if (ShowMessageBox("", "Save the current settings?", MessageIcon::Question,
+                       MessageButtons::YesNo) == MessageAnswer::Yes)
+        mnuFileSave_Click();
+}
+
+void frmMain::mnuFileNew_Click() {
+    PromptSaveSettings();
+    ClearConduitSettings(true);
+    txtCompanyName_->setFocus();
+}
+
+void frmMain::mnuFileOpen_Click() {
+    PromptSaveSettings();
+    auto chosen =
+        platform::ui::ChooseOpenFile("", kDocumentFilter, lastDialogFile_, kDocumentExtension);
+    if (!chosen) return;
+    lastDialogFile_ = *chosen;
+    if (LoadConfigFile(*chosen)) {
+        currentFile_ = *chosen;
+        AddToMRUList(*chosen, *chosen);
+    } else {
+        lastDialogFile_.clear();
+    }
+}
+
+void frmMain::mnuFileSave_Click() {
+    if (currentFile_.empty()) return;
+    SaveConfigFile(currentFile_, true);
+}
+
+void frmMain::mnuFileSaveAs_Click() {
+    auto chosen =
+        platform::ui::ChooseSaveFile("", kDocumentFilter, currentFile_, kDocumentExtension);
+    if (!chosen) return;
+    SaveConfigFile(*chosen, true);
+    AddToMRUList(*chosen, *chosen);
+    currentFile_ = *chosen;
+}
+
+void frmMain::mnuFileMRUItem_Click(int index) {
+    PromptSaveSettings();
+    if (index < 1 || index > recentFiles_.Count()) return;
+    std::string title = recentFiles_.Title(index);
+    std::error_code ec;
+    if (!std::filesystem::exists(title, ec)) {
+        ShowMessageBox("", "File not found", MessageIcon::Information);
+        return;
+    }
+    if (LoadConfigFile(title)) currentFile_ = title;
+}
+
+void frmMain::mnuFile_Opening() {
+    if (!currentFile_.empty()) {
+        mnuFileSave_->setEnabled(true);
+        mnuFileSave_->setText(QString::fromStdString("&Save (" + currentFile_ + ")"));
+    } else {
+        mnuFileSave_->setEnabled(false);
+    }
+}
+
+void frmMain::OpenDocumentAtStart(const std::string& path) {
+    if (LoadConfigFile(path)) currentFile_ = path;
+}
+
+void frmMain::AddToMRUList(const std::string& name, const std::string& title) {
+    recentFiles_.Add(name, title);
+    SaveRecentFiles(recentFiles_);
+    BuildMRUMenu();
+}
+
+void frmMain::BuildMRUMenu() {
+    for (int i = 1; i <= RecentFiles::kMaxEntries; ++i) {
+        bool filled = i <= recentFiles_.Count();
+        if (filled)
+            mnuFileMRUItem_[i]->setText(
+                QString("&%1 %2").arg(i).arg(QString::fromStdString(recentFiles_.Title(i))));
+        mnuFileMRUItem_[i]->setVisible(filled);
+    }
+    mnuFileMRUSep_->setVisible(recentFiles_.Count() > 0);
+}
+
+}  // namespace tarn::builder

@@ -1,0 +1,145 @@
+#include <QAction>
+#include <QLineEdit>
+#include <QSettings>
+#include <filesystem>
+
+#include "builder/testing/BuilderTestSupport.h"
+
+namespace tarn::builder {
+namespace {
+
+using platform::ui::MessageAnswer;
+using test::BuilderTest;
+using test::Find;
+
+class FileCommandsTest : public BuilderTest {
+  protected:
+    // A document of its own Creator ID in the test's folder.
+    std::string Document(const std::string& name, const std::string& creatorId) {
+        auto window = NewWindow();
+        Find<QLineEdit>(*window, "txtCreatorID").setText(QString::fromStdString(creatorId));
+        std::string path = PathIn(name);
+        EXPECT_TRUE(window->SaveConfigFile(path, true));
+        return path;
+    }
+    void Open(frmMain& window, const std::string& path) {
+        dialogs_.PresetAnswer(path);
+        window.mnuFileOpen_Click();
+    }
+    QStringList StoredValues() {
+        QSettings store("TarnConduit", "TarnConduit");
+        store.beginGroup("MRUList");
+        QStringList values;
+        for (const QString& key : store.childKeys())
+            values << key + "=" + store.value(key).toString();
+        return values;
+    }
+};
+
+TEST_F(FileCommandsTest, RecentFilesFindDuplicatesWithoutLetterCaseAndKeepFour) {
+    std::string lower = Document("conduit.tcf", "ONE1");
+    auto window = NewWindow();
+    Open(*window, lower);
+    ASSERT_EQ(window->CurrentFile(), lower);
+
+    // The same file in other letters is one entry (a case-blind folder would open it).
+    std::string upper = PathIn("CONDUIT.TCF");
+    std::filesystem::copy_file(lower, upper);
+    boxes_.PresetAnswers({MessageAnswer::No});
+    Open(*window, upper);
+    ASSERT_EQ(window->RecentFileList().Count(), 1);
+    EXPECT_EQ(window->RecentFileList().Title(1), upper);
+    EXPECT_EQ(window->findChild<QAction*>("mnuFileMRUItem_1")->text(),
+              QString::fromStdString("&1 " + upper));
+    EXPECT_TRUE(window->findChild<QAction*>("mnuFileMRUItem_1")->isVisible());
+    EXPECT_FALSE(window->findChild<QAction*>("mnuFileMRUItem_2")->isVisible());
+
+    std::vector<std::string> more;
+    for (int i = 2; i <= 5; ++i) {
+        more.push_back(Document("c" + std::to_string(i) + ".tcf", "ABC" + std::to_string(i)));
+        boxes_.PresetAnswers({MessageAnswer::No});
+        Open(*window, more.back());
+    }
+    ASSERT_EQ(window->RecentFileList().Count(), 4);
+    EXPECT_EQ(window->RecentFileList().Title(1), more[3]);
+    EXPECT_EQ(window->RecentFileList().Title(4), more[0]);
+    QStringList stored = StoredValues();
+    EXPECT_EQ(stored.size(), 8);
+    EXPECT_TRUE(stored.contains(QString::fromStdString("Name1=" + more[3])));
+    EXPECT_TRUE(stored.contains(QString::fromStdString("Title4=" + more[0])));
+    EXPECT_FALSE(stored.join("\n").contains(QString::fromStdString(upper)));
+
+    // A new window reads the list back.
+    auto later = NewWindow();
+    ASSERT_EQ(later->RecentFileList().Count(), 4);
+    EXPECT_EQ(later->RecentFileList().Name(2), more[2]);
+}
+
+TEST_F(FileCommandsTest, RecentEntryOpensWithoutReorderingAndAMissingFileIsReported) {
+    std::string first = Document("first.tcf", "FRST");
+    std::string second = Document("second.tcf", "SCND");
+    auto window = NewWindow();
+    Open(*window, first);
+    boxes_.PresetAnswers({MessageAnswer::No});
+    Open(*window, second);
+
+    boxes_.PresetAnswers({MessageAnswer::No});
+    window->mnuFileMRUItem_Click(2);
+    EXPECT_EQ(window->CurrentFile(), first);
+    EXPECT_EQ(Find<QLineEdit>(*window, "txtCreatorID").text(), "FRST");
+    EXPECT_EQ(window->RecentFileList().Title(1), second);
+
+    std::filesystem::remove(second);
+    boxes_.PresetAnswers({MessageAnswer::No});
+    window->mnuFileMRUItem_Click(1);
+    EXPECT_EQ(boxes_.Last()->text, "File not found");
+    EXPECT_EQ(window->RecentFileList().Count(), 2);
+    EXPECT_EQ(window->CurrentFile(), first);
+}
+
+TEST_F(FileCommandsTest, SavePromptOnlyWithACurrentFileAndNoNeverWrites) {
+    auto window = NewWindow();
+    window->mnuFileNew_Click();  // never saved: only the clear question
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_EQ(boxes_.Last()->text, "Clear current settings and create a new conduit?");
+
+    std::string path = PathIn("saved.tcf");
+    Find<QLineEdit>(*window, "txtCreatorID").setText("SAVE");
+    dialogs_.PresetAnswer(path);
+    window->mnuFileSaveAs_Click();
+    EXPECT_EQ(window->CurrentFile(), path);
+    EXPECT_EQ(dialogs_.Shown().back().filter, "Tarn Conduit Config (*.tcf) | *.tcf");
+    EXPECT_EQ(dialogs_.Shown().back().kind, platform::ui::FileDialogKind::SaveFile);
+    window->mnuFile_Opening();
+    EXPECT_TRUE(window->findChild<QAction*>("mnuFileSave")->isEnabled());
+    EXPECT_EQ(window->findChild<QAction*>("mnuFileSave")->text(),
+              QString::fromStdString("&Save (" + path + ")"));
+
+    Find<QLineEdit>(*window, "txtCreatorID").setText("EDIT");
+    auto before = std::filesystem::last_write_time(path);
+    boxes_.PresetAnswers({MessageAnswer::No, MessageAnswer::No});
+    window->mnuFileNew_Click();
+    EXPECT_EQ(boxes_.Shown()[1].text, "Save the current settings?");
+    EXPECT_EQ(std::filesystem::last_write_time(path), before);
+
+    boxes_.PresetAnswers({MessageAnswer::Yes, MessageAnswer::Yes});
+    window->mnuFileNew_Click();
+    auto reread = NewWindow();
+    ASSERT_TRUE(reread->LoadConfigFile(path));
+    EXPECT_EQ(Find<QLineEdit>(*reread, "txtCreatorID").text(), "EDIT");
+    EXPECT_TRUE(window->CurrentFile().empty());
+    window->mnuFile_Opening();
+    EXPECT_FALSE(window->findChild<QAction*>("mnuFileSave")->isEnabled());
+}
+
+TEST_F(FileCommandsTest, ADocumentNamedAtStartOpensWithoutTouchingTheRecentFiles) {
+    std::string path = Document("start.tcf", "STRT");
+    auto window = NewWindow();
+    window->OpenDocumentAtStart(path);
+    EXPECT_EQ(window->CurrentFile(), path);
+    EXPECT_EQ(Find<QLineEdit>(*window, "txtCreatorID").text(), "STRT");
+    EXPECT_EQ(window->RecentFileList().Count(), 0);
+}
+
+}  // namespace
+}  // namespace tarn::builder

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <QString>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "builder/frmMain.h"
+#include "common/ui/ModalWindow.h"
+#include "common/ui/testing/DialogTestSupport.h"
+#include "platform/ui/FileDialogCapture.h"
+#include "platform/ui/MessageBoxCapture.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tarn::builder::test {
+
+// A private machine for one builder test: fresh TARN_HOME and ODBC setup, the per-user
+// settings store in the test's folder, message boxes and file dialogs answered by the test, and
+// modal windows driven by the test on the offscreen platform.
+class BuilderTest : public ::testing::Test {
+  protected:
+    BuilderTest() {
+        ui::test::TestApplication();
+        std::filesystem::create_directories(machine_.root() / "settings");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString((machine_.root() / "settings").string()));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QString::fromStdString((machine_.root() / "settings").string()));
+        std::filesystem::create_directories(ProgramFolder());
+    }
+
+    std::filesystem::path ProgramFolder() const { return machine_.root() / "program"; }
+    std::string PathIn(const std::string& name) const { return (machine_.root() / name).string(); }
+
+    // A main window that writes its deployment copies into the test's program folder.
+    std::unique_ptr<frmMain> NewWindow() {
+        auto window = std::make_unique<frmMain>();
+        window->SetProgramFolder(ProgramFolder().string());
+        return window;
+    }
+
+    tarn::test::TestEnvironment machine_;
+    platform::ui::MessageBoxCapture boxes_;
+    platform::ui::FileDialogCapture dialogs_;
+    ui::ModalWindowsDrivenByTest driven_;
+};
+
+template <typename Control>
+Control& Find(QWidget& window, const char* name) {
+    return ui::test::Find<Control>(window, name);
+}
+
+}  // namespace tarn::builder::test
