@@ -11,9 +11,8 @@ class Connection;
 namespace tarn::builder {
 
 // The builder's link to the conduit's desktop database, used to import tables and to check the
-// deleted-records table. It follows the connection test of the connection dialogs: a test
-// (TestDatabaseConnection) decides, and after a successful one the builder opens its own
-// connection with the same connection string, since the tested one is private to that module.
+// deleted-records table: the connection that the connection test (TestDatabaseConnection) of the
+// dialogs opened and keeps.
 
 // Tests the settings (password in clear). True when the database opened; then
 // DesktopDatabase() is that database until the next test. After false,

@@ -10,15 +10,15 @@
 namespace tarn {
 namespace {
 
-struct TestedConnection {
+struct HeldConnection {
     // Declared first so that it is destroyed last: connections share it.
     std::unique_ptr<platform::odbc::Environment> ownEnvironment;
     std::unique_ptr<platform::odbc::Connection> connection;
     std::string lastError;
 };
 
-TestedConnection& Held() {
-    static TestedConnection held;
+HeldConnection& Held() {
+    static HeldConnection held;
     return held;
 }
 
@@ -29,7 +29,7 @@ bool TestDatabaseConnection(platform::odbc::Environment& environment,
     platform::ui::MouseIcon busy;
     busy.set_cMouseIcon(platform::ui::kHourglassPointer);
 
-    TestedConnection& held = Held();
+    HeldConnection& held = Held();
     held.connection.reset();
     held.lastError.clear();
     platform::odbc::ConnectAttempt attempt =
@@ -44,7 +44,7 @@ bool TestDatabaseConnection(platform::odbc::Environment& environment,
 
 bool TestDatabaseConnection(const std::string& connectionString) {
     platform::ui::MouseIcon busy(platform::ui::kHourglassPointer);
-    TestedConnection& held = Held();
+    HeldConnection& held = Held();
     held.connection.reset();
     try {
         // A fresh driver manager each time, so drivers installed meanwhile are found.
@@ -63,6 +63,10 @@ std::string LastConnectionTestError() {
 
 bool HoldsTestedConnection() {
     return Held().connection != nullptr;
+}
+
+platform::odbc::Connection* TestedConnection() {
+    return Held().connection.get();
 }
 
 void ReleaseTestedConnection() {

@@ -4,6 +4,7 @@
 
 namespace tarn::platform::odbc {
 class Environment;
+class Connection;
 }
 
 namespace tarn {
@@ -22,6 +23,10 @@ std::string LastConnectionTestError();
 
 // Whether a tested connection is being held open.
 bool HoldsTestedConnection();
+
+// The connection of the last successful test, for callers that go on to use the database they
+// tested (the builder's import); null when none is held.
+platform::odbc::Connection* TestedConnection();
 
 // Closes the held connection, e.g. before the library that made it is unloaded.
 void ReleaseTestedConnection();
