@@ -17,6 +17,9 @@
 #include "builder/frmSplash.h"
 #include "platform/Error.h"
 #include "platform/ui/MessageBox.h"
+#include "tools/screenshots/WindowPicture.h"
+
+using tarn::screenshots::SaveWindowPicture;
 
 namespace {
 
@@ -44,19 +47,6 @@ class SampleDatabase : public platform::odbc::Connection {
     void commit() override {}
     void rollback() override {}
 };
-
-bool Save(QWidget& window, const QDir& folder, const QString& name) {
-    window.show();
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QTest::qWait(10);
-    }
-    QString path = folder.filePath(name);
-    bool saved = window.grab().save(path, "PNG");
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", path.toLocal8Bit().constData());
-    window.hide();
-    return saved;
-}
 
 void LoadSampleConduit(builder::frmMain& window) {
     auto set = [&](const char* name, const char* text) {
@@ -108,30 +98,30 @@ int main(int argc, char** argv) {
     auto& properties = *window.findChild<QTabWidget*>("SSTab1");
     auto& tableTabs = *window.findChild<QTabWidget*>("SSTab2");
     properties.setCurrentIndex(0);
-    ok &= Save(window, folder, "builder-conduit-properties.png");
+    ok &= SaveWindowPicture(window, folder, "builder-conduit-properties.png");
     properties.setCurrentIndex(1);
     tableTabs.setCurrentIndex(1);
-    ok &= Save(window, folder, "builder-desktop-database.png");
+    ok &= SaveWindowPicture(window, folder, "builder-desktop-database.png");
     properties.setCurrentIndex(2);
     tableTabs.setCurrentIndex(0);
-    ok &= Save(window, folder, "builder-miscellaneous.png");
+    ok &= SaveWindowPicture(window, folder, "builder-miscellaneous.png");
 
     builder::frmField field;
     field.findChild<QLineEdit*>("txtFieldName")->setText("Region");
     field.findChild<QComboBox*>("cbDataType")->setCurrentIndex(10);
     field.findChild<QLineEdit*>("txtFilter")->setText("Region");
-    ok &= Save(field, folder, "builder-field.png");
+    ok &= SaveWindowPicture(field, folder, "builder-field.png");
 
     SampleDatabase database;
     colTables tables;
     tables.Add("Orders");
     builder::frmImportTables import(tables, database);
     import.findChild<QListWidget*>("lstTable")->setCurrentRow(0);
-    ok &= Save(import, folder, "builder-import-tables.png");
+    ok &= SaveWindowPicture(import, folder, "builder-import-tables.png");
 
     builder::frmSplash about;
     about.findChild<QPushButton*>("cmdOk")->setVisible(true);
     about.setFixedSize(about.sizeHint());
-    ok &= Save(about, folder, "builder-about.png");
+    ok &= SaveWindowPicture(about, folder, "builder-about.png");
     return ok ? 0 : 1;
 }

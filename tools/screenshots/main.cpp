@@ -20,6 +20,9 @@
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
 #include "platform/suite/SyncUtility.h"
+#include "tools/screenshots/WindowPicture.h"
+
+using tarn::screenshots::SaveWindowPicture;
 
 namespace {
 
@@ -63,20 +66,6 @@ class SamplePlatform : public conduit::SyncPlatform {
     SampleDrivers drivers_;
 };
 
-bool Save(QWidget& window, const QDir& folder, const QString& name) {
-    window.show();
-    // Let the window be mapped and painted before it is grabbed.
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QTest::qWait(10);
-    }
-    QString path = folder.filePath(name);
-    bool saved = window.grab().save(path, "PNG");
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", path.toLocal8Bit().constData());
-    window.hide();
-    return saved;
-}
-
 std::string WriteSampleConduit(const QTemporaryDir& scratch) {
     ConduitSettings settings;
     settings.FormatVersion = kCurrentFormatVersion;
@@ -116,7 +105,7 @@ int main(int argc, char** argv) {
     state.ConfigPath = WriteSampleConduit(scratch);
     {
         conduit::frmMain window(state);
-        ok &= Save(window, folder, "conduit-configuration.png");
+        ok &= SaveWindowPicture(window, folder, "conduit-configuration.png");
     }
 
     SampleDrivers drivers;
@@ -124,13 +113,13 @@ int main(int argc, char** argv) {
         ui::frmDatabaseConnection dialog(ui::kConduitDefaultDriver, nullptr, &drivers);
         dialog.ShowStoredSettings(
             {"PostgreSQL Unicode", "db.harbour.example", "orders", "clerk", "secret", "Port=5433"});
-        ok &= Save(dialog, folder, "database-connection.png");
+        ok &= SaveWindowPicture(dialog, folder, "database-connection.png");
     }
     {
         ui::frmDatabaseConnection dialog(ui::kBuilderDefaultDriver, nullptr, &drivers);
         dialog.ShowStoredSettings(
             {"Microsoft Access Driver (*.mdb)", "/srv/harbour/orders.mdb", "", "", "", ""});
-        ok &= Save(dialog, folder, "database-connection-file.png");
+        ok &= SaveWindowPicture(dialog, folder, "database-connection-file.png");
     }
     return ok ? 0 : 1;
 }
