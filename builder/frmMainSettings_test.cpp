@@ -1,8 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolBar>
@@ -40,45 +38,20 @@ class MainWindowSettingsTest : public BuilderTest {
     }
 };
 
-TEST_F(MainWindowSettingsTest, ShowsItsCaptionTabsToolbarAndMenusAndKeepsItsSize) {
+TEST_F(MainWindowSettingsTest, StartsWithTablesLockedAndKeepsItsSize) {
     auto window = NewWindow();
-    EXPECT_EQ(window->windowTitle(), "Tarn Conduit Builder - 2.0.0");
-    auto& tabs = Find<QTabWidget>(*window, "SSTab1");
-    ASSERT_EQ(tabs.count(), 3);
-    EXPECT_EQ(tabs.tabText(0), "Conduit Properties");
-    EXPECT_EQ(tabs.tabText(1), "Desktop Database");
-    EXPECT_EQ(tabs.tabText(2), "Miscellaneous");
-    auto& tables = Find<QTabWidget>(*window, "SSTab2");
-    EXPECT_EQ(tables.tabText(0), "Table Settings");
-    EXPECT_EQ(tables.tabText(1), "Field Mapping");
-    EXPECT_FALSE(tables.isEnabled());
+    EXPECT_FALSE(Find<QTabWidget>(*window, "SSTab2").isEnabled());
     EXPECT_FALSE(Find<QPushButton>(*window, "cmdTestDeletedRecordsTable").isEnabled());
     EXPECT_TRUE(Find<QCheckBox>(*window, "chkAllowModifyDatabase").isChecked());
-
-    QStringList keys, tips;
-    for (QAction* button : Find<QToolBar>(*window, "tbToolBar").actions()) {
-        if (button->isSeparator()) continue;
-        keys << button->data().toString();
-        tips << button->toolTip();
-        EXPECT_FALSE(button->icon().isNull());
-    }
-    EXPECT_EQ(keys,
-              QStringList({"New", "Open", "Save", "Verify", "TestDatabase", "CreateInstall"}));
-    EXPECT_EQ(tips, QStringList({"New", "Open", "Save", "Verify Conduit Settings",
-                                 "Test Database Connection", "Create Installation"}));
-    EXPECT_EQ(Find<QToolBar>(*window, "tbToolBar").toolButtonStyle(), Qt::ToolButtonIconOnly);
-
-    QStringList menus;
-    for (QAction* menu : window->menuBar()->actions()) menus << menu->text();
-    EXPECT_EQ(menus, QStringList({"&File", "&Compile", "&Help"}));
-    auto* newItem = window->findChild<QAction*>("mnuFileNew");
-    ASSERT_NE(newItem, nullptr);
-    EXPECT_EQ(newItem->shortcut(), QKeySequence("Ctrl+N"));
-    EXPECT_EQ(window->findChild<QAction*>("mnuHelpAbout")->text(), "&About ");
     EXPECT_FALSE(window->findChild<QAction*>("mnuFileMRUItem_1")->isVisible());
 
+    QStringList keys;
+    for (QAction* button : Find<QToolBar>(*window, "tbToolBar").actions())
+        if (!button->isSeparator()) keys << button->data().toString();
+    EXPECT_EQ(keys,
+              QStringList({"New", "Open", "Save", "Verify", "TestDatabase", "CreateInstall"}));
+
     QSize fixed = window->size();
-    EXPECT_EQ(fixed, window->FixedWindowSize());
     window->resize(fixed.width() + 200, fixed.height() - 100);
     EXPECT_EQ(window->size(), fixed);
 }

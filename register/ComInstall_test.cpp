@@ -135,23 +135,6 @@ TEST(RegisterConduit, CallsInOrderUnderTheHourglass) {
     EXPECT_EQ(ui::CurrentMouseIcon(), ui::kDefaultPointer);
 }
 
-TEST(RegisterConduit, EmptyUserListStillRegistersAndNotifies) {
-    test::TestEnvironment env;
-    ASSERT_TRUE(RegisterConduit("ABCD", "t", "ABCD.cfg", ""));
-    EXPECT_EQ(PosixConduitManager().Lookup(kABCD).directory, "");
-    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 1u);
-}
-
-TEST(RegisterConduit, RegisteringAgainReplacesTheRegistration) {
-    test::TestEnvironment env;
-    ASSERT_TRUE(RegisterConduit("ABCD", "Old", "old.cfg", "/old/"));
-    ASSERT_TRUE(RegisterConduit("ABCD", "New", "new.cfg", "/new/"));
-    std::vector<ConduitInfo> all = PosixConduitManager().List();
-    ASSERT_EQ(all.size(), 1u);
-    EXPECT_EQ(all[0].title, "New");
-    EXPECT_EQ(all[0].directory + all[0].file, "/new/new.cfg");
-}
-
 TEST(RegisterConduit, AFailedUserStepFailsButLeavesTheRegistrationAndSkipsTheNotifier) {
     test::TestEnvironment env;
     PosixHotSyncUsers users;
@@ -188,23 +171,6 @@ TEST(UnregisterConduit, RemovesTheRegistrationAndNotifies) {
     EXPECT_FALSE(IsConduitRegistered("ABCD"));
     EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 2u);
     EXPECT_TRUE(boxes.Shown().empty());
-}
-
-TEST(UnregisterConduit, AnUnknownCreatorIdFailsWithTheCriticalMessage) {
-    test::TestEnvironment env;
-    ASSERT_TRUE(RegisterConduit("ABCD", "t", "f.cfg", "/d/"));
-    ui::MessageBoxCapture boxes;
-
-    for (std::string id : {"ZZZZ", "abcd", "AB"}) {
-        EXPECT_FALSE(UnregisterConduit(id));
-        ASSERT_TRUE(boxes.Last());
-        EXPECT_EQ(boxes.Last()->text, "Error unregistering conduit with Creator ID " + id);
-        EXPECT_EQ(boxes.Last()->icon, ui::MessageIcon::Critical);
-        EXPECT_EQ(boxes.Last()->caption, ui::ProgramTitle());
-    }
-    EXPECT_TRUE(IsConduitRegistered("ABCD"));  // the ID's case matters
-    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 1u);
-    EXPECT_EQ(ui::CurrentMouseIcon(), ui::kDefaultPointer);
 }
 
 TEST(IsPalmComInstalled, FalseWhenTheConduitListCannotBeReached) {

@@ -56,37 +56,8 @@ class ConnectionDialogTest : public ::testing::Test {
     std::optional<ModalWindowsDrivenByTest> driven_{std::in_place};
 };
 
-TEST_F(ConnectionDialogTest, ShowsItsControlsWithTheirCaptionsAndHoverTips) {
+TEST_F(ConnectionDialogTest, ThePasswordIsTypedHiddenBehindStars) {
     frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    EXPECT_EQ(dialog.objectName(), "frmDatabaseConnection");
-    EXPECT_EQ(dialog.windowTitle(), "Database Connection Configuration");
-    EXPECT_EQ(Label(dialog, "lblDBDrivers"), "Database Driver:");
-    EXPECT_EQ(Label(dialog, "lblServer"), "Server/Path:");
-    EXPECT_EQ(Label(dialog, "lblDatabase"), "Database:");
-    EXPECT_EQ(Label(dialog, "lblUsername"), "Username:");
-    EXPECT_EQ(Label(dialog, "lblPassword"), "Password:");
-    EXPECT_EQ(Label(dialog, "lblAppend"), "Append String:");
-    EXPECT_EQ(Label(dialog, "lblPreviewConnect"), "Preview Connection String:");
-    EXPECT_EQ(Find<QPushButton>(dialog, "cmdServerPath").text(), "&Path...");
-    EXPECT_EQ(Find<QPushButton>(dialog, "cmdTestConnection").text(), "&Test Connection");
-    EXPECT_EQ(Find<QPushButton>(dialog, "cmdOK").text(), "&Ok");
-    EXPECT_EQ(Find<QPushButton>(dialog, "cmdCancel").text(), "&Cancel");
-
-    EXPECT_EQ(Find<QComboBox>(dialog, "cboDBDrivers").toolTip(),
-              "Database driver to be used. It must also be installed on the client workstation.");
-    EXPECT_EQ(Find<QLineEdit>(dialog, "txtServer").toolTip(),
-              "Either a path and filename to a database or an IP address or servername.");
-    EXPECT_EQ(Find<QLineEdit>(dialog, "txtDatabase").toolTip(),
-              "The name of the database on the specified database server of database file.");
-    EXPECT_EQ(Find<QLineEdit>(dialog, "txtUsername").toolTip(),
-              "A username to access the database if required");
-    EXPECT_EQ(Find<QLineEdit>(dialog, "txtPassword").toolTip(),
-              "A password to access the database if required");
-    EXPECT_EQ(Find<QLineEdit>(dialog, "txtAppend").toolTip(),
-              "You can append or override settings for the database connection string.");
-    EXPECT_EQ(Find<QPlainTextEdit>(dialog, "txtPreviewConnect").toolTip(),
-              "A preview window of the connection string. The password will be hidden.");
-
     QLineEdit& password = Find<QLineEdit>(dialog, "txtPassword");
     EXPECT_EQ(password.echoMode(), QLineEdit::Password);
     EXPECT_EQ(

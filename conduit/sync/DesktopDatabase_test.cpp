@@ -145,8 +145,8 @@ TEST_F(DelimiterProbeTest, MissingTableLeavesNamesBareAndValuesSingleQuoted) {
     EXPECT_EQ(Lines()[0], "  Setting Left Field Delimiter: ");
 }
 
-// A database whose rules for names are given as a function; for dialects that need a server
-// (PostgreSQL's exact-case double quotes, MariaDB's backslash escapes).
+// A database whose rules for names are given as a function; for PostgreSQL's
+// exact-case double quotes without a server.
 class DialectConnection : public platform::odbc::Connection {
   public:
     DialectConnection(std::string dbms, std::function<bool(const std::string&)> accepts)
@@ -194,22 +194,6 @@ class DialectConnection : public platform::odbc::Connection {
     std::function<bool(const std::string&)> accepts_;
 };
 
-class DialectEnvironment : public platform::odbc::Environment {
-  public:
-    explicit DialectEnvironment(std::unique_ptr<DialectConnection> connection)
-        : connection_(std::move(connection)), seen(connection_.get()) {}
-    std::vector<std::string> listDrivers() override { return {}; }
-    std::unique_ptr<platform::odbc::Connection> connect(const std::string&) override {
-        return std::move(connection_);
-    }
-
-  private:
-    std::unique_ptr<DialectConnection> connection_;
-
-  public:
-    DialectConnection* seen;
-};
-
 // PostgreSQL: only "Name" in its exact case, or bare names.
 bool PostgresAccepts(const std::string& sql) {
     for (const char* refused : {"'", "`", "[", "tarn_no_such_column"})
@@ -233,21 +217,6 @@ TEST_F(DelimiterProbeTest, DoubleQuotesAreTriedLastAndProbesReadNoRows) {
     state.Tables.Add("orders");
     SetFieldDelimiters(state);
     EXPECT_EQ(state.LeftDelimiter, "");
-}
-
-TEST_F(DelimiterProbeTest, MariaDbKeepsBackslashesInValues) {
-    auto env = std::make_unique<DialectEnvironment>(
-        std::make_unique<DialectConnection>("MariaDB", [](const std::string& sql) {
-            return sql.find('`') != std::string::npos &&
-                   sql.find("tarn_no_such") == std::string::npos;
-        }));
-    DialectConnection* seen = env->seen;
-    host.SetOdbc(std::move(env));
-    state.Tables.Add("Orders");
-    ASSERT_TRUE(OpenDesktopDatabase(state, Settings("MariaDB Unicode", "h", "d", "u", "p")));
-    ASSERT_FALSE(seen->statements.empty());
-    EXPECT_NE(seen->statements[0].find("NO_BACKSLASH_ESCAPES"), std::string::npos);
-    EXPECT_EQ(state.LeftDelimiter, "`");
 }
 
 TEST(EscapeValue, DoublesEverySingleQuoteAndNothingElse) {

@@ -169,15 +169,6 @@ TEST_F(PalmRecordCodec, KeyComesFromTheFirstStoredFieldAndLeftoverBytesAreIgnore
     EXPECT_EQ(record->Fields().Count(), 1);
 }
 
-TEST_F(PalmRecordCodec, DecodedDuplicatesKeepTheFirstRecord) {
-    colFields table = Table({{"Id", kTypeString, ""}, {"N", kTypeInteger, ""}});
-    queue.AddPalmRecord(state, table, Bytes({'a', 0, 0, 0, 0, 1}));
-    queue.AddPalmRecord(state, table, Bytes({'A', 0, 0, 0, 0, 2}));
-    EXPECT_EQ(queue.Count(), 1);
-    EXPECT_EQ(queue.Item("a")->Fields().Item("N")->Value, "1");
-    EXPECT_EQ(platform.utility.lines, std::vector<std::string>{"PDA record already exists: Key=A"});
-}
-
 TEST_F(PalmRecordCodec, HostileTextsSurviveAsWindows1252) {
     const std::string hostile = "O'Neil \"quoted\" C:\\path\\ é € \t\n; DROP TABLE x; --";
     std::string bytes = Encode({{"Text", kTypeString, hostile}, {"N", kTypeInteger, "7"}});
@@ -349,34 +340,6 @@ TEST(PalmRecordPrimitives, ReadAndWriteAtAPositionWithinBounds) {
     EXPECT_THROW(ReadInt32(bytes, position), SyncError);
     position = 13;  // beyond the end, not merely at it
     EXPECT_THROW(ReadText(bytes, position, 10), SyncError);
-}
-
-TEST_F(PalmRecordCodec, FullDatabaseBuildsAndDecodesInOnePass) {
-    // 65,535 records, the most a Palm database holds, each built and decoded at level 1.
-    std::vector<FieldSpec> fields = {{"Id", kTypeString, ""},    {"Qty", kTypeInteger, ""},
-                                     {"Due", kTypeDate, ""},     {"At", kTypeTime, ""},
-                                     {"Price", kTypeDouble, ""}, {"St", kTypeRecordStatus, ""}};
-    colFields table = Table(fields);
-    clsDataRecord record = Record(fields);
-    auto& values = record.Fields();
-    values.Item("Due")->Value = "2005-12-31";
-    values.Item("At")->Value = "13:05:09";
-    for (int i = 65534; i >= 0; --i) {
-        char id[16];
-        std::snprintf(id, sizeof id, "R%05d", i);
-        values.Item(1)->Value = id;
-        values.Item(2)->Value = std::to_string(i);
-        values.Item(5)->Value = std::to_string(i) + ".25";
-        queue.AddPalmRecord(state, table, record.BuildPalmRecord(state));
-    }
-    ASSERT_EQ(queue.Count(), 65535);
-    EXPECT_EQ(queue.Item(1)->PrimaryFieldValue, "R00000");
-    auto last = queue.Item(65535);
-    EXPECT_EQ(last->PrimaryFieldValue, "R65534");
-    EXPECT_EQ(last->Fields().Item("Price")->Value, "65534.25");
-    EXPECT_EQ(last->Fields().Item("At")->Value, "13:05:09");
-    EXPECT_TRUE(platform.utility.lines.empty());
-    EXPECT_EQ(state.ErrorStack.Count(), 0);
 }
 
 }  // namespace

@@ -48,17 +48,10 @@ class ConduitWindowTest : public ::testing::Test {
 
 TEST_F(ConduitWindowTest, ShowsWhichConduitThisIsAndTheEnginesVersion) {
     frmMain window(m_.state);
-    EXPECT_EQ(window.objectName(), "frmMain");
-    EXPECT_EQ(window.windowTitle(), "Conduit Configuration");
     EXPECT_EQ(Find<QLabel>(window, "lblCompanyName").text(), "Harbour Supplies Ltd");
     EXPECT_EQ(Find<QLabel>(window, "lblConduitTitle").text(), "Orders on the Road");
     EXPECT_EQ(Find<QLabel>(window, "lblVersion").text(), "Version: 1.4");
-    EXPECT_EQ(Find<QLabel>(window, "Label1").text(), "Tarn Conduit Engine:");
     EXPECT_EQ(Find<QLabel>(window, "lblEngineVersion").text().toStdString(), kVersionText);
-    EXPECT_EQ(Find<QPushButton>(window, "cmdManageConnection").text(), "Data&source ...");
-    EXPECT_EQ(Find<QPushButton>(window, "cmdOK").text(), "&Ok");
-    EXPECT_EQ(Find<QPushButton>(window, "cmdCancel").text(), "&Cancel");
-    EXPECT_EQ(Find<QPushButton>(window, "cmdDebug").text(), "&Debug");
     // The Debug button lies below the window as loaded; the others are inside it.
     EXPECT_GE(Find<QPushButton>(window, "cmdDebug").y(), window.height());
     EXPECT_LE(Find<QPushButton>(window, "cmdCancel").geometry().bottom(), window.height());
