@@ -1,11 +1,9 @@
 #include "common/config/ConfigFile.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <stdexcept>
 #include <string_view>
-#include <system_error>
 
 #include "common/text/Windows1252.h"
 #include "platform/files/AtomicFile.h"
@@ -137,20 +135,6 @@ void SetError(std::string* error, const std::string& text) {
     if (error) *error = text;
 }
 
-// Loads the file's bytes. A missing file is empty and not an error; nothing is created.
-bool LoadBytes(const std::string& path, std::string& bytes, std::string* error) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec) {
-        bytes.clear();
-        return true;
-    }
-    if (std::filesystem::is_directory(path, ec)) {
-        SetError(error, path + " is a folder, not a description file");
-        return false;
-    }
-    return platform::ReadWholeFile(path, bytes, error);
-}
-
 }  // namespace
 
 bool EncodeConfig(const ConduitSettings& settings, const colTables& tables, std::string& bytes,
@@ -195,7 +179,7 @@ bool WriteConfigFile(const std::string& path, const ConduitSettings& settings,
 bool ReadConfigFile(const std::string& path, ConduitSettings& settings, colTables& tables,
                     std::string* error) {
     std::string bytes;
-    if (!LoadBytes(path, bytes, error)) return false;
+    if (!platform::ReadFileOrNothing(path, bytes, error)) return false;
     ByteReader r(bytes);
     settings = ConduitSettings{};
     ReadSettings(r, settings);
@@ -229,7 +213,7 @@ bool ReadConfigFile(const std::string& path, ConduitSettings& settings, colTable
 
 bool ReadSettingsFile(const std::string& path, ConduitSettings& settings, std::string* error) {
     std::string bytes;
-    if (!LoadBytes(path, bytes, error)) return false;
+    if (!platform::ReadFileOrNothing(path, bytes, error)) return false;
     ByteReader r(bytes);
     settings = ConduitSettings{};
     ReadSettings(r, settings);

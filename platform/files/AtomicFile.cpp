@@ -78,4 +78,17 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::s
     return true;
 }
 
+bool ReadFileOrNothing(const std::filesystem::path& path, std::string& bytes, std::string* error) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+        bytes.clear();
+        return true;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        if (error) *error = path.string() + " is a folder, not a file";
+        return false;
+    }
+    return ReadWholeFile(path, bytes, error);
+}
+
 }  // namespace tarn::platform

@@ -17,4 +17,8 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes,
                    std::string* error = nullptr);
 
+// As ReadWholeFile, except that a file that does not exist reads as empty; nothing is created.
+bool ReadFileOrNothing(const std::filesystem::path& path, std::string& bytes,
+                       std::string* error = nullptr);
+
 }  // namespace tarn::platform
