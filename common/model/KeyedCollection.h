@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/model/CollectionErrors.h"
+#include "common/model/ProjectingIterator.h"
 #include "common/text/Windows1252.h"
 
 namespace tarn {
@@ -53,21 +54,8 @@ class KeyedCollection {
     }
 
     // In-order enumeration of the elements.
-    class const_iterator {
-      public:
-        using Inner = typename std::vector<Entry>::const_iterator;
-        explicit const_iterator(Inner it) : it_(it) {}
-        const Element& operator*() const { return it_->element; }
-        const Element* operator->() const { return &it_->element; }
-        const_iterator& operator++() {
-            ++it_;
-            return *this;
-        }
-        bool operator==(const const_iterator& other) const { return it_ == other.it_; }
-
-      private:
-        Inner it_;
-    };
+    using const_iterator =
+        ProjectingIterator<typename std::vector<Entry>::const_iterator, &Entry::element>;
     const_iterator begin() const { return const_iterator(entries_.begin()); }
     const_iterator end() const { return const_iterator(entries_.end()); }
 

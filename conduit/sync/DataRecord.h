@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/model/ProjectingIterator.h"
 #include "common/model/clsField.h"
 #include "common/model/clsTable.h"
 
@@ -70,20 +71,8 @@ class colDataRecord {
     void AdmitDesktopRecord(ModuleState& state, Record record);
 
     // In-order enumeration.
-    class const_iterator {
-      public:
-        using Inner = std::map<std::string, Record>::const_iterator;
-        explicit const_iterator(Inner it) : it_(it) {}
-        const Record& operator*() const { return it_->second; }
-        const_iterator& operator++() {
-            ++it_;
-            return *this;
-        }
-        bool operator==(const const_iterator& other) const { return it_ == other.it_; }
-
-      private:
-        Inner it_;
-    };
+    using const_iterator = ProjectingIterator<std::map<std::string, Record>::const_iterator,
+                                              &std::map<std::string, Record>::value_type::second>;
     const_iterator begin() const { return const_iterator(records_.begin()); }
     const_iterator end() const { return const_iterator(records_.end()); }
 
