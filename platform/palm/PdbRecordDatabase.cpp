@@ -11,17 +11,23 @@ namespace tarn::platform::palm {
 
 PdbRecordDatabase::PdbRecordDatabase(PdbDatabase database, unsigned openMode, Store store)
     : database_(std::move(database)), openMode_(openMode), store_(std::move(store)) {
+    uint32_t highest = IndexRecords();
+    // New IDs continue after both the seed and every ID in use, so a fresh record never takes
+    // the ID of one the desktop may still remember; they wrap round past 24 bits.
+    nextUniqueId_ = std::max(database_.header.uniqueIdSeed, highest + 1);
+    if (nextUniqueId_ == 0 || nextUniqueId_ > kMaxUniqueId) nextUniqueId_ = 1;
+}
+
+uint32_t PdbRecordDatabase::IndexRecords() {
     uint32_t highest = 0;
+    indexById_.clear();
     indexById_.reserve(database_.records.size());
     for (size_t i = 0; i < database_.records.size(); ++i) {
         uint32_t id = database_.records[i].uniqueId;
         indexById_.try_emplace(id, i);
         highest = std::max(highest, id);
     }
-    // New IDs continue after both the seed and every ID in use, so a fresh record never takes
-    // the ID of one the desktop may still remember; they wrap round past 24 bits.
-    nextUniqueId_ = std::max(database_.header.uniqueIdSeed, highest + 1);
-    if (nextUniqueId_ == 0 || nextUniqueId_ > kMaxUniqueId) nextUniqueId_ = 1;
+    return highest;
 }
 
 std::string PdbRecordDatabase::Quoted() const {
@@ -89,7 +95,15 @@ PalmRecord PdbRecordDatabase::ReadNext() {
 
 void PdbRecordDatabase::RemoveAllRecords() {
     RequireWrite("empty");
-    if (!database_.records.empty()) changed_ = true;
+    // A sync empties a database and writes it anew; when that gives back the records it held,
+    // the stored file must not change at all, not even a record ID or a date. So the records
+    // as stored are kept, when nothing has changed them yet, to compare with at the commit.
+    if (!changed_ && !stored_) {
+        stored_.emplace(std::move(database_.records));
+        changed_ = !stored_->empty();
+    } else if (!database_.records.empty()) {
+        changed_ = true;
+    }
     database_.records.clear();
     indexById_.clear();
     position_ = 0;
@@ -144,9 +158,25 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
     return id;
 }
 
+bool PdbRecordDatabase::RebuiltAsStored() const {
+    if (!stored_ || stored_->size() != database_.records.size()) return false;
+    return std::equal(stored_->begin(), stored_->end(), database_.records.begin(),
+                      [](const PdbRecord& a, const PdbRecord& b) {
+                          return a.attributes == b.attributes && a.data == b.data;
+                      });
+}
+
 void PdbRecordDatabase::Commit() {
     if (!changed_) return;
     RequireWrite("commit");
+    if (RebuiltAsStored()) {
+        // Back to the records as stored, with their own IDs: nothing to write.
+        database_.records = std::move(*stored_);
+        stored_.reset();
+        IndexRecords();
+        changed_ = false;
+        return;
+    }
     PdbHeader& header = database_.header;
     const PdbHeader before = header;
     header.modificationNumber += 1;
