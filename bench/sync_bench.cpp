@@ -5,7 +5,7 @@
 // the statement), which spares the savepoint it otherwise sets around every statement.
 // The servers are private ones, started for the run in a temporary folder.
 //
-//   build/bench/sync_bench [records]
+//   build/bench/sync_bench [records] [--sqlite-only]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
     int records = argc > 1 ? std::atoi(argv[1]) : 65535;
     tarn::conduit::test::ShareOneOdbcDriverList();
     Measure({"SQLite", DesktopKind::Sqlite, ""}, records);
+    if (argc > 2 && std::string(argv[2]) == "--sqlite-only") return 0;
 
     tarn::test::TempDir serverState;
     const std::filesystem::path file = serverState / "servers.env";

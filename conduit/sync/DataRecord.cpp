@@ -59,11 +59,18 @@ void colDataRecord::AdmitDesktopRecord(ModuleState& state, Record record) {
     auto place = records_.lower_bound(order);
     bool queued = place != records_.end() && place->first == order;
     if (queued) {
-        const clsDataRecord& existing = *place->second;
+        clsDataRecord& existing = *place->second;
         // An earlier desktop row of the key wins, and a record the handheld deleted must
         // survive so that the driver deletes the desktop row; both drops are silent.
         if (existing.RecordStatus & RecordOnDesktop) return;
-        if (existing.RecordStatus & RecordDeleted) return;
+        if (existing.RecordStatus & RecordDeleted) {
+            // The deletion must reach this row by its own key, which may differ in letter
+            // case or number format from the handheld's.
+            existing.DesktopKeyValues.push_back(record->DesktopKeyValues.empty()
+                                                    ? record->PrimaryFieldValue
+                                                    : record->DesktopKeyValues.front());
+            return;
+        }
     }
     record->RecordStatus |= RecordOnDesktop;
     if (state.DebugLevel() >= 3)

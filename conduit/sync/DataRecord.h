@@ -34,6 +34,11 @@ class clsDataRecord {
     std::string PrimaryFieldValue;
     std::string PrimaryFieldName;
     int32_t RecordStatus = 0;
+    // The key as the desktop itself spells it, where that differs from PrimaryFieldValue:
+    // for a desktop row, its own key text ("7.00", "Three"); for a handheld record marked
+    // deleted, the texts of the desktop rows its key matched. Statements that must find those
+    // rows name them so, whatever the database's collation or number format.
+    std::vector<std::string> DesktopKeyValues;
 
     // The handheld record's bytes, field after field in the table's order, big-endian.
     std::string BuildPalmRecord(ModuleState& state) const;
@@ -63,7 +68,9 @@ class colDataRecord {
     void AddPalmRecord(ModuleState& state, const colFields& TableDef, std::string_view pData);
     // Reads the current desktop row and admits it: it replaces a queued handheld record of the
     // same key unless that one is marked deleted; an earlier desktop row of the key wins.
-    void AddDesktopRecord(ModuleState& state, const colFields& TableDef,
+    // Returns false, admitting nothing, for a row whose key is NULL or empty: the handheld
+    // could not tell it from any other such row.
+    bool AddDesktopRecord(ModuleState& state, const colFields& TableDef,
                           const platform::odbc::ResultSet& rsData);
 
     // Admission rules shared by both sides, exposed for tests of the rules themselves.

@@ -15,8 +15,6 @@
 namespace tarn::conduit {
 namespace {
 
-constexpr unsigned short kSqlDbmsName = 17;  // SQLGetInfo: SQL_DBMS_NAME
-
 bool ContainsIgnoreCase(std::string_view text, std::string_view part) {
     return text::FoldCase(text).find(text::FoldCase(part)) != std::string::npos;
 }
@@ -31,13 +29,6 @@ bool NamesNoSqliteFile(const std::string& driver, const std::string& database) {
 // from the handheld must arrive unchanged, and doubled single quotes are all the escaping the
 // engine does.
 void KeepBackslashesLiteral(platform::odbc::Connection& connection) {
-    std::string dbms;
-    try {
-        dbms = GetDriverInfo(connection, kSqlDbmsName);
-    } catch (const std::exception&) {
-        return;  // a driver that cannot name its database is none of the two
-    }
-    if (!ContainsIgnoreCase(dbms, "MySQL") && !ContainsIgnoreCase(dbms, "MariaDB")) return;
     connection.execute(
         "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
         "'NO_BACKSLASH_ESCAPES')");
@@ -113,7 +104,8 @@ bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings) {
         state.WriteLog("Opening Desktop Database", 2);
         std::unique_ptr<platform::odbc::Connection> connection =
             state.Platform.Odbc().connect(text.connect);
-        KeepBackslashesLiteral(*connection);
+        state.Dialect = DetectDesktopDialect(*connection);
+        if (state.Dialect == DesktopDialect::MySql) KeepBackslashesLiteral(*connection);
         state.DesktopConnection = std::move(connection);
 
         SetFieldDelimiters(state);
@@ -161,6 +153,10 @@ void SetFieldDelimiters(ModuleState& state) {
 
 std::string GetDriverInfo(platform::odbc::Connection& connection, unsigned short infoType) {
     return connection.driverInfo(infoType);
+}
+
+std::string Identifier(const ModuleState& state, const std::string& name) {
+    return state.LeftDelimiter + name + state.RightDelimiter;
 }
 
 std::string EscapeValue(const ModuleState&, const std::string& value) {

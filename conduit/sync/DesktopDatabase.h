@@ -29,6 +29,9 @@ void SetFieldDelimiters(ModuleState& state);
 
 std::string GetDriverInfo(platform::odbc::Connection& connection, unsigned short infoType);
 
+// A table or column name between the delimiters the database was found to accept.
+std::string Identifier(const ModuleState& state, const std::string& name);
+
 // A value ready to stand between single quotes in SQL: embedded quotes doubled.
 std::string EscapeValue(const ModuleState& state, const std::string& value);
 

@@ -5,6 +5,8 @@
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/DesktopDialect.h"
+#include "conduit/sync/FieldText.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/TarnFunc.h"
@@ -40,9 +42,12 @@ class ColumnPositions {
         columns_ = rsData.columnNames();
         fieldNames_.clear();
         positions_.clear();
+        size_t index = 0;
         for (const auto& field : TableDef) {
             fieldNames_.push_back(field->FieldName);
-            positions_.push_back(rsData.findColumn(field->FieldName));
+            // Where the SELECT added the column's exact text, that is the one to read.
+            std::optional<size_t> position = rsData.findColumn(ExactNumberColumnName(index++));
+            positions_.push_back(position ? position : rsData.findColumn(field->FieldName));
         }
     }
 
@@ -53,10 +58,6 @@ class ColumnPositions {
 
 // The engine runs one synchronisation at a time on the thread that called it.
 thread_local ColumnPositions columnPositions;
-
-std::string Identifier(const ModuleState& state, const std::string& name) {
-    return state.LeftDelimiter + name + state.RightDelimiter;
-}
 
 // Value literals are always single-quoted with embedded quotes doubled: the one form every
 // desktop database reads alike.
@@ -70,15 +71,17 @@ std::string DateLiteral(const std::string& text) {
     return "'" + FormatDate(date) + "'";
 }
 
-// The SQL form of a field's value; "NULL" for an empty text where the type allows it.
-std::string ValueLiteral(const ModuleState& state, const clsField& field) {
+// The SQL form of a field's value; "NULL" for an empty text where the type allows it, except
+// in the key: a row with a NULL key could never be found again, and the record would be
+// inserted anew at every sync.
+std::string ValueLiteral(const ModuleState& state, const clsField& field, bool isKey) {
     switch (field.DataType) {
         case kTypeDate:
             return field.Value.empty() ? "NULL" : DateLiteral(field.Value);
         case kTypeString:
         case kTypeSignature:
         case kTypeTime:
-            return field.Value.empty() ? "NULL" : Quoted(state, field.Value);
+            return field.Value.empty() && !isKey ? "NULL" : Quoted(state, field.Value);
         default:
             return field.Value;
     }
@@ -106,35 +109,47 @@ void DropTrailingSeparator(std::string& sql) {
 
 }  // namespace
 
-void colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableDef,
+bool colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableDef,
                                      const platform::odbc::ResultSet& rsData) {
     auto record = std::make_shared<clsDataRecord>();
     record->Fields().Reserve(TableDef.Count());
     record->PalmSource = false;
     const std::vector<std::optional<size_t>>& positions = columnPositions.For(TableDef, rsData);
 
+    std::optional<std::string> keyText;  // the key column as the desktop gave it
     size_t index = 0;
     for (const auto& definition : TableDef) {
         const std::optional<size_t> position = positions[index++];
         const int16_t type = definition->DataType;
-        ErrorContext context(state.ErrorStack,
-                             "Error loading field " + definition->FieldName + " from desktop");
         if (type == kTypeRecordStatus) {
             record->Fields().Add(definition->FieldName, type)->Value = "0";
         } else if (type >= kTypeByte && type <= kTypeSignature) {
             auto field = record->Fields().Add(definition->FieldName, type);
-            if (!position)
-                throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
-                                                "Column not found: " + definition->FieldName, "");
-            field->Value = rsData.value(*position).value_or("");
+            try {
+                if (!position)
+                    throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
+                                                    "Column not found: " + definition->FieldName,
+                                                    "");
+                const std::optional<std::string>& column = rsData.value(*position);
+                if (column) field->Value = DesktopValueText(type, *column);
+                if (record->Fields().Count() == 1) keyText = column;
+            } catch (...) {
+                // Pushed only on failure, so that no text is built per field and row; the
+                // stack then reads as if the context had guarded the step.
+                state.ErrorStack.Push("Error loading field " + definition->FieldName +
+                                      " from desktop");
+                throw;
+            }
         }
-        context.Done();
     }
 
     const auto& key = record->Fields().Item(1);
+    if (key->Value.empty()) return false;
     record->PrimaryFieldName = key->FieldName;
     record->PrimaryFieldValue = key->Value;
+    if (keyText && *keyText != key->Value) record->DesktopKeyValues.push_back(*keyText);
     AdmitDesktopRecord(state, record);
+    return true;
 }
 
 std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
@@ -142,20 +157,20 @@ std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
                                                   const colFilters& WorkFilters) const {
     const colFields& definitions = WorkTable.Fields();
     const std::string table = Identifier(state, WorkTable.DesktopTableName);
+    const clsField* key = Fields().Item(1).get();
 
     if (UpdateQuery) {
         std::string sql = "UPDATE " + table + " SET ";
         for (const auto& definition : definitions) {
             if (!InUpdate(definition->DataType)) continue;
             const clsField& field = *Fields().Item(definition->FieldName);
-            std::string value = ValueLiteral(state, field);
+            std::string value = ValueLiteral(state, field, &field == key);
             sql += Identifier(state, definition->FieldName) + "=" + value + ", ";
         }
         DropTrailingSeparator(sql);
 
         // The same condition that found the row finds it again.
-        sql +=
-            " WHERE " + Identifier(state, Fields().Item(1)->FieldName) + KeyCondition(state, *this);
+        sql += " WHERE " + Identifier(state, key->FieldName) + KeyCondition(state, *this);
         return sql;
     }
 
@@ -167,7 +182,8 @@ std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
         if (definition->DataType == kTypeIgnoreField) {
             values += Quoted(state, WorkFilters.Item(definition->Filter)->FilterValue) + ", ";
         } else {
-            values += ValueLiteral(state, *Fields().Item(definition->FieldName)) + ", ";
+            const clsField& field = *Fields().Item(definition->FieldName);
+            values += ValueLiteral(state, field, &field == key) + ", ";
         }
     }
     DropTrailingSeparator(columns);

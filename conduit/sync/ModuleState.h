@@ -8,6 +8,7 @@
 #include "common/model/clsTable.h"
 #include "conduit/log/ErrorStack.h"
 #include "conduit/log/HotSyncLog.h"
+#include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/SyncPlatform.h"
 #include "platform/odbc/Database.h"
@@ -37,6 +38,8 @@ struct ModuleState {
     std::string RightDelimiter;
     std::string QuoteCharacter;
     std::string EscapeCharacter;
+    // Which database the connection reaches, where the engine must know (see DesktopDialect.h).
+    DesktopDialect Dialect = DesktopDialect::Other;
 
     colFilters WorkFilters;
 

@@ -45,6 +45,12 @@ uint32_t GetBigEndian32(std::string_view bytes, size_t& position) {
     return (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | b[3];
 }
 
+void WriteNoDate(std::span<char> bytes, size_t& position) {
+    Reserve(bytes, position, 8);
+    std::memset(bytes.data() + position, 0, 8);
+    position += 8;
+}
+
 void EncodeField(const clsField& field, std::span<char> bytes, size_t& position) {
     const std::string& value = field.Value;
     switch (field.DataType) {
@@ -59,13 +65,14 @@ void EncodeField(const clsField& field, std::span<char> bytes, size_t& position)
             WritePalmDouble(bytes, position, TextToDouble(value));
             break;
         case kTypeDate:
-            // "0" is what a record without a date decodes to; it goes back as no date.
+            // "0" is what a record without a date decodes to, and the zero date is how the
+            // desktop stores one: both go back as no date, so such a record never changes.
             if (value.empty() || value == "0") {
-                Reserve(bytes, position, 8);
-                std::memset(bytes.data() + position, 0, 8);
-                position += 8;
+                WriteNoDate(bytes, position);
+            } else if (CalendarDate date = ParseDate(value); date.IsZero()) {
+                WriteNoDate(bytes, position);
             } else {
-                WritePalmDouble(bytes, position, DateToPalmNumber(ParseDate(value)));
+                WritePalmDouble(bytes, position, DateToPalmNumber(date));
             }
             break;
         case kTypeTime:
@@ -89,11 +96,10 @@ void DecodeField(const clsField& definition, std::string_view bytes, size_t& pos
                  clsDataRecord& record) {
     std::string value;
     switch (definition.DataType) {
-        case kTypeDate: {
-            double number = ReadPalmDouble(bytes, position);
-            value = number == 0 ? "0" : FormatDate(PalmNumberToDate(number));
+        case kTypeDate:
+            // Eight zero bytes, and any number that forms no date, read as the zero date.
+            value = DateText(PalmNumberToDate(ReadPalmDouble(bytes, position)));
             break;
-        }
         case kTypeTime:
             value = FormatTime(PalmNumberToTime(ReadPalmDouble(bytes, position)));
             break;

@@ -295,11 +295,17 @@ TEST_F(PalmRecordCodec, DamagedHandheldRecordsFailWithTheFieldOnTheStack) {
     EXPECT_EQ(queue.Count(), 0);
 }
 
-TEST_F(PalmRecordCodec, InvalidDateNumbersDecodeToTheZeroDate) {
+// The zero date has one text, "0", whether it came from a number that forms no date or from a
+// desktop column holding 1899-12-30, and it goes back to the handheld as no date.
+TEST_F(PalmRecordCodec, InvalidDateNumbersAndTheZeroDateReadAndWriteAsNoDate) {
     colFields table = Table({{"Id", kTypeString, ""}, {"Due", kTypeDate, ""}});
     // 1051200: 2005-12 day 0.
     auto record = Decode(table, "a" + Bytes({0, 0x41, 0x30, 0x0A, 0x40, 0, 0, 0, 0}), "a");
-    EXPECT_EQ(record->Fields().Item("Due")->Value, "1899-12-30");
+    EXPECT_EQ(record->Fields().Item("Due")->Value, "0");
+    const std::string noDate = "a" + Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(record->BuildPalmRecord(state), noDate);
+    record->Fields().Item("Due")->Value = "1899-12-30";
+    EXPECT_EQ(record->BuildPalmRecord(state), noDate);
 }
 
 TEST_F(PalmRecordCodec, RecordWithoutStoredFieldsHasNoKey) {

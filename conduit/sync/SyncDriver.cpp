@@ -10,6 +10,7 @@
 #include "common/text/Windows1252.h"
 #include "conduit/log/DebugLevel.h"
 #include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
@@ -64,6 +65,7 @@ void RemoveAllPalmRecords(ModuleState& state) {
 void RunTable(ModuleState& state, clsTable& table, colDataRecord& queue) {
     const int16_t method = table.SyncMethod;
     const bool purge = table.PurgeBeforeSync;
+    if (method != kDesktopOverwritesHandheld) WarnWhenTableHasNoTransactions(state, table);
     if (!(method == kDesktopOverwritesHandheld && purge)) LoadPalmRecords(state, table, queue);
     if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(state, table, queue);
     if (purge && method == kDesktopOverwritesHandheld) {

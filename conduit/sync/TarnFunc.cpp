@@ -44,7 +44,22 @@ int ReadDigits(std::string_view text, size_t& pos, size_t maxDigits) {
                     "Type mismatch: '" + std::string(text) + "' is not a " + std::string(what));
 }
 
-// Parses hh:mm[:ss] at pos to the end of the text.
+// Columns with a time zone give their values with an offset ("+01", "-05:30", "Z"); the
+// clock time shown is the one the desktop user sees, so the offset is passed over.
+void SkipTimeZone(std::string_view text, size_t& pos) {
+    if (pos < text.size() && text[pos] == 'Z') {
+        ++pos;
+        return;
+    }
+    if (pos >= text.size() || (text[pos] != '+' && text[pos] != '-')) return;
+    size_t at = pos + 1;
+    if (ReadDigits(text, at, 2) < 0) return;
+    if (at < text.size() && text[at] == ':') ++at;
+    if (at < text.size()) ReadDigits(text, at, 2);
+    pos = at;
+}
+
+// Parses hh:mm[:ss] at pos to the end of the text, with an optional time zone.
 std::optional<TimeOfDay> ReadTime(std::string_view text, size_t pos) {
     TimeOfDay t;
     t.hour = ReadDigits(text, pos, 2);
@@ -58,6 +73,7 @@ std::optional<TimeOfDay> ReadTime(std::string_view text, size_t pos) {
         if (pos < text.size() && text[pos] == '.')  // fractions of a second are dropped
             for (++pos; pos < text.size() && text[pos] >= '0' && text[pos] <= '9';) ++pos;
     }
+    SkipTimeZone(text, pos);
     if (pos != text.size() || t.hour > 23 || t.minute > 59 || t.second > 59) return std::nullopt;
     return t;
 }
@@ -169,6 +185,10 @@ std::string FormatDate(const CalendarDate& d) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
     return buffer;
+}
+
+std::string DateText(const CalendarDate& date) {
+    return date.IsZero() ? "0" : FormatDate(date);
 }
 
 std::string FormatTime(const TimeOfDay& t) {

@@ -12,6 +12,7 @@ namespace tarn::conduit {
 
 struct CalendarDate {
     int year = 1899, month = 12, day = 30;  // the zero date
+    bool IsZero() const { return year == 1899 && month == 12 && day == 30; }
 };
 struct TimeOfDay {
     int hour = 0, minute = 0, second = 0;
@@ -31,6 +32,9 @@ TimeOfDay PalmNumberToTime(double number);
 CalendarDate ParseDate(std::string_view text);
 TimeOfDay ParseTime(std::string_view text);
 std::string FormatDate(const CalendarDate& date);
+// The text a date field holds: "0" for the zero date, which is how a record without a date
+// reads and is written back as one, and yyyy-mm-dd for every other day.
+std::string DateText(const CalendarDate& date);
 std::string FormatTime(const TimeOfDay& time);
 
 // A number in text, blanks around it allowed; nullopt when the text is no number.

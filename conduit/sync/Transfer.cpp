@@ -3,6 +3,7 @@
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
@@ -16,24 +17,22 @@ namespace {
 // The most records a handheld database can hold: its record count is 16 bits.
 constexpr int32_t kMaxHandheldRecords = 65535;
 
-std::string Identifier(const ModuleState& state, const std::string& name) {
-    return state.LeftDelimiter + name + state.RightDelimiter;
-}
-
 bool IsNumericType(int16_t type) {
     return type == kTypeInteger || type == kTypeShort || type == kTypeSingle || type == kTypeDouble;
 }
 
 }  // namespace
 
-std::string KeyCondition(const ModuleState& state, const clsDataRecord& record) {
-    const auto& key = record.Fields().Item(1);
+std::string KeyCondition(const ModuleState& state, int16_t keyType, const std::string& key) {
     // A numeric key compares as a number. Any other key is a quoted literal: a bare date, time
     // or signature text would be read as an expression, or worse, as SQL of the handheld's
     // choosing.
-    if (IsNumericType(key->DataType) && ParseNumber(record.PrimaryFieldValue))
-        return "=" + record.PrimaryFieldValue;
-    return "='" + EscapeValue(state, record.PrimaryFieldValue) + "'";
+    if (IsNumericType(keyType) && ParseNumber(key)) return "=" + key;
+    return "='" + EscapeValue(state, key) + "'";
+}
+
+std::string KeyCondition(const ModuleState& state, const clsDataRecord& record) {
+    return KeyCondition(state, record.Fields().Item(1)->DataType, record.PrimaryFieldValue);
 }
 
 bool OpenPalmDatabase(ModuleState& state, const std::string& name) {
@@ -85,16 +84,23 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
     state.WriteLog("Loading Desktop Table: " + table.DesktopTableName, 2);
     ErrorContext context(state.ErrorStack,
                          "Error getting data from desktop table" + table.DesktopTableName);
-    std::string sql = "SELECT * FROM " + Identifier(state, table.DesktopTableName) +
+    std::string sql = "SELECT *" + ExactNumberColumns(state, table) + " FROM " +
+                      Identifier(state, table.DesktopTableName) +
                       BuildFilterClause(state, table, true);
     auto rows = state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::Dynamic);
     long count = 0;
+    long withoutKey = 0;
     while (!rows->atEnd()) {
-        queue.AddDesktopRecord(state, table.Fields(), *rows);
+        if (!queue.AddDesktopRecord(state, table.Fields(), *rows)) ++withoutKey;
         ++count;
         rows->next();
     }
     state.WriteLog("Records from Desktop Database: " + std::to_string(count), 2);
+    if (withoutKey > 0)
+        state.WriteLog("Skipped " + std::to_string(withoutKey) + " desktop rows of " +
+                           table.DesktopTableName +
+                           " whose key is empty: the handheld cannot tell them apart",
+                       1);
     context.Done();
 }
 
@@ -108,11 +114,18 @@ void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colData
     for (const auto& record : queue) {
         if (record->RecordStatus & RecordDeleted) {
             state.WriteLog("Deleting Desktop Record", 2);
-            std::string sql = "DELETE FROM " + target + " WHERE " +
-                              Identifier(state, record->PrimaryFieldName) +
-                              KeyCondition(state, *record);
-            state.WriteLog(sql, 4);
-            connection.execute(sql);
+            const std::string where = " WHERE " + Identifier(state, record->PrimaryFieldName);
+            const int16_t keyType = record->Fields().Item(1)->DataType;
+            // The rows the key matched when the table was read, each by its own key text;
+            // a key no row matched is deleted as the handheld spells it.
+            const std::vector<std::string> own{record->PrimaryFieldValue};
+            const auto& keys = record->DesktopKeyValues.empty() ? own : record->DesktopKeyValues;
+            for (const auto& key : keys) {
+                std::string sql =
+                    "DELETE FROM " + target + where + KeyCondition(state, keyType, key);
+                state.WriteLog(sql, 4);
+                connection.execute(sql);
+            }
             continue;
         }
         if (!record->PalmSource) continue;

@@ -24,5 +24,7 @@ void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRec
 
 // "=" and the key value as an SQL literal, for the WHERE part that finds a record's desktop row.
 std::string KeyCondition(const ModuleState& state, const clsDataRecord& record);
+// The same for a key text of a key field of the given data type.
+std::string KeyCondition(const ModuleState& state, int16_t keyType, const std::string& key);
 
 }  // namespace tarn::conduit

@@ -1,0 +1,81 @@
+#include "conduit/sync/DesktopDialect.h"
+
+#include <exception>
+#include <string_view>
+
+#include "common/model/DataTypes.h"
+#include "common/text/Windows1252.h"
+#include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/ModuleState.h"
+#include "platform/odbc/Database.h"
+
+namespace tarn::conduit {
+namespace {
+
+constexpr unsigned short kSqlDbmsName = 17;  // SQLGetInfo: SQL_DBMS_NAME
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text::FoldCase(text).find(text::FoldCase(part)) != std::string::npos;
+}
+
+std::string Literal(const ModuleState& state, const std::string& text) {
+    return "'" + EscapeValue(state, text) + "'";
+}
+
+}  // namespace
+
+DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection) {
+    std::string dbms;
+    try {
+        dbms = GetDriverInfo(connection, kSqlDbmsName);
+    } catch (const std::exception&) {
+        return DesktopDialect::Other;  // a driver that cannot name its database
+    }
+    if (Contains(dbms, "SQLite")) return DesktopDialect::Sqlite;
+    if (Contains(dbms, "MySQL") || Contains(dbms, "MariaDB")) return DesktopDialect::MySql;
+    if (Contains(dbms, "PostgreSQL")) return DesktopDialect::PostgreSql;
+    return DesktopDialect::Other;
+}
+
+std::string ExactNumberColumnName(std::size_t fieldIndex) {
+    return "tarn_exact_" + std::to_string(fieldIndex);
+}
+
+std::string ExactNumberColumns(const ModuleState& state, const clsTable& table) {
+    if (state.Dialect != DesktopDialect::Sqlite) return {};
+    std::string columns;
+    std::size_t index = 0;
+    for (const auto& field : table.Fields()) {
+        const std::size_t position = index++;
+        if (field->DataType != kTypeDouble && field->DataType != kTypeSingle) continue;
+        // Only a stored REAL needs it: integers, texts and NULLs come through as they are,
+        // so a text that is no number still fails as one.
+        const std::string column = Identifier(state, field->FieldName);
+        columns += ", CASE typeof(" + column + ") WHEN 'real' THEN quote(" + column + ") ELSE " +
+                   column + " END AS " + ExactNumberColumnName(position);
+    }
+    return columns;
+}
+
+void WarnWhenTableHasNoTransactions(ModuleState& state, const clsTable& table) {
+    if (state.Dialect != DesktopDialect::MySql) return;
+    const std::string sql =
+        "SELECT t.ENGINE, e.TRANSACTIONS FROM information_schema.TABLES t "
+        "JOIN information_schema.ENGINES e ON e.ENGINE = t.ENGINE "
+        "WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = " +
+        Literal(state, table.DesktopTableName);
+    try {
+        auto rows =
+            state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        if (rows->atEnd() || rows->value(std::size_t{1}).value_or("") == "YES") return;
+        state.WriteLog("Table " + table.DesktopTableName + " uses the storage engine " +
+                           rows->value(std::size_t{0}).value_or("") +
+                           ", which has no transactions: a failed sync may leave it partly "
+                           "written",
+                       1);
+    } catch (const std::exception&) {
+        // A server that will not say is not worth failing the sync over.
+    }
+}
+
+}  // namespace tarn::conduit

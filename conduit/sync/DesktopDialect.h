@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "common/model/clsTable.h"
+
+namespace tarn::platform::odbc {
+class Connection;
+}
+
+// What the engine must know of a few desktop databases beyond plain ODBC: the places where a
+// driver's own behaviour would change values or hide a risk.
+namespace tarn::conduit {
+
+struct ModuleState;
+
+enum class DesktopDialect { Other, Sqlite, MySql, PostgreSql };
+
+// The database behind a connection, by the name its driver reports (SQL_DBMS_NAME).
+DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection);
+
+// The SQLite driver hands out a REAL as text rounded to 15 digits, so 0.30000000000000004
+// arrives as 0.3 and the largest double as a number beyond range. For every "Double" and
+// "Single" field the desktop SELECT then adds the column's exact text (SQLite's quote(),
+// which round-trips), under the name ExactNumberColumnName(position of the field, from 0).
+// Empty for the other databases, whose drivers deliver doubles exactly.
+std::string ExactNumberColumns(const ModuleState& state, const clsTable& table);
+std::string ExactNumberColumnName(std::size_t fieldIndex);
+
+// Logs (level 1) that a failed sync may leave the table partly written, when the database
+// says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).
+void WarnWhenTableHasNoTransactions(ModuleState& state, const clsTable& table);
+
+}  // namespace tarn::conduit

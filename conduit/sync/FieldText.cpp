@@ -1,0 +1,52 @@
+#include "conduit/sync/FieldText.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "common/model/DataTypes.h"
+#include "conduit/sync/TarnFunc.h"
+
+namespace tarn::conduit {
+namespace {
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// Whole numbers keep every digit (a 64-bit key is not squeezed through a double); anything
+// else is read as a number and rounded as the handheld encoder rounds it.
+std::string IntegerText(std::string_view text) {
+    std::string_view digits = text.substr(text.find_first_not_of(" \t"));
+    digits = digits.substr(0, digits.find_last_not_of(" \t") + 1);
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    int64_t whole = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), whole);
+    if (error == std::errc() && end == digits.data() + digits.size()) return std::to_string(whole);
+
+    double rounded = std::nearbyint(TextToDouble(text));  // halves to even, as when encoding
+    if (std::fabs(rounded) < 9.2e18) return std::to_string(static_cast<int64_t>(rounded));
+    return NumberText(rounded);
+}
+
+}  // namespace
+
+std::string DesktopValueText(int16_t type, std::string text) {
+    switch (type) {
+        case kTypeInteger:
+        case kTypeShort:
+            return IsBlank(text) ? std::string() : IntegerText(text);
+        case kTypeDouble:
+            return IsBlank(text) ? std::string() : NumberText(TextToDouble(text));
+        case kTypeSingle:
+            return IsBlank(text) ? std::string() : NumberText(TextToSingle(text));
+        case kTypeDate:
+            return IsBlank(text) ? std::string() : DateText(ParseDate(text));
+        case kTypeTime:
+            return IsBlank(text) ? std::string() : FormatTime(ParseTime(text));
+        default:
+            return text;
+    }
+}
+
+}  // namespace tarn::conduit

@@ -1,0 +1,281 @@
+// One value has one text on both sides: numbers, dates and keys in the desktop's own column
+// types meet their handheld records, and a second sync changes nothing, byte for byte.
+// Instantiated on every desktop database with the other acceptance tests.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/text/Windows1252.h"
+#include "conduit/sync/TarnFunc.h"
+#include "conduit/sync/testing/SyncAcceptance.h"
+#include "tests/support/TempDir.h"
+
+namespace tarn::conduit::test {
+namespace {
+
+// Both sides as they stand: the handheld file's bytes and every desktop row.
+struct Sides {
+    std::string handheld;
+    std::vector<Row> desktop;
+    bool operator==(const Sides&) const = default;
+};
+
+Sides Capture(SyncHarness& h, const std::string& table, const std::string& palmDatabase) {
+    return {tarn::test::ReadFileBytes(h.platform.handheldDir / (palmDatabase + ".pdb")),
+            h.Query("SELECT * FROM " + table + " ORDER BY 1, 2")};
+}
+
+void SyncAndExpectCompleted(SyncHarness& h) {
+    h.Sync();
+    const std::string log = h.Log();
+    ASSERT_NE(log.rfind("Completed Synchronization"), std::string::npos) << log;
+    ASSERT_EQ(log.find("CONDUIT ERRROR"), std::string::npos) << log;
+}
+
+// The first test of every sync: run it again, and neither side may change at all.
+void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table,
+                                    const std::string& palmDatabase) {
+    const Sides before = Capture(h, table, palmDatabase);
+    SyncAndExpectCompleted(h);
+    EXPECT_TRUE(Capture(h, table, palmDatabase) == before) << "the second sync changed a side";
+}
+
+// The text fields of the handheld's records, in record order.
+std::vector<std::string> HandheldTexts(SyncHarness& h, const std::string& database, size_t offset) {
+    std::vector<std::string> texts;
+    for (const auto& r : h.ReadHandheld(database))
+        texts.push_back(text::FromAnsi(r.substr(offset, r.find('\0', offset) - offset)));
+    return texts;
+}
+
+std::vector<std::string> DesktopTexts(SyncHarness& h, const std::string& sql) {
+    std::vector<std::string> texts;
+    for (const auto& row : h.Query(sql)) texts.push_back(row[0].value_or("NULL"));
+    return texts;
+}
+
+// A key column of one of the desktop's own types, the field type a designer would give it,
+// and the three keys 7, 8 and 9 as SQL literals and as handheld bytes.
+struct KeyColumn {
+    const char* name;
+    const char* sqlite;
+    const char* postgres;
+    const char* mariadb;
+    int16_t fieldType;
+    const char* literals[3];
+};
+
+std::string KeyBytes(const KeyColumn& c, int which) {
+    switch (c.fieldType) {
+        case 1:
+            return DoubleBytes(DateToPalmNumber({2005, 12, 29 + which}));
+        case 2:
+            return DoubleBytes(7 + which);
+        case 3:
+            return Int32Bytes(7 + which);
+        default:  // 7, Time
+            return DoubleBytes(TimeToPalmNumber({13, 5, 7 + which}));
+    }
+}
+
+std::vector<KeyColumn> KeyColumns() {
+    return {
+        {"Real", "REAL", "REAL", "REAL", 2, {"7", "8", "9"}},
+        {"Float", "FLOAT", "FLOAT", "FLOAT", 2, {"7", "8", "9"}},
+        {"Double", "DOUBLE", "DOUBLE PRECISION", "DOUBLE", 2, {"7", "8", "9"}},
+        {"Decimal", "DECIMAL(10,2)", "DECIMAL(10,2)", "DECIMAL(10,2)", 2, {"7", "8", "9"}},
+        {"NumericAsInteger", "NUMERIC(12,4)", "NUMERIC(12,4)", "NUMERIC(12,4)", 3, {"7", "8", "9"}},
+        {"Integer", "INTEGER", "INTEGER", "INTEGER", 3, {"7", "8", "9"}},
+        {"Bigint", "BIGINT", "BIGINT", "BIGINT", 3, {"7", "8", "9"}},
+        {"Date", "DATE", "DATE", "DATE", 1, {"'2005-12-29'", "'2005-12-30'", "'2005-12-31'"}},
+        {"Timestamp",
+         "TIMESTAMP",
+         "TIMESTAMP",
+         "DATETIME",
+         1,
+         {"'2005-12-29 00:00:00'", "'2005-12-30 00:00:00'", "'2005-12-31 00:00:00'"}},
+        {"Time", "TIME", "TIME", "TIME", 7, {"'13:05:07'", "'13:05:08'", "'13:05:09'"}},
+    };
+}
+
+const char* ColumnType(const KeyColumn& c, DesktopKind kind) {
+    switch (kind) {
+        case DesktopKind::Sqlite:
+            return c.sqlite;
+        case DesktopKind::PostgreSql:
+            return c.postgres;
+        case DesktopKind::MariaDb:
+            return c.mariadb;
+    }
+    return c.sqlite;
+}
+
+// Keys 7 and 9 on the desktop, 7 and 8 on the handheld, in each column type and each sync
+// method. Key 7 must meet its handheld record: the desktop row wins where both are read, and
+// nothing is doubled.
+TEST_P(SyncAcceptance, KeysOfEveryColumnTypeMeetTheirHandheldRecords) {
+    struct Method {
+        int16_t code;
+        std::vector<std::string> desktop, handheld;
+    };
+    const std::vector<Method> methods = {
+        {0, {"desk7", "desk9", "hand8"}, {"desk7", "hand8", "desk9"}},
+        {2, {"desk7", "desk9", "hand8"}, {"hand7", "hand8"}},
+        {3, {"desk7", "desk9"}, {"desk7", "hand8", "desk9"}},
+    };
+    for (const auto& column : KeyColumns()) {
+        for (const auto& method : methods) {
+            SCOPED_TRACE(std::string(column.name) + " method " + std::to_string(method.code));
+            SyncHarness h(GetParam());
+            h.Exec(std::string("CREATE TABLE K (Id ") + ColumnType(column, GetParam()) +
+                   ", Name VARCHAR(20))");
+            h.Exec(std::string("INSERT INTO K VALUES (") + column.literals[0] + ", 'desk7'), (" +
+                   column.literals[2] + ", 'desk9')");
+            h.WriteHandheld("KDB", {KeyBytes(column, 0) + TextBytes("hand7"),
+                                    KeyBytes(column, 1) + TextBytes("hand8")});
+            auto& table = h.AddTable("K", "KDB", method.code);
+            table.Fields().Add("Id", column.fieldType);
+            table.Fields().Add("Name", 6);
+            h.Install();
+            SyncAndExpectCompleted(h);
+            EXPECT_EQ(DesktopTexts(h, "SELECT Name FROM K ORDER BY Name"), method.desktop);
+            EXPECT_EQ(HandheldTexts(h, "KDB", 8 - 4 * (column.fieldType == 3)), method.handheld);
+            ExpectSecondSyncChangesNothing(h, "K", "KDB");
+        }
+    }
+}
+
+// Doubles cross with every bit: to the desktop, back to an emptied handheld, and again.
+TEST_P(SyncAcceptance, DoublesKeepEveryBitBothWays) {
+    const std::vector<double> values = {0.30000000000000004,
+                                        1.7976931348623157e308,
+                                        -1.7976931348623157e308,
+                                        2.2250738585072014e-308,
+                                        0.1,
+                                        123456789.12345679,
+                                        -4.9406564584124654e-324};
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE D (Id INTEGER, X DOUBLE PRECISION)");
+    std::vector<std::string> records;
+    for (size_t i = 0; i < values.size(); ++i)
+        records.push_back(Int32Bytes(static_cast<int32_t>(i)) + DoubleBytes(values[i]));
+    h.WriteHandheld("DDB", records);
+    auto& table = h.AddTable("D", "DDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("X", 2);
+    h.Install();
+    SyncAndExpectCompleted(h);
+    ASSERT_EQ(h.Query("SELECT Id FROM D").size(), values.size());
+
+    std::filesystem::remove(h.platform.handheldDir / "DDB.pdb");
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(h.ReadHandheld("DDB"), records);
+    ExpectSecondSyncChangesNothing(h, "D", "DDB");
+}
+
+// A desktop value that is no value of its field's type ends the sync naming the field; it is
+// never guessed into a number, and neither side changes.
+TEST_P(SyncAcceptance, ValuesOfTheWrongTypeEndTheSyncNamingTheField) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE W (Id INTEGER, Amount VARCHAR(20))");
+    h.Exec("INSERT INTO W VALUES (1, '2.5'), (2, 'about 3')");
+    h.WriteHandheld("WDB", {Int32Bytes(5) + DoubleBytes(1.5)});
+    auto& table = h.AddTable("W", "WDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Amount", 2);
+    h.Install();
+    const Sides before = Capture(h, "W", "WDB");
+    h.Sync();
+    EXPECT_NE(h.Log().find("\n!! Error loading field Amount from desktop\n"), std::string::npos)
+        << h.Log();
+    EXPECT_NE(h.Log().find("'about 3'"), std::string::npos) << h.Log();
+    EXPECT_TRUE(Capture(h, "W", "WDB") == before);
+}
+
+// A desktop row without a key cannot be told apart from another on the handheld: it is left
+// out, once per sync and said so, and never comes back as a key 0 or an empty key.
+TEST_P(SyncAcceptance, RowsWithoutAKeyAreLeftOutAndSaidSo) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE N (Id INTEGER, Name VARCHAR(20))");
+    h.Exec("INSERT INTO N VALUES (NULL, 'n1'), (NULL, 'n2'), (3, 'd3')");
+    h.Exec("CREATE TABLE S (Code VARCHAR(20), Name VARCHAR(20))");
+    h.Exec("INSERT INTO S VALUES (NULL, 'n'), ('x', 'dx')");
+    // The handheld's record with an empty key goes to the desktop and stays one row.
+    h.WriteHandheld("SDB", {TextBytes("") + TextBytes("empty")});
+    auto& numbers = h.AddTable("N", "NDB", 0);
+    numbers.Fields().Add("Id", 3);
+    numbers.Fields().Add("Name", 6);
+    auto& texts = h.AddTable("S", "SDB", 0);
+    texts.Fields().Add("Code", 6);
+    texts.Fields().Add("Name", 6);
+    h.Install();
+    h.SetDebugLevel(1);
+    SyncAndExpectCompleted(h);
+    EXPECT_NE(h.Log().find("\nSkipped 2 desktop rows of N whose key is empty: the handheld "
+                           "cannot tell them apart\n"),
+              std::string::npos)
+        << h.Log();
+    EXPECT_EQ(HandheldTexts(h, "NDB", 4), (std::vector<std::string>{"d3"}));
+    EXPECT_EQ(DesktopTexts(h, "SELECT Name FROM S ORDER BY Name"),
+              (std::vector<std::string>{"dx", "empty", "n"}));
+
+    ExpectSecondSyncChangesNothing(h, "N", "NDB");
+    ExpectSecondSyncChangesNothing(h, "S", "SDB");
+    EXPECT_EQ(h.Query("SELECT Id FROM N").size(), 3u);
+}
+
+// A record without a date is stored on the desktop as the zero date and stays without one.
+TEST_P(SyncAcceptance, RecordsWithoutADateStayTheSame) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE V (Id INTEGER, Due DATE)");
+    const std::string noDate = Int32Bytes(1) + std::string(8, '\0');
+    h.WriteHandheld("VDB", {noDate});
+    auto& table = h.AddTable("V", "VDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Due", 1);
+    h.Install();
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(DesktopTexts(h, "SELECT Due FROM V"), (std::vector<std::string>{"1899-12-30"}));
+    EXPECT_EQ(h.ReadHandheld("VDB"), (std::vector<std::string>{noDate}));
+    ExpectSecondSyncChangesNothing(h, "V", "VDB");
+    EXPECT_EQ(h.ReadHandheld("VDB"), (std::vector<std::string>{noDate}));
+}
+
+// Keys meet without regard to letter case, so a deletion on the handheld must reach the row
+// however the desktop spells its key, also on a database that compares case exactly.
+TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE C (Code VARCHAR(20), Name VARCHAR(20))");
+    h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('Four', 'y')");
+    h.WriteHandheld("CDB", {TextBytes("THREE") + TextBytes("x") + Int32Bytes(1)});
+    auto& table = h.AddTable("C", "CDB", 0);
+    table.Fields().Add("Code", 6);
+    table.Fields().Add("Name", 6);
+    table.Fields().Add("##STATUSFLAG##", 8);
+    h.Install();
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(DesktopTexts(h, "SELECT Code FROM C"), (std::vector<std::string>{"Four"}));
+    EXPECT_EQ(HandheldTexts(h, "CDB", 0), (std::vector<std::string>{"Four"}));
+    ExpectSecondSyncChangesNothing(h, "C", "CDB");
+}
+
+// A table that cannot take part in a transaction is said to be at risk before it is written.
+TEST_P(SyncAcceptance, TablesWithoutTransactionsAreSaidToBeAtRisk) {
+    if (GetParam() != DesktopKind::MariaDb) GTEST_SKIP() << "only MariaDB has such tables";
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Plain (Id INTEGER, Name VARCHAR(20)) ENGINE=MyISAM");
+    h.Exec("CREATE TABLE Safe (Id INTEGER, Name VARCHAR(20)) ENGINE=InnoDB");
+    for (const char* name : {"Plain", "Safe"}) AddItemFields(h.AddTable(name, name, 0));
+    h.Install();
+    h.SetDebugLevel(1);
+    SyncAndExpectCompleted(h);
+    EXPECT_NE(h.Log().find("\nTable Plain uses the storage engine MyISAM, which has no "
+                           "transactions: a failed sync may leave it partly written\n"),
+              std::string::npos)
+        << h.Log();
+    EXPECT_EQ(h.Log().find("Table Safe"), std::string::npos) << h.Log();
+}
+
+}  // namespace
+}  // namespace tarn::conduit::test
