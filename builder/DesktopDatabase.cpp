@@ -11,9 +11,13 @@ bool ConnectDesktopDatabase(const ConnectionSettings& settings) {
     return TestDatabaseConnection(BuildConnectionString(settings, false));
 }
 
-platform::odbc::Connection* DesktopDatabase() { return TestedConnection(); }
+platform::odbc::Connection* DesktopDatabase() {
+    return TestedConnection();
+}
 
-void DisconnectDesktopDatabase() { ReleaseTestedConnection(); }
+void DisconnectDesktopDatabase() {
+    ReleaseTestedConnection();
+}
 
 bool DeletedRecordsTableWorks(const std::string& table) {
     platform::odbc::Connection* db = DesktopDatabase();

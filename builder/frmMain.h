@@ -113,6 +113,8 @@ class frmMain : public QMainWindow {
     void txtCreatorID_LostFocus();
     void txtFieldDelimiter_LostFocus();
     void txtDesktopTable_LostFocus();
+    // Takes a table name typed into "Desktop Table:" before the settings are saved or checked.
+    void TakePendingTableName();
     void txtPalmDatabase_GotFocus();
     void txtPalmDatabase_Change();
     void optSync_Click(int index);

@@ -21,6 +21,7 @@ using platform::ui::MessageIcon;
 using platform::ui::ShowMessageBox;
 
 bool frmMain::VerifyConduitSettings() {
+    TakePendingTableName();
     platform::ui::MouseIcon busy(platform::ui::kHourglassPointer);
     Verification result = VerifyConduit(FormFromWindow(), *tables_);
     QLineEdit* box = nullptr;

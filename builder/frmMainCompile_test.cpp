@@ -1,12 +1,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 
 #include "builder/testing/BuilderTestSupport.h"
+#include "common/config/ConfigFile.h"
 #include "tests/support/RunProcess.h"
 
 namespace tarn::builder {
@@ -69,6 +71,21 @@ TEST_F(CompileMenuTest, VerificationShowsOneMessageAndLeavesItsBoxActive) {
     EXPECT_EQ(boxes_.Last()->text, "Tarn Conduit settings appear valid.");
     EXPECT_EQ(boxes_.Last()->icon, MessageIcon::Information);
     EXPECT_EQ(boxes_.Shown().size(), 3u);
+}
+
+// A table name still being typed is what the installed description holds.
+TEST_F(CompileMenuTest, LocalInstallationTakesATableNameStillBeingTyped) {
+    auto window = NewWindow();
+    FillValid(*window);
+    Find<QListWidget>(*window, "lstTables").setCurrentRow(0);
+    Box(*window, "txtDesktopTable").setText("Invoices");
+    window->InstallConduitLocally();
+    EXPECT_EQ(boxes_.Last()->text, "Conduit has been registered");
+    ConduitSettings settings;
+    colTables installed;
+    ASSERT_TRUE(ReadConfigFile((ProgramFolder() / "TORD.cfg").string(), settings, installed));
+    ASSERT_EQ(installed.Count(), 1);
+    EXPECT_EQ(installed.Item(1)->DesktopTableName, "Invoices");
 }
 
 TEST_F(CompileMenuTest, InstallsAndRemovesTheConduitAsTheHotSyncManagerSeesIt) {

@@ -94,6 +94,7 @@ void frmMain::ClearConduitSettings(bool bPrompt, const std::string& sWarning) {
 }
 
 bool frmMain::SaveConfigFile(const std::string& sFile, bool IsConfigFile) {
+    TakePendingTableName();
     ConduitSettings settings = SettingsFromForm(FormFromWindow(), IsConfigFile, tables_->Count());
     return WriteConfigFile(sFile, settings, *tables_);
 }

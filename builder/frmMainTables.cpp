@@ -216,6 +216,13 @@ void frmMain::txtDesktopTable_LostFocus() {
     validatingDesktopTable_ = false;
 }
 
+void frmMain::TakePendingTableName() {
+    // A name typed into the box is otherwise taken only when the focus leaves it, and a save
+    // from the toolbar, a menu or the save prompt leaves the focus where it is.
+    if (!workingTable_.empty() && txtDesktopTable_->text().toStdString() != workingTable_)
+        txtDesktopTable_LostFocus();
+}
+
 bool frmMain::RenameShownTable(const std::string& newName) {
     std::shared_ptr<clsTable> table = ShownTable();
     if (!table) return false;

@@ -10,8 +10,11 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <functional>
+
 #include "builder/frmField.h"
 #include "builder/testing/BuilderTestSupport.h"
+#include "common/config/ConfigFile.h"
 
 namespace tarn::builder {
 namespace {
@@ -142,6 +145,38 @@ TEST_F(TableEditingTest, RenamingInPlaceKeepsTheFieldsAndRefusesAnotherTablesNam
     window->txtDesktopTable_LostFocus();
     EXPECT_EQ(boxes_.Last()->text, "You must provide a table name");
     EXPECT_EQ(ListedTables(*window), QStringList({"INVOICES", "Lines"}));
+}
+
+// A new name typed into the box is saved by every path that saves, though the focus never
+// left the box: the toolbar, the File menu, the save prompt and a local installation.
+TEST_F(TableEditingTest, ATableNameStillBeingTypedIsSavedByEverySavePath) {
+    const std::string document = PathIn("typed.tcf");
+    const std::vector<std::pair<std::string, std::function<void(frmMain&)>>> paths = {
+        {"toolbar", [](frmMain& w) { w.tbToolBar_ButtonClick("Save"); }},
+        {"menu", [](frmMain& w) { w.mnuFileSave_Click(); }},
+        {"prompt",
+         [this](frmMain& w) {
+             boxes_.PresetAnswers({MessageAnswer::Yes});
+             w.mnuFileNew_Click();
+         }},
+    };
+    for (const auto& [name, save] : paths) {
+        SCOPED_TRACE(name);
+        auto window = NewWindow();
+        window->Tables().Add("Orders")->Fields().Add("Id", 3);
+        ASSERT_TRUE(window->SaveConfigFile(document, true));
+        ASSERT_TRUE(window->LoadConfigFile(document));
+        window->OpenDocumentAtStart(document);
+        ClickTable(*window, 0);
+        Box(*window, "txtDesktopTable").setText("Invoices");
+        save(*window);
+        ConduitSettings settings;
+        colTables saved;
+        ASSERT_TRUE(ReadConfigFile(document, settings, saved));
+        ASSERT_EQ(saved.Count(), 1);
+        EXPECT_EQ(saved.Item(1)->DesktopTableName, "Invoices");
+        EXPECT_EQ(saved.Item(1)->Fields().Count(), 1);
+    }
 }
 
 TEST_F(TableEditingTest, PalmDatabaseNameIsProposedAndStoredAsTyped) {
