@@ -63,7 +63,7 @@ void colDataRecord::AdmitDesktopRecord(ModuleState& state, Record record) {
         // An earlier desktop row of the key wins, and a record the handheld deleted must
         // survive so that the driver deletes the desktop row; both drops are silent.
         if (existing.RecordStatus & RecordOnDesktop) return;
-        if (existing.RecordStatus & RecordDeleted) {
+        if ((existing.RecordStatus & RecordDeleted) && !DesktopRowsReplaceDeletions) {
             // The deletion must reach this row by its own key, which may differ in letter
             // case or number format from the handheld's.
             existing.DesktopKeyValues.push_back(record->DesktopKeyValues.empty()

@@ -73,6 +73,12 @@ class colDataRecord {
     bool AddDesktopRecord(ModuleState& state, const colFields& TableDef,
                           const platform::odbc::ResultSet& rsData);
 
+    // Whether a desktop row replaces a queued handheld record that is marked deleted, as it
+    // replaces any other. Set where the desktop overwrites the handheld: the desktop is never
+    // written there, so the deletion would reach nothing, and the row would only come back
+    // to the handheld at the next sync.
+    bool DesktopRowsReplaceDeletions = false;
+
     // Admission rules shared by both sides, exposed for tests of the rules themselves.
     void AdmitPalmRecord(ModuleState& state, Record record);
     void AdmitDesktopRecord(ModuleState& state, Record record);

@@ -66,6 +66,7 @@ void RunTable(ModuleState& state, clsTable& table, colDataRecord& queue) {
     const int16_t method = table.SyncMethod;
     const bool purge = table.PurgeBeforeSync;
     if (method != kDesktopOverwritesHandheld) WarnWhenTableHasNoTransactions(state, table);
+    queue.DesktopRowsReplaceDeletions = method == kDesktopOverwritesHandheld;
     if (!(method == kDesktopOverwritesHandheld && purge)) LoadPalmRecords(state, table, queue);
     if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(state, table, queue);
     if (purge && method == kDesktopOverwritesHandheld) {

@@ -33,14 +33,6 @@ void SyncAndExpectCompleted(SyncHarness& h) {
     ASSERT_EQ(log.find("CONDUIT ERRROR"), std::string::npos) << log;
 }
 
-// The first test of every sync: run it again, and neither side may change at all.
-void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table,
-                                    const std::string& palmDatabase) {
-    const Sides before = Capture(h, table, palmDatabase);
-    SyncAndExpectCompleted(h);
-    EXPECT_TRUE(Capture(h, table, palmDatabase) == before) << "the second sync changed a side";
-}
-
 // The text fields of the handheld's records, in record order.
 std::vector<std::string> HandheldTexts(SyncHarness& h, const std::string& database, size_t offset) {
     std::vector<std::string> texts;

@@ -42,6 +42,11 @@ inline void PrintTo(const MethodCase& c, std::ostream* out) {
 class ResultingBehaviour : public ::testing::TestWithParam<std::tuple<DesktopKind, MethodCase>> {};
 class SyncAcceptance : public ::testing::TestWithParam<DesktopKind> {};
 
+// Runs the harness's sync once more and expects neither side to change at all: the handheld
+// database file byte for byte, and every row of the desktop table.
+void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table,
+                                    const std::string& palmDatabase);
+
 // Three tables, a statement of the second fails: checks the bail-out block, that the first
 // table is fully synchronised and that the second and third are untouched on both sides.
 void ExpectBailOutKeepsEachTableWhole(SyncHarness& h);
