@@ -74,8 +74,10 @@ void frmMain::SetTestConnectionStatus(bool status) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    PromptSaveSettings();
-    event->accept();
+    if (PromptSaveSettings())
+        event->accept();
+    else
+        event->ignore();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -152,7 +152,10 @@ class frmMain : public QMainWindow {
     int SelectedFieldPosition() const;
     bool AskForDatabaseConnection();
 
-    void PromptSaveSettings();
+    // Offers to save the open document; false when the user said yes and the save failed.
+    bool PromptSaveSettings();
+    // Saves the document, or says that it could not; returns whether it was saved.
+    bool SaveDocument(const std::string& path);
     void AddToMRUList(const std::string& name, const std::string& title);
     void BuildMRUMenu();
     void ShowVerificationMessage();

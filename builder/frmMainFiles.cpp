@@ -22,21 +22,31 @@ constexpr char kDocumentExtension[] = "*.tcf";
 
 }  // namespace
 
-void frmMain::PromptSaveSettings() {
-    if (currentFile_.empty()) return;
+bool frmMain::PromptSaveSettings() {
+    if (currentFile_.empty()) return true;
     if (ShowMessageBox("", "Save the current settings?", MessageIcon::Question,
-                       MessageButtons::YesNo) == MessageAnswer::Yes)
-        mnuFileSave_Click();
+                       MessageButtons::YesNo) != MessageAnswer::Yes)
+        return true;
+    return SaveDocument(currentFile_);
+}
+
+bool frmMain::SaveDocument(const std::string& path) {
+    if (SaveConfigFile(path, true)) return true;
+    // The document on screen is then all there is: whatever was to follow the save (a new
+    // document, another one, closing) must not throw it away.
+    ShowMessageBox("", "There was an error saving the config file", MessageIcon::Critical);
+    return false;
 }
 
 void frmMain::mnuFileNew_Click() {
-    PromptSaveSettings();
+    if (!PromptSaveSettings()) return;
     ClearConduitSettings(true);
+    SSTab1_->setCurrentIndex(0);
     txtCompanyName_->setFocus();
 }
 
 void frmMain::mnuFileOpen_Click() {
-    PromptSaveSettings();
+    if (!PromptSaveSettings()) return;
     auto chosen =
         platform::ui::ChooseOpenFile("", kDocumentFilter, lastDialogFile_, kDocumentExtension);
     if (!chosen) return;
@@ -51,20 +61,19 @@ void frmMain::mnuFileOpen_Click() {
 
 void frmMain::mnuFileSave_Click() {
     if (currentFile_.empty()) return;
-    SaveConfigFile(currentFile_, true);
+    SaveDocument(currentFile_);
 }
 
 void frmMain::mnuFileSaveAs_Click() {
     auto chosen =
         platform::ui::ChooseSaveFile("", kDocumentFilter, currentFile_, kDocumentExtension);
-    if (!chosen) return;
-    SaveConfigFile(*chosen, true);
+    if (!chosen || !SaveDocument(*chosen)) return;
     AddToMRUList(*chosen, *chosen);
     currentFile_ = *chosen;
 }
 
 void frmMain::mnuFileMRUItem_Click(int index) {
-    PromptSaveSettings();
+    if (!PromptSaveSettings()) return;
     if (index < 1 || index > recentFiles_.Count()) return;
     std::string title = recentFiles_.Title(index);
     std::error_code ec;

@@ -132,6 +132,36 @@ TEST_F(FileCommandsTest, SavePromptOnlyWithACurrentFileAndNoNeverWrites) {
     EXPECT_FALSE(window->findChild<QAction*>("mnuFileSave")->isEnabled());
 }
 
+// A save that fails says so, and what was to follow it (a new document, closing) does not
+// throw away the document on screen, which is then the only copy.
+TEST_F(FileCommandsTest, AFailedSaveIsReportedAndKeepsTheDocument) {
+    std::filesystem::create_directories(PathIn("gone"));
+    std::string path = Document("gone/doc.tcf", "GONE");
+    auto window = NewWindow();
+    Open(*window, path);
+    std::filesystem::remove_all(PathIn("gone"));
+    Find<QLineEdit>(*window, "txtCompanyName").setText("Unsaved Ltd");
+
+    window->mnuFileSave_Click();
+    EXPECT_EQ(boxes_.Last()->text, "There was an error saving the config file");
+    EXPECT_EQ(boxes_.Last()->icon, platform::ui::MessageIcon::Critical);
+
+    boxes_.PresetAnswers({MessageAnswer::Yes});
+    window->mnuFileNew_Click();
+    EXPECT_EQ(boxes_.Last()->text, "There was an error saving the config file");
+    EXPECT_EQ(window->CurrentFile(), path);
+    EXPECT_EQ(Find<QLineEdit>(*window, "txtCompanyName").text(), "Unsaved Ltd");
+
+    boxes_.PresetAnswers({MessageAnswer::Yes});
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(Find<QLineEdit>(*window, "txtCompanyName").text(), "Unsaved Ltd");
+
+    dialogs_.PresetAnswer(PathIn("gone/other.tcf"));
+    window->mnuFileSaveAs_Click();
+    EXPECT_EQ(window->CurrentFile(), path);
+    EXPECT_EQ(window->RecentFileList().Count(), 1);
+}
+
 TEST_F(FileCommandsTest, ADocumentNamedAtStartOpensWithoutTouchingTheRecentFiles) {
     std::string path = Document("start.tcf", "STRT");
     auto window = NewWindow();

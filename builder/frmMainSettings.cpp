@@ -134,13 +134,14 @@ void frmMain::cmdSetupConnection_Click() {
 }
 
 void frmMain::cmdInstallationPath_Click() {
-    auto folder = platform::ui::BrowseForFolder("Select the installation path");
-    txtInstallationPath_->setText(QString::fromStdString(folder.value_or("")));
+    // A cancelled browser keeps the path there was.
+    if (auto folder = platform::ui::BrowseForFolder("Select the installation path"))
+        txtInstallationPath_->setText(QString::fromStdString(*folder));
 }
 
 void frmMain::cmdSignaturePath_Click() {
-    auto folder = platform::ui::BrowseForFolder("Select the destination for signature files");
-    txtSignaturePath_->setText(QString::fromStdString(folder.value_or("")));
+    if (auto folder = platform::ui::BrowseForFolder("Select the destination for signature files"))
+        txtSignaturePath_->setText(QString::fromStdString(*folder));
 }
 
 namespace {

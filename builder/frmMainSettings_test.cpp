@@ -186,22 +186,22 @@ TEST_F(MainWindowSettingsTest, PropertyBoxesProposeTheFilterDatabaseAndInsistOnA
     EXPECT_EQ(boxes_.Shown().size(), 2u);
 }
 
-TEST_F(MainWindowSettingsTest,
-       CancelledFolderBrowserEmptiesTheBoxButACancelledProgramPickerDoesNot) {
+// Cancelling a browser or picker keeps what the box held: the user chose nothing.
+TEST_F(MainWindowSettingsTest, ACancelledFolderBrowserOrProgramPickerKeepsTheBox) {
     auto window = NewWindow();
     dialogs_.PresetAnswer("/opt/orders");
     window->cmdInstallationPath_Click();
     EXPECT_EQ(Box(*window, "txtInstallationPath").text(), "/opt/orders");
     dialogs_.PresetAnswer(std::nullopt);
     window->cmdInstallationPath_Click();
-    EXPECT_TRUE(Box(*window, "txtInstallationPath").text().isEmpty());
+    EXPECT_EQ(Box(*window, "txtInstallationPath").text(), "/opt/orders");
     EXPECT_EQ(dialogs_.Shown()[0].caption, "Select the installation path");
     EXPECT_EQ(dialogs_.Shown()[0].kind, platform::ui::FileDialogKind::Folder);
 
     Box(*window, "txtSignaturePath").setText("/old");
     dialogs_.PresetAnswer(std::nullopt);
     window->cmdSignaturePath_Click();
-    EXPECT_TRUE(Box(*window, "txtSignaturePath").text().isEmpty());
+    EXPECT_EQ(Box(*window, "txtSignaturePath").text(), "/old");
     EXPECT_EQ(dialogs_.Shown()[2].caption, "Select the destination for signature files");
 
     dialogs_.PresetAnswer("/usr/local/bin/presync");
