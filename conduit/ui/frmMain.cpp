@@ -11,6 +11,7 @@
 #include "common/ui/frmDatabaseConnection.h"
 #include "conduit/log/DebugLevel.h"
 #include "conduit/sync/ModuleState.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/ui/MessageBox.h"
 #include "tarn/Version.h"
 
@@ -113,8 +114,12 @@ void frmMain::Load() {
         QString("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
 
     // A failed read leaves part of the file in the state; it is shown, but remembered so that
-    // "&Ok" cannot replace the whole file by that part.
+    // "&Ok" cannot replace the whole file by that part. A file that is not there at all reads
+    // as an empty description, which "&Ok" must not write in its place either.
     readError_.clear();
+    std::string bytes;
+    fileMissing_ = !state_.ConfigPath.empty() &&
+                   !platform::ReadWholeFile(state_.ConfigPath, bytes, &readError_);
     readFailed_ = !ReadConfigFile(state_.ConfigPath, state_.Settings, state_.Tables, &readError_);
 
     lblCompanyName_->setText(QString::fromStdString(Plain(state_.Settings.CompanyName)));
@@ -154,6 +159,14 @@ void frmMain::cmdOK_Click() {
             kTitle,
             "This conduit has no configuration file, so the settings cannot be saved.\r\n"
             "Press Cancel to close the window.",
+            platform::ui::MessageIcon::Critical);
+        return;
+    }
+    if (fileMissing_) {
+        platform::ui::ShowMessageBox(
+            kTitle,
+            "The configuration file " + path + " could not be read (" + readError_ +
+                ").\r\nNothing has been saved. Press Cancel to close the window.",
             platform::ui::MessageIcon::Critical);
         return;
     }

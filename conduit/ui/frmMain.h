@@ -31,6 +31,7 @@ class frmMain : public QDialog {
 
     ModuleState& state_;
     bool readFailed_ = false;
+    bool fileMissing_ = false;  // the file could not even be opened
     std::string readError_;
     bool fileWritten_ = false;
 

@@ -229,6 +229,28 @@ TEST_F(ConduitWindowTest, AfterAFailedReadOkKeepsTheFileAndSaysWhy) {
     EXPECT_NE(boxes.Shown()[0].text.find(m_.configFile.string()), std::string::npos);
 }
 
+// A description file deleted after registration reads as an empty description; "&Ok" must
+// not write that empty description as the conduit's file.
+TEST_F(ConduitWindowTest, AMissingFileIsReportedAndNeverWrittenEmpty) {
+    std::filesystem::remove(m_.configFile);
+    frmMain window(m_.state);
+    MessageBoxCapture boxes;
+    bool ok = Run(window, [&](QWidget& self) {
+        Find<QPushButton>(self, "cmdOK").click();
+        EXPECT_TRUE(self.isVisible());
+        Find<QPushButton>(self, "cmdCancel").click();
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(window.FileWritten());
+    EXPECT_FALSE(std::filesystem::exists(m_.configFile));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].icon, MessageIcon::Critical);
+    EXPECT_NE(boxes.Shown()[0].text.find(m_.configFile.string() + " could not be read ("),
+              std::string::npos)
+        << boxes.Shown()[0].text;
+    EXPECT_NE(boxes.Shown()[0].text.find("Nothing has been saved"), std::string::npos);
+}
+
 TEST_F(ConduitWindowTest, AFileThatCannotBeReplacedIsReportedAndNotTakenAsWritten) {
     frmMain window(m_.state);
     MessageBoxCapture boxes;
