@@ -107,7 +107,9 @@ int RunRegisterTool(const std::string& commandLine, const MComInstall::PalmComOb
     }
     if (CharacterCount(trimmed) < 7) {
         ui::ShowMessageBox("", "This program is used to un/register conduits.\r\n" + VersionLine());
-        return 0;
+        // Nothing was registered or removed: "-R" or "-U" without their argument must not
+        // look like success to the installer or script that ran it.
+        return kUsageError;
     }
 
     const std::string command{AsciiUpper(trimmed[0]), AsciiUpper(trimmed[1])};

@@ -10,9 +10,13 @@ namespace tarn::MMain {
 
 inline constexpr char kProgramTitle[] = "Tarn Conduit Register Tool";
 
+// The exit code after the usage message: the command line asked for nothing the tool does.
+inline constexpr int kUsageError = 2;
+
 // Runs the tool on its command line (everything after the program name, as one text) and
 // returns the exit code: 0 after a registration or removal that worked and after the about
-// and usage messages, 1 when the work failed, so installers can tell the two apart.
+// message, 1 when the work failed, kUsageError after the usage message, so installers and
+// scripts can tell them apart.
 // Everything the tool says is a message box; it sets the program title for them.
 int RunRegisterTool(const std::string& commandLine,
                     const MComInstall::PalmComObjects& palm = MComInstall::PosixPalmComObjects());

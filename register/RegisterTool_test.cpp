@@ -77,7 +77,7 @@ TEST_F(RegisterTool, QuestionMarkAnywhereShowsTheAboutMessageAndDoesNothingElse)
 TEST_F(RegisterTool, FewerThanSevenCharactersShowTheUsageMessage) {
     ASSERT_TRUE(MComInstall::RegisterConduit("ABC ", "t", "f", ""));
     for (std::string line : {"", "      ", "-U ABC", "  -U ABC  "}) {
-        EXPECT_EQ(RunRegisterTool(line), 0) << line;
+        EXPECT_EQ(RunRegisterTool(line), kUsageError) << line;
         ASSERT_TRUE(boxes.Last()) << line;
         EXPECT_EQ(*boxes.Last(),
                   (MessageBoxRequest{

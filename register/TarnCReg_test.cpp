@@ -65,20 +65,23 @@ TEST(TarnCReg, FailuresPrintCaptionAndTextOnStderrAndExitWithOne) {
     EXPECT_EQ(neither.err, "Error: Error registering Conduit\n");
 }
 
-TEST(TarnCReg, AboutAndUsageMessagesExitWithZero) {
+TEST(TarnCReg, AboutExitsWithZeroAndUsageWithTwo) {
     test::TestEnvironment env;
     test::ProcessResult about = RunTarnCReg({"?"});
     EXPECT_EQ(about.exitCode, 0);
     EXPECT_EQ(about.err, "Tarn Conduit Register Tool: Tarn Conduit Builder Register Tool\r\n" +
                              Version() + "\n");
 
-    test::ProcessResult usage = RunTarnCReg({});
-    EXPECT_EQ(usage.exitCode, 0);
-    EXPECT_EQ(usage.err,
-              "Tarn Conduit Register Tool: This program is used to un/register "
-              "conduits.\r\n" +
-                  Version() + "\n");
-    EXPECT_EQ(usage.out, "");
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, {"-R"}, {"-U"}, {"-U", "ABC"}}) {
+        test::ProcessResult usage = RunTarnCReg(arguments);
+        EXPECT_EQ(usage.exitCode, 2) << arguments.size();
+        EXPECT_EQ(usage.err,
+                  "Tarn Conduit Register Tool: This program is used to un/register "
+                  "conduits.\r\n" +
+                      Version() + "\n");
+        EXPECT_EQ(usage.out, "");
+    }
 }
 
 }  // namespace

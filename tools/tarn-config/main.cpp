@@ -19,7 +19,10 @@ int Usage() {
 int Show(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        std::cerr << "tarn-config: cannot read " << path << ": no such file\n";
+        const char* reason = std::filesystem::is_directory(path, ec) ? "it is a folder"
+                             : std::filesystem::exists(path, ec)     ? "not a regular file"
+                                                                     : "no such file";
+        std::cerr << "tarn-config: cannot read " << path << ": " << reason << "\n";
         return 1;
     }
     tarn::ConduitSettings settings;

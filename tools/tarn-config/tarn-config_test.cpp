@@ -84,6 +84,9 @@ TEST(TarnConfig, BadInputGivesAMessageAndExitCodeOne) {
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
     EXPECT_TRUE(missing.out.empty());
+    auto folder = RunProcess(Tool(), {"show", dir.path().string()});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_EQ(folder.err, "tarn-config: cannot read " + dir.path().string() + ": it is a folder\n");
 
     for (const char* input :
          {"not json", "[1]", R"({"SyncMethod": "x", "Tables": 3})", R"({"FormatVersion": 70000})",
