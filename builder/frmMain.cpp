@@ -44,6 +44,9 @@ void frmMain::Form_Load() {
         for (QAction* button : bar->actions()) {
             QString key = button->data().toString();
             if (!key.isEmpty()) button->setIcon(ToolbarImage(key));
+            // Toolbar buttons take no focus by default; Tab must reach them like any button.
+            if (QWidget* widget = bar->widgetForAction(button))
+                widget->setFocusPolicy(Qt::TabFocus);
         }
     }
     SetTestConnectionStatus(false);

@@ -312,7 +312,8 @@ QWidget* frmMain::BuildFieldMappingTab() {
     lstFields_->setHeaderLabels({"Desktop Field", "Hand Held DataType", "Filter Name"});
     lstFields_->header()->resizeSection(0, 160);
     lstFields_->header()->resizeSection(1, 130);
-    connect(lstFields_, &QTreeWidget::itemDoubleClicked, this, [this] { lstFields_DblClick(); });
+    // Activation is a double click or Enter, so a field opens from the keyboard as well.
+    connect(lstFields_, &QTreeWidget::itemActivated, this, [this] { lstFields_DblClick(); });
     layout->addWidget(lstFields_);
     return page;
 }

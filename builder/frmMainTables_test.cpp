@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -303,10 +304,10 @@ TEST_F(TableEditingTest, FieldsAreAddedMovedEditedAndRemovedByName) {
     window->ToolbarFields_ButtonClick("MoveUp");
     EXPECT_EQ(FieldRows(*window)[0], "Region|IgnoreField|Region");
 
-    // The moved field is edited by its name...
+    // The moved field is edited by its name, opened from the keyboard...
     SelectFieldRow(*window, 0);
     AnswerFieldEditor("Area", 6, "Region");
-    window->lstFields_DblClick();
+    QTest::keyClick(&Find<QTreeWidget>(*window, "lstFields"), Qt::Key_Return);
     EXPECT_EQ(FieldRows(*window)[0], "Area|String|Region");
     EXPECT_TRUE(window->Tables().Item(1)->Fields().HasKey("Area"));
 
