@@ -8,12 +8,16 @@
 namespace tarn::builder {
 
 bool ConnectDesktopDatabase(const ConnectionSettings& settings) {
-    return TestDatabaseConnection(BuildConnectionString(settings, false));
+    return TestConnectionSettings(settings);
 }
 
-platform::odbc::Connection* DesktopDatabase() { return TestedConnection(); }
+platform::odbc::Connection* DesktopDatabase() {
+    return TestedConnection();
+}
 
-void DisconnectDesktopDatabase() { ReleaseTestedConnection(); }
+void DisconnectDesktopDatabase() {
+    ReleaseTestedConnection();
+}
 
 bool DeletedRecordsTableWorks(const std::string& table) {
     platform::odbc::Connection* db = DesktopDatabase();
