@@ -167,6 +167,15 @@ int RunSync(const Args& args) {
                 std::cerr << "hotsync: conduit " << creator << " (" << info.title
                           << ") failed: " << (*conduit)->ErrorDescription() << "\n";
                 exitCode = 1;
+                continue;
+            }
+            // BeginProcess returns false whatever happened; the conduit reports how its sync
+            // ended in the session. A conduit that reports nothing is taken at its word.
+            std::optional<platform::ConduitOutcome> outcome = session.RunningConduitOutcome();
+            if (outcome && !outcome->completed) {
+                std::cerr << "hotsync: conduit " << creator << " (" << info.title
+                          << ") did not complete: " << outcome->reason << "\n";
+                exitCode = 1;
             }
         }
     }

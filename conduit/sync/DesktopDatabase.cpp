@@ -10,6 +10,7 @@
 #include "common/text/Windows1252.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
+#include "conduit/sync/SyncOutcome.h"
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
 
@@ -71,6 +72,8 @@ void LogOpeningFailure(ModuleState& state, const std::string& description, int n
     state.WriteLog("Error opening desktop database: " + description +
                        "\r\nError Num:" + std::to_string(number),
                    1);
+    NoteFailure(state, "Error opening desktop database: " + description + " (error " +
+                           std::to_string(number) + ")");
 }
 
 }  // namespace
@@ -121,8 +124,10 @@ bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings) {
         }
         const std::string database = DescrambleString(settings.DBDatabase);
         if (NamesNoSqliteFile(driver, database)) {
-            state.WriteLog(
-                "Error opening desktop database: no database file is set for the SQLite driver", 1);
+            const std::string line =
+                "Error opening desktop database: no database file is set for the SQLite driver";
+            state.WriteLog(line, 1);
+            NoteFailure(state, line);
             return false;
         }
 

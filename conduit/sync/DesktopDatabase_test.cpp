@@ -78,6 +78,7 @@ class OpenDesktopDatabaseTest : public DesktopTest {};
 TEST_F(OpenDesktopDatabaseTest, NoDriverIsRefusedBeforeConnecting) {
     for (const char* driver : {"", "  ", "(None)"}) {
         host.utility.lines.clear();
+        state.Failures.clear();
         state.Log.DebugLevel = 1;
         ConnectEngine();  // an earlier synchronisation's connection
         EXPECT_FALSE(OpenDesktopDatabase(state, Settings(driver, "", DatabaseFile().string())));
@@ -86,6 +87,9 @@ TEST_F(OpenDesktopDatabaseTest, NoDriverIsRefusedBeforeConnecting) {
                                "Error opening desktop database: No ODBC driver selected\r\n"
                                "Error Num:0"}))
             << driver;
+        EXPECT_EQ(state.Failures, (std::vector<std::string>{
+                                      "Error opening desktop database: No ODBC driver selected "
+                                      "(error 0)"}));
     }
 }
 
