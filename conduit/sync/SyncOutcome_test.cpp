@@ -2,6 +2,7 @@
 // with its reason, and a handheld database that is there but cannot be read ends its table
 // without being touched.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -175,6 +176,27 @@ TEST(SyncOutcome, AHandheldDatabaseThatCannotBeReadBailsOutAndStaysAsItWas) {
         ASSERT_EQ(h.platform.utility.outcomes.size(), 1u);
         EXPECT_FALSE(h.platform.utility.outcomes[0].completed);
     }
+}
+
+// Permissions do not stop root, so this case runs only for other users.
+TEST(SyncOutcome, AHandheldFileThatCannotBeOpenedIsReportedWithTheSystemsReason) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    SyncHarness h;
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    h.WriteHandheld("ItemsDB", {ItemRecord(1, "hand")});
+    const std::filesystem::path file = h.platform.handheldDir / "ItemsDB.pdb";
+    const std::string before = tarn::test::ReadFileBytes(file);
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    h.Install();
+    h.Sync();
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    EXPECT_NE(h.Log().find("!! Error Description:cannot read database \"ItemsDB\": cannot open " +
+                           file.string() + ": Permission denied ####"),
+              std::string::npos)
+        << h.Log();
+    EXPECT_EQ(tarn::test::ReadFileBytes(file), before);
+    EXPECT_FALSE(h.platform.utility.outcomes.at(0).completed);
 }
 
 }  // namespace
