@@ -170,7 +170,7 @@ int RunSync(const Args& args) {
                 continue;
             }
             // BeginProcess returns false whatever happened; the conduit reports how its sync
-            // ended in the session. A conduit that reports nothing is taken at its word.
+            // ended in the session. A conduit that reports nothing is taken as completed.
             std::optional<platform::ConduitOutcome> outcome = session.RunningConduitOutcome();
             if (outcome && !outcome->completed) {
                 std::cerr << "hotsync: conduit " << creator << " (" << info.title
