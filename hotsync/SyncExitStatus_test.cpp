@@ -4,73 +4,18 @@
 
 #include <algorithm>
 #include <functional>
-#include <stdexcept>
 
-#include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
-#include "platform/odbc/OdbcEnvironment.h"
-#include "tests/support/RunProcess.h"
+#include "hotsync/testing/NotesConduit.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace tarn::hotsync {
 namespace {
 
-using test::ProcessResult;
-using test::RunProcess;
-
-std::string Program(const char* name) {
-    return (test::BinDir() / name).string();
-}
-
-// A machine with one registered conduit "NOTE" (title "Notes") that synchronises the SQLite
-// table Notes with the handheld database NotesDB.
-class NotesConduit {
-  public:
-    NotesConduit() {
-        handheld = machine.root() / "handheld";
-        std::filesystem::create_directories(handheld);
-        desk = machine.root() / "notes.db";
-        Desk("CREATE TABLE Notes (Id INTEGER, Text TEXT)");
-        settings.ConduitTitle = ScrambleString("Notes");
-        settings.CreatorID = ScrambleString("NOTE");
-        settings.DBDriver = ScrambleString("SQLite3");
-        settings.DBDatabase = ScrambleString(desk.string());
-        description = machine.root() / "notes.cfg";
-        WriteDescription();
-        Expect(RunProcess(Program("hotsync"), {"regsvr", Program("libTarnConduit2.so")}));
-        Expect(RunProcess(Program("TarnCReg"), {"-R", description.string()}));
-    }
-
-    void WriteDescription() {
-        colTables tables;
-        auto table = tables.Add("Notes", "NotesDB", 0);
-        table->Fields().Add("Id", 3);
-        table->Fields().Add("Text", 6);
-        settings.TableCount = 1;
-        if (!WriteConfigFile(description.string(), settings, tables))
-            throw std::runtime_error("cannot write " + description.string());
-    }
-
-    void Desk(const std::string& sql) {
-        platform::odbc::OpenOdbcEnvironment()
-            ->connect("DRIVER={SQLite3};Database=" + desk.string())
-            ->execute(sql);
-    }
-
-    ProcessResult Sync() {
-        return RunProcess(Program("hotsync"), {"sync", "--handheld", handheld.string()});
-    }
-
-    test::TestEnvironment machine;
-    ConduitSettings settings;
-    std::filesystem::path handheld, desk, description;
-
-  private:
-    static void Expect(const ProcessResult& result) {
-        if (result.exitCode != 0) throw std::runtime_error(result.err);
-    }
-};
+using tarn::test::ProcessResult;
+using tarn::test::RunProcess;
+using test::NotesConduit;
+using test::Program;
 
 TEST(SyncExitStatus, ACompletedSyncExitsZeroAndSaysNothingOnStderr) {
     NotesConduit conduit;
@@ -144,11 +89,11 @@ TEST(SyncExitStatus, ADamagedHandheldFileFailsTheRunAndIsKeptByteForByte) {
     NotesConduit conduit;
     ASSERT_EQ(conduit.Sync().exitCode, 0);  // a valid NotesDB.pdb to damage
     const std::filesystem::path file = conduit.handheld / "NotesDB.pdb";
-    const std::string valid = test::ReadFileBytes(file);
+    const std::string valid = tarn::test::ReadFileBytes(file);
     std::string pastTheEnd = valid;
     pastTheEnd[77] = '\x01';  // one record, whose list entry is not in the file
     for (const std::string& damaged : {std::string(), valid.substr(0, 50), pastTheEnd}) {
-        test::WriteFileBytes(file, damaged);
+        tarn::test::WriteFileBytes(file, damaged);
         ProcessResult databases =
             RunProcess(Program("hotsync"), {"databases", "--handheld", conduit.handheld.string()});
         ProcessResult sync = conduit.Sync();
@@ -159,7 +104,7 @@ TEST(SyncExitStatus, ADamagedHandheldFileFailsTheRunAndIsKeptByteForByte) {
                   std::string::npos)
             << sync.out;
         EXPECT_EQ(sync.out.find("Can not find palm database"), std::string::npos) << sync.out;
-        EXPECT_EQ(test::ReadFileBytes(file), damaged);
+        EXPECT_EQ(tarn::test::ReadFileBytes(file), damaged);
         EXPECT_NE(databases.out.find("NotesDB.pdb"), std::string::npos) << databases.out;
     }
 }

@@ -7,30 +7,15 @@
 #include <string>
 
 #include "common/config/Scramble.h"
+#include "conduit/sync/testing/ServerAccount.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "conduit/sync/testing/SyncHarness.h"
 
 namespace tarn::conduit::test {
 namespace {
 
-constexpr char kAwkwardPassword[] = "se;cr}et=1{x";
-
 class ServerCredentials : public ::testing::TestWithParam<DesktopKind> {
   protected:
-    // An account of its own (named after the harness's fresh database, so unique on the
-    // shared server) with the awkward password, allowed to use the items table.
-    std::string CreateAccount(SyncHarness& h) {
-        const std::string user = "u_" + h.desktop.database;
-        if (GetParam() == DesktopKind::PostgreSql) {
-            h.Exec("CREATE USER " + user + " WITH PASSWORD '" + kAwkwardPassword + "'");
-            h.Exec("GRANT ALL ON Items TO " + user);
-        } else {
-            h.Exec("CREATE USER '" + user + "'@'%' IDENTIFIED BY '" + kAwkwardPassword + "'");
-            h.Exec("GRANT ALL ON " + h.desktop.database + ".* TO '" + user + "'@'%'");
-        }
-        return user;
-    }
-
     static void SetUpItems(SyncHarness& h) {
         h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
         h.Exec("INSERT INTO Items VALUES (3, 'd3')");
@@ -42,7 +27,7 @@ class ServerCredentials : public ::testing::TestWithParam<DesktopKind> {
 TEST_P(ServerCredentials, APasswordHoldingSemicolonBraceAndEqualsReachesTheDescribedDatabase) {
     SyncHarness h(GetParam());
     SetUpItems(h);
-    const std::string user = CreateAccount(h);
+    const std::string user = CreateServerAccount(h.desktop, kAwkwardPassword, "Items");
     h.settings.DBUsername = ScrambleString(user);
     h.settings.DBPassword = ScrambleString(kAwkwardPassword);
     h.Install();
