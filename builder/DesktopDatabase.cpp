@@ -8,7 +8,7 @@
 namespace tarn::builder {
 
 bool ConnectDesktopDatabase(const ConnectionSettings& settings) {
-    return TestDatabaseConnection(BuildConnectionString(settings, false));
+    return TestConnectionSettings(settings);
 }
 
 platform::odbc::Connection* DesktopDatabase() {

@@ -76,6 +76,13 @@ class LogEcho {
     uintmax_t offset_ = 0;
 };
 
+// Each failing conduit gets one stderr line: line breaks inside driver messages become blanks.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
 }  // namespace
 
 int RunRegsvr(const Args& args) {
@@ -154,8 +161,8 @@ int RunSync(const Args& args) {
             std::string error;
             auto conduit = LoadConduit(info.comClass, error);
             if (!conduit) {
-                std::cerr << "hotsync: conduit " << creator << " (" << info.title << "): " << error
-                          << "\n";
+                std::cerr << "hotsync: conduit " << creator << " (" << info.title
+                          << "): " << OneLine(error) << "\n";
                 exitCode = 1;
                 continue;
             }
@@ -165,7 +172,16 @@ int RunSync(const Args& args) {
             log.Flush();
             if (!com::Succeeded(status)) {
                 std::cerr << "hotsync: conduit " << creator << " (" << info.title
-                          << ") failed: " << (*conduit)->ErrorDescription() << "\n";
+                          << ") failed: " << OneLine((*conduit)->ErrorDescription()) << "\n";
+                exitCode = 1;
+                continue;
+            }
+            // BeginProcess returns false whatever happened; the conduit reports how its sync
+            // ended in the session. A conduit that reports nothing is taken as completed.
+            std::optional<platform::ConduitOutcome> outcome = session.RunningConduitOutcome();
+            if (outcome && !outcome->completed) {
+                std::cerr << "hotsync: conduit " << creator << " (" << info.title
+                          << ") did not complete: " << OneLine(outcome->reason) << "\n";
                 exitCode = 1;
             }
         }

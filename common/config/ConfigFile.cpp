@@ -176,10 +176,10 @@ bool WriteConfigFile(const std::string& path, const ConduitSettings& settings,
     return platform::WriteFileAtomically(path, bytes, error);
 }
 
-bool ReadConfigFile(const std::string& path, ConduitSettings& settings, colTables& tables,
-                    std::string* error) {
-    std::string bytes;
-    if (!platform::ReadFileOrNothing(path, bytes, error)) return false;
+namespace {
+
+bool DecodeConfig(const std::string& bytes, ConduitSettings& settings, colTables& tables,
+                  std::string* error) {
     ByteReader r(bytes);
     settings = ConduitSettings{};
     ReadSettings(r, settings);
@@ -209,6 +209,22 @@ bool ReadConfigFile(const std::string& path, ConduitSettings& settings, colTable
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool ReadConfigFile(const std::string& path, ConduitSettings& settings, colTables& tables,
+                    std::string* error) {
+    std::string bytes;
+    if (!platform::ReadFileOrNothing(path, bytes, error)) return false;
+    return DecodeConfig(bytes, settings, tables, error);
+}
+
+bool ReadExistingConfigFile(const std::string& path, ConduitSettings& settings, colTables& tables,
+                            std::string* error) {
+    std::string bytes;
+    if (!platform::ReadWholeFile(path, bytes, error)) return false;
+    return DecodeConfig(bytes, settings, tables, error);
 }
 
 bool ReadSettingsFile(const std::string& path, ConduitSettings& settings, std::string* error) {

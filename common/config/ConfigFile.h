@@ -24,6 +24,12 @@ bool WriteConfigFile(const std::string& path, const ConduitSettings& settings,
 bool ReadConfigFile(const std::string& path, ConduitSettings& settings, colTables& tables,
                     std::string* error = nullptr);
 
+// As ReadConfigFile, except that a file that does not exist fails like any other file that
+// cannot be read, with the system's reason in `error`. A conduit at HotSync time reads its
+// description this way: there a missing file is a fault to report, not an empty description.
+bool ReadExistingConfigFile(const std::string& path, ConduitSettings& settings, colTables& tables,
+                            std::string* error = nullptr);
+
 // Reads only the leading settings record.
 bool ReadSettingsFile(const std::string& path, ConduitSettings& settings,
                       std::string* error = nullptr);

@@ -166,6 +166,22 @@ TEST(ConfigFile, MissingFileReadsAsEmptyWithoutCreatingIt) {
     EXPECT_FALSE(ReadConfigFile(dir.path().string(), s, tables));  // a folder is not a file
 }
 
+// At HotSync time a missing description is a fault, reported with the system's reason.
+TEST(ConfigFile, ReadingAnExistingDescriptionRefusesAMissingOneWithTheReason) {
+    TempDir dir;
+    ConduitSettings s;
+    colTables tables;
+    std::string error;
+    const std::string missing = (dir / "missing.cfg").string();
+    EXPECT_FALSE(ReadExistingConfigFile(missing, s, tables, &error));
+    EXPECT_EQ(error, "cannot open " + missing + ": No such file or directory");
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    ASSERT_TRUE(WriteConfigFile(missing, SampleSettings(), SampleTables()));
+    ASSERT_TRUE(ReadExistingConfigFile(missing, s, tables, &error));
+    EXPECT_EQ(s, SampleSettings());
+}
+
 std::string EncodeSample() {
     ConduitSettings s = SampleSettings();
     colTables tables = SampleTables();

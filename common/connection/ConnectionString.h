@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/connection/ConnectionValue.h"
+
 namespace tarn {
 
 // The six connection settings of a conduit description, plain (not scrambled), in their
@@ -26,16 +28,14 @@ inline void PrintTo(const ConnectionSettings& s, std::ostream* os) {
 }
 
 // The connection string the connection dialogs preview and test. The server is written both as
-// server and as database file whatever the driver, nothing is quoted, and with `mask` the
-// password shows as six X whatever its length. The sync engine builds its own, different string.
+// server and as database file whatever the driver; the five values are quoted as ODBC reads
+// them (ConnectionValue.h), while the appended text goes in as it stands, being options by
+// design. With `mask` the password shows as six X whatever its length. The sync engine builds
+// its own, different string.
 std::string BuildConnectionString(std::string_view driver, std::string_view server,
                                   std::string_view database, std::string_view username,
                                   std::string_view password, std::string_view append, bool mask);
 std::string BuildConnectionString(const ConnectionSettings& settings, bool mask);
-
-// Drivers that open a database file rather than talk to a server carry a file pattern in their
-// name, as in "Microsoft Access Driver (*.mdb)".
-bool IsFileBasedDriver(std::string_view driver);
 
 // The file pattern of a driver name for the open-file dialog: the five characters from the
 // first "*" ("*.mdb"), or empty when the name has no "*".

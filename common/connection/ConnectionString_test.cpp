@@ -23,7 +23,17 @@ TEST(BuildConnectionString, DatabaseUserPasswordAndAppendedTextFollowInOrder) {
                                               "s3cret;x", "Port=5433", false);
     EXPECT_EQ(plain,
               "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;database=orders;"
-              "DB=orders;UID=sales;PWD=s3cret;x;Port=5433");
+              "DB=orders;UID=sales;PWD={s3cret;x};Port=5433");
+}
+
+// The five values reach the driver as they were typed; the appended text stays options.
+TEST(BuildConnectionString, ValuesThatODBCWouldSplitAreBraced) {
+    EXPECT_EQ(BuildConnectionString("Odd}Driver", "127.0.0.1;Port=5433", "a;b", "u=1", "p;w}d",
+                                    "Port=1", false),
+              "DRIVER={Odd}}Driver};SERVER=127.0.0.1;Port=5433;DBQ=127.0.0.1;Port=5433;"
+              "database={a;b};DB={a;b};UID={u=1};PWD={p;w}}d};Port=1");
+    EXPECT_EQ(BuildConnectionString("SQLite3", "x;Database=other", "", "", "p;w", "", true),
+              "DRIVER={SQLite3};SERVER={x;Database=other};PWD=XXXXXX");
 }
 
 TEST(BuildConnectionString, TheMaskIsSixXWhateverThePasswordsLength) {

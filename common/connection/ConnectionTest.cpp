@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "common/connection/ConnectionValue.h"
 #include "platform/odbc/Database.h"
 #include "platform/odbc/OdbcEnvironment.h"
 #include "platform/ui/MouseIcon.h"
@@ -55,6 +56,29 @@ bool TestDatabaseConnection(const std::string& connectionString) {
         return false;
     }
     return TestDatabaseConnection(*held.ownEnvironment, connectionString);
+}
+
+namespace {
+
+bool RefuseMissingDriver(const ConnectionSettings& settings) {
+    if (!NamesNoDriver(settings.Driver)) return false;
+    HeldConnection& held = Held();
+    held.connection.reset();
+    held.lastError = kNoDriverSelected;
+    return true;
+}
+
+}  // namespace
+
+bool TestConnectionSettings(const ConnectionSettings& settings) {
+    if (RefuseMissingDriver(settings)) return false;
+    return TestDatabaseConnection(BuildConnectionString(settings, false));
+}
+
+bool TestConnectionSettings(platform::odbc::Environment& environment,
+                            const ConnectionSettings& settings) {
+    if (RefuseMissingDriver(settings)) return false;
+    return TestDatabaseConnection(environment, BuildConnectionString(settings, false));
 }
 
 std::string LastConnectionTestError() {

@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "common/connection/ConnectionString.h"
+
 namespace tarn::platform::odbc {
 class Environment;
 class Connection;
-}
+}  // namespace tarn::platform::odbc
 
 namespace tarn {
 
@@ -17,6 +19,14 @@ bool TestDatabaseConnection(const std::string& connectionString);
 // The same through a given driver manager (the machine's own one is opened for the call above).
 bool TestDatabaseConnection(platform::odbc::Environment& environment,
                             const std::string& connectionString);
+
+// Tests the connection that the six settings describe (BuildConnectionString, password in
+// clear). Settings that name no driver are refused without connecting, with
+// kNoDriverSelected as the error: the driver manager would quietly take the first driver it
+// knows, and the test would succeed on a database the settings never named.
+bool TestConnectionSettings(const ConnectionSettings& settings);
+bool TestConnectionSettings(platform::odbc::Environment& environment,
+                            const ConnectionSettings& settings);
 
 // The driver's description of the failure of the last test; empty after a success.
 std::string LastConnectionTestError();

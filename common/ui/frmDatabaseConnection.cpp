@@ -216,9 +216,8 @@ void frmDatabaseConnection::cmdServerPath_Click() {
 }
 
 void frmDatabaseConnection::cmdTestConnection_Click() {
-    std::string connectionString = BuildConnectionString(EnteredSettings(), false);
-    bool connected = environment_ ? TestDatabaseConnection(*environment_, connectionString)
-                                  : TestDatabaseConnection(connectionString);
+    bool connected = environment_ ? TestConnectionSettings(*environment_, EnteredSettings())
+                                  : TestConnectionSettings(EnteredSettings());
     if (connected) {
         platform::ui::ShowMessageBox(kMessageTitle, "Successful Connection",
                                      platform::ui::MessageIcon::Information);

@@ -258,5 +258,34 @@ TEST_F(ConnectionDialogTest, TestingReportsSuccessAndFailureWithTheDriversText) 
     EXPECT_GT(shown[1].text.size(), std::string("The connection failed\r\n").size());
 }
 
+// With no driver the driver manager would take the first one it knows (SQLite3 here) and
+// report a success on a database the settings never named.
+TEST_F(ConnectionDialogTest, TestingWithoutADriverIsRefusedBeforeConnecting) {
+    if (!HaveSqliteDriver()) GTEST_SKIP() << "the SQLite3 ODBC driver is not installed";
+    std::string database = (machine_.root() / "orders.db").string();
+    frmDatabaseConnection dialog(kConduitDefaultDriver);
+    dialog.ShowStoredSettings({"SQLite3", "", database, "", "", ""});
+    MessageBoxCapture boxes;
+    boxes.PresetAnswers({MessageAnswer::Ok, MessageAnswer::Ok});
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+        auto& drivers = Find<QComboBox>(window, "cboDBDrivers");
+        for (const char* none : {"", "(None)"}) {
+            drivers.setCurrentText(none);
+            Find<QPushButton>(window, "cmdTestConnection").click();
+            EXPECT_FALSE(HoldsTestedConnection());
+        }
+        Find<QPushButton>(window, "cmdCancel").click();
+    });
+    dialog.SetDataBaseSettings();
+    EXPECT_EQ(dialog.TestConnectionStatus(), false);
+    EXPECT_FALSE(std::filesystem::exists(database));
+    std::vector<platform::ui::MessageBoxRequest> shown = boxes.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    for (const auto& box : shown) {
+        EXPECT_EQ(box.text, "The connection failed\r\nNo ODBC driver selected");
+        EXPECT_EQ(box.icon, MessageIcon::Critical);
+    }
+}
+
 }  // namespace
 }  // namespace tarn::ui

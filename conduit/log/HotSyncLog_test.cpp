@@ -40,6 +40,7 @@ TEST(WriteLog, PassesTheFixedLogArguments) {
                             std::to_string(c));
         }
         std::unique_ptr<platform::SyncInformation> GetSyncInformation() override { return nullptr; }
+        void ReportOutcome(const platform::ConduitOutcome&) override {}
         std::vector<std::string> calls;
     } recorder;
     HotSyncLog log(recorder);

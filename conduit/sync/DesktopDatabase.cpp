@@ -6,9 +6,11 @@
 #include <utility>
 
 #include "common/config/Scramble.h"
+#include "common/connection/ConnectionValue.h"
 #include "common/text/Windows1252.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
+#include "conduit/sync/SyncOutcome.h"
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
 
@@ -54,10 +56,15 @@ bool QuotesIdentifiers(platform::odbc::Connection& connection, const std::string
            !Succeeds(connection, "SELECT " + left + "tarn_no_such_column" + right + from);
 }
 
+// Refused as the driver manager refuses an unknown driver: its errors carry number 0.
+constexpr int kErrNoDriverSelected = 0;
+
 void LogOpeningFailure(ModuleState& state, const std::string& description, int number) {
     state.WriteLog("Error opening desktop database: " + description +
                        "\r\nError Num:" + std::to_string(number),
                    1);
+    NoteFailure(state, "Error opening desktop database: " + description + " (error " +
+                           std::to_string(number) + ")");
 }
 
 }  // namespace
@@ -69,14 +76,21 @@ SyncConnectionString BuildSyncConnectionString(const ConduitSettings& settings) 
     const std::string user = DescrambleString(settings.DBUsername);
     const std::string password = DescrambleString(settings.DBPassword);
 
-    // Server-based drivers read "server=", file-based ones "DBQ=".
-    std::string connect = "driver={" + driver + "};server=" + server + ";DBQ=" + server + ";";
-    if (!database.empty()) connect += "database=" + database + ";DB=" + database + ";";
-    if (!user.empty()) connect += "uid=" + user + ";";
+    // Server-based drivers read "server=", file-based ones "DBQ=". Every value is quoted, so a
+    // ";" in a password stays in the password instead of starting an option of its own.
+    const ServerValue serverValue = ServerConnectionValue(driver, server);
+    std::string connect = "driver=" + BraceConnectionValue(driver) + ";";
+    if (serverValue.asServer) connect += "server=" + serverValue.value + ";";
+    if (serverValue.asFile) connect += "DBQ=" + serverValue.value + ";";
+    if (!database.empty()) {
+        const std::string databaseValue = QuoteConnectionValue(database);
+        connect += "database=" + databaseValue + ";DB=" + databaseValue + ";";
+    }
+    if (!user.empty()) connect += "uid=" + QuoteConnectionValue(user) + ";";
 
     SyncConnectionString result{connect, connect};
     if (!password.empty()) {
-        result.connect += "PWD=" + password + ";";
+        result.connect += "PWD=" + QuoteConnectionValue(password) + ";";
         result.loggable += "PWD=XXXXXXXXX;";
     }
     if (ContainsIgnoreCase(result.connect, "MYSQL")) {
@@ -94,10 +108,17 @@ bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings) {
 
         // A failed opening must not leave the previous synchronisation's database in use.
         state.DesktopConnection.reset();
+        const std::string driver = DescrambleString(settings.DBDriver);
+        if (NamesNoDriver(driver)) {
+            LogOpeningFailure(state, kNoDriverSelected, kErrNoDriverSelected);
+            return false;
+        }
         const std::string database = DescrambleString(settings.DBDatabase);
-        if (NamesNoSqliteFile(DescrambleString(settings.DBDriver), database)) {
-            state.WriteLog(
-                "Error opening desktop database: no database file is set for the SQLite driver", 1);
+        if (NamesNoSqliteFile(driver, database)) {
+            const std::string line =
+                "Error opening desktop database: no database file is set for the SQLite driver";
+            state.WriteLog(line, 1);
+            NoteFailure(state, line);
             return false;
         }
 

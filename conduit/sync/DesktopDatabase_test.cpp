@@ -30,7 +30,7 @@ TEST(SyncConnectionString, ServerDriverCarriesEveryPartAndMasksThePassword) {
         Settings("MySQL ODBC 3.51 Driver", "db.local", "shop", "ann", "p;w'd"));
     EXPECT_EQ(text.connect,
               "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;"
-              "DB=shop;uid=ann;PWD=p;w'd;OPTION=3;");
+              "DB=shop;uid=ann;PWD={p;w'd};OPTION=3;");
     EXPECT_EQ(text.loggable,
               "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;"
               "DB=shop;uid=ann;PWD=XXXXXXXXX;OPTION=3;");
@@ -53,7 +53,45 @@ TEST(SyncConnectionString, OptionalPartsAndTheMySqlOption) {
                      .connect.ends_with("OPTION=3;"));
 }
 
+// A value that would otherwise add options of its own ("Database=other") stays one value, in
+// the logged copy as much as in the string that connects.
+TEST(SyncConnectionString, EveryValueIsQuotedAsODBCReadsIt) {
+    auto text = BuildSyncConnectionString(
+        Settings("Odd}Driver", "127.0.0.1;Port=5433", "a;b", "u;Database=other", "p;w}d=1"));
+    EXPECT_EQ(text.connect,
+              "driver={Odd}}Driver};server=127.0.0.1;Port=5433;DBQ=127.0.0.1;Port=5433;"
+              "database={a;b};DB={a;b};uid={u;Database=other};PWD={p;w}}d=1};");
+    EXPECT_EQ(text.loggable,
+              "driver={Odd}}Driver};server=127.0.0.1;Port=5433;DBQ=127.0.0.1;Port=5433;"
+              "database={a;b};DB={a;b};uid={u;Database=other};PWD=XXXXXXXXX;");
+    // A braced server goes only under the key its kind of driver reads.
+    EXPECT_EQ(BuildSyncConnectionString(Settings("x", "h;Database=other", "")).connect,
+              "driver={x};server={h;Database=other};");
+    EXPECT_EQ(BuildSyncConnectionString(Settings("Access (*.mdb)", "C:\\a;b.mdb", "")).connect,
+              "driver={Access (*.mdb)};DBQ={C:\\a;b.mdb};");
+}
+
 class OpenDesktopDatabaseTest : public DesktopTest {};
+
+// Without a driver name the driver manager would take the first driver it knows, and the
+// sync would run against whatever database that driver opens.
+TEST_F(OpenDesktopDatabaseTest, NoDriverIsRefusedBeforeConnecting) {
+    for (const char* driver : {"", "  ", "(None)"}) {
+        host.utility.lines.clear();
+        state.Failures.clear();
+        state.Log.DebugLevel = 1;
+        ConnectEngine();  // an earlier synchronisation's connection
+        EXPECT_FALSE(OpenDesktopDatabase(state, Settings(driver, "", DatabaseFile().string())));
+        EXPECT_EQ(state.DesktopConnection, nullptr);
+        EXPECT_EQ(Lines(), (std::vector<std::string>{
+                               "Error opening desktop database: No ODBC driver selected\r\n"
+                               "Error Num:0"}))
+            << driver;
+        EXPECT_EQ(state.Failures, (std::vector<std::string>{
+                                      "Error opening desktop database: No ODBC driver selected "
+                                      "(error 0)"}));
+    }
+}
 
 TEST_F(OpenDesktopDatabaseTest, OpensSqliteLogsEachStepAndNeverThePassword) {
     Desk().execute("CREATE TABLE Orders (Id INTEGER)");

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/config/ConduitSettings.h"
 #include "common/model/clsTable.h"
@@ -42,6 +43,9 @@ struct ModuleState {
     DesktopDialect Dialect = DesktopDialect::Other;
 
     colFilters WorkFilters;
+
+    // Why the synchronisation in progress will not complete (SyncOutcome.h).
+    std::vector<std::string> Failures;
 
     int32_t DebugLevel() const { return Log.DebugLevel; }
     void WriteLog(const std::string& text, int32_t level) { Log.WriteLog(text, level); }

@@ -14,6 +14,7 @@
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
+#include "conduit/sync/SyncOutcome.h"
 #include "conduit/sync/Transfer.h"
 #include "platform/Error.h"
 #include "platform/suite/ConduitManager.h"
@@ -170,6 +171,7 @@ void Synchronize(ModuleState& state) {
         platform.ShowMessage("Sync not in progress");
         return;
     }
+    BeginOutcome(state);
     state.Log.DebugLevel = GetDebugLevel(platform.Registry());
     state.WriteLog(std::string("Tarn Conduit ") + kVersionText, 1);
     state.WriteLog("Super User Mode", 4);
@@ -181,13 +183,21 @@ void Synchronize(ModuleState& state) {
     auto registration = platform.ConduitManager().Lookup(syncInformation->RunningCreatorId());
     state.ConfigPath = registration.directory + registration.file;
 
-    if (!ReadConfigFile(state.ConfigPath, state.Settings, state.Tables)) {
+    // A description deleted or made unreadable since registration is reported as what it is,
+    // not read as an empty description that then fails further on for another reason.
+    std::string readError;
+    if (!ReadExistingConfigFile(state.ConfigPath, state.Settings, state.Tables, &readError)) {
         state.WriteLog("Error loading configuration file " + state.ConfigPath, 1);
+        state.WriteLog(readError, 1);
+        NoteFailure(state,
+                    "Error loading configuration file " + state.ConfigPath + ": " + readError);
+        ReportOutcome(state);
         return;
     }
     OpenResources resources(state);
     if (!OpenDesktopDatabase(state, state.Settings)) {
         state.WriteLog("Connection to desktop database failed", 2);
+        ReportOutcome(state);
         return;
     }
     state.ConfigCreatorID = DescrambleString(state.Settings.CreatorID);
@@ -196,18 +206,33 @@ void Synchronize(ModuleState& state) {
         platform.SyncUtility().GetSyncInformation()->RunningCreatorId());
     if (running != state.ConfigCreatorID) {
         state.WriteLog("The Tarn Configuration file contains the wrong Creator ID", 1);
+        const std::string detail = state.ConfigPath + " describes Creator ID \"" +
+                                   state.ConfigCreatorID + "\", not the running \"" + running +
+                                   "\"";
+        state.WriteLog(detail, 1);
+        NoteFailure(state, "The Tarn Configuration file contains the wrong Creator ID: " + detail);
+        ReportOutcome(state);
         return;
     }
     state.WriteLog("Using Creator ID " + state.ConfigCreatorID, 2);
     LoadFilters(state);
 
+    std::string tableName;
     try {
-        for (const auto& table : state.Tables) SyncTable(state, *table);
+        for (const auto& table : state.Tables) {
+            tableName = table->DesktopTableName;
+            SyncTable(state, *table);
+        }
     } catch (...) {
-        BailOut(state, DescribeCurrentException());
+        ErrorReport error = DescribeCurrentException();
+        BailOut(state, error);
+        NoteFailure(state, "table " + tableName + " bailed out: " + error.description + " (error " +
+                               std::to_string(error.number) + ")");
+        ReportOutcome(state);
         return;
     }
     state.WriteLog("Completed Synchronization", 1);
+    ReportOutcome(state);
 }
 
 }  // namespace tarn::conduit

@@ -7,9 +7,11 @@
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
+#include "conduit/sync/SyncOutcome.h"
 #include "conduit/sync/TarnFunc.h"
 #include "platform/Error.h"
 #include "platform/palm/HandheldFolder.h"
+#include "platform/palm/PalmErrors.h"
 
 namespace tarn::conduit {
 namespace {
@@ -42,10 +44,14 @@ bool OpenPalmDatabase(ModuleState& state, const std::string& name) {
         state.PalmDatabase =
             handheld.OpenRecordDatabase(name, platform::palm::kOpenReadWriteSecret);
         return true;
-    } catch (const std::exception&) {
-        // Not there (or unreadable): create it, as a new conduit's first sync does.
+    } catch (const platform::PlatformError& error) {
+        // Only a database that is not there is created, as a new conduit's first sync does.
+        // One that is there but cannot be read (damaged, unreadable, a resource database, its
+        // name taken twice) ends the table: the bail-out says which file and why, and the file
+        // is left exactly as it was.
+        if (error.number() != platform::palm::kErrDatabaseNotFound) throw;
     }
-    bool created = false;
+    std::string createError;
     try {
         platform::palm::NewDatabase database;
         database.name = name;
@@ -53,12 +59,14 @@ bool OpenPalmDatabase(ModuleState& state, const std::string& name) {
         database.type = "DATA";
         state.PalmDatabase =
             handheld.CreateRecordDatabase(database, platform::palm::kOpenReadWriteSecret);
-        created = true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        createError = error.what();
     }
     state.WriteLog("Creating database " + name, 2);
-    if (!created) {
+    if (!state.PalmDatabase) {
         state.WriteLog("Can not find palm database " + name, 1);
+        state.WriteLog(createError, 1);
+        NoteFailure(state, "Can not find palm database " + name + ": " + createError);
         return false;
     }
     return true;

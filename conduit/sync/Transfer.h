@@ -12,7 +12,8 @@ struct ModuleState;
 // Moving one table's records between the two sides and its record queue.
 
 // Opens the table's handheld database into state.PalmDatabase, creating it when missing.
-// Never throws: false (and a log line) when it can be neither opened nor created.
+// False (with log lines, and the failure noted for the host) when a missing database cannot be
+// created. Throws when the database is there but cannot be read, so the table bails out.
 bool OpenPalmDatabase(ModuleState& state, const std::string& name);
 
 void LoadPalmRecords(ModuleState& state, const clsTable& table, colDataRecord& queue);

@@ -28,6 +28,7 @@ class NoHotSync : public platform::SyncUtility {
     std::unique_ptr<platform::SyncInformation> GetSyncInformation() override {
         throw platform::PlatformError(1, "no HotSync is running");
     }
+    void ReportOutcome(const platform::ConduitOutcome&) override {}
     std::vector<std::string> lines;
 };
 

@@ -36,6 +36,23 @@ std::string Quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
 
+// A file that holds no readable header names no database, so a search by name passes it by.
+// But when it is the very file a database of that name is stored in, that database is damaged,
+// not missing: it must be reported, and never created anew over the file.
+void RefuseUnreadableNamesake(const std::filesystem::path& file, const std::string& name) {
+    std::error_code typeError;
+    if (!std::filesystem::is_regular_file(file, typeError)) return;
+    std::string bytes, error;
+    if (!ReadWholeFile(file, bytes, &error))
+        ThrowPalmError(kErrDatabaseDamaged, "cannot read database " + Quoted(name) + ": " + error);
+    try {
+        ParsePdbHeader(bytes);
+    } catch (const PdbFormatError& e) {
+        ThrowPalmError(kErrDatabaseDamaged, "database " + Quoted(name) + " in " + file.string() +
+                                                " is damaged: " + e.what());
+    }
+}
+
 }  // namespace
 
 std::string FileNameForDatabase(const std::string& name) {
@@ -111,9 +128,11 @@ std::unique_ptr<RecordDatabase> PosixHandheldFolder::OpenDatabase(const std::str
                                                                   unsigned openMode) {
     std::string ansiName = DatabaseNameToAnsi(name);
     std::vector<std::filesystem::path> files = FilesNamed(ansiName);
-    if (files.empty())
+    if (files.empty()) {
+        RefuseUnreadableNamesake(folder_ / FileNameForDatabase(name), name);
         ThrowPalmError(kErrDatabaseNotFound,
                        "no database named " + Quoted(name) + " in " + folder_.string());
+    }
     if (files.size() > 1)
         ThrowPalmError(kErrDatabaseAmbiguous,
                        "database name " + Quoted(name) + " is used by both " +

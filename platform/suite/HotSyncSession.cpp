@@ -58,6 +58,21 @@ bool OwnedByThisProcess(const SessionRecord& record) {
            SameStart(record.processStart, ProcessStartTime(getpid()));
 }
 
+constexpr char kCompleted[] = "Completed";
+constexpr char kFailed[] = "Failed";
+
+// An outcome that cannot be read is kept as a failure: a conduit that reported something
+// unreadable did not report a completed sync.
+std::optional<ConduitOutcome> OutcomeFrom(const IniSection& section) {
+    const std::string* rawOutcome = section.Find("Outcome");
+    if (!rawOutcome) return std::nullopt;
+    const std::string* rawReason = section.Find("Reason");
+    std::optional<std::string> reason = rawReason ? UnquoteText(*rawReason) : std::string();
+    if (*rawOutcome == kCompleted && reason) return ConduitOutcome{true, *reason};
+    if (*rawOutcome == kFailed && reason) return ConduitOutcome{false, *reason};
+    return ConduitOutcome{false, "the conduit's outcome in the session file cannot be read"};
+}
+
 std::optional<SessionRecord> FromDocument(const IniDocument& document) {
     const IniSection* section = document.Find(kSection);
     if (!section) return std::nullopt;
@@ -80,7 +95,8 @@ std::optional<SessionRecord> FromDocument(const IniDocument& document) {
                          static_cast<std::uint32_t>(*userId),
                          *user,
                          static_cast<std::uint32_t>(*creatorId),
-                         *folder};
+                         *folder,
+                         OutcomeFrom(*section)};
 }
 
 void ToDocument(const SessionRecord& record, IniDocument& document) {
@@ -92,6 +108,29 @@ void ToDocument(const SessionRecord& record, IniDocument& document) {
     section.Set("User", QuoteText(record.userName));
     section.Set("CreatorId", std::to_string(record.creatorId));
     section.Set("Handheld", QuoteText(record.handheldFolder));
+    if (record.outcome) {
+        section.Set("Outcome", record.outcome->completed ? kCompleted : kFailed);
+        section.Set("Reason", QuoteText(record.outcome->reason));
+    }
+}
+
+// Changes this process's own session record; false when it has none.
+template <typename Change>
+bool UpdateOwnSession(Change change) {
+    std::string error;
+    bool owned = false;
+    ThrowIfFailed(SessionStore().Update(
+                      [&](IniDocument& document) {
+                          std::optional<SessionRecord> existing = FromDocument(document);
+                          owned = existing && OwnedByThisProcess(*existing);
+                          if (!owned) return false;
+                          change(*existing);
+                          ToDocument(*existing, document);
+                          return true;
+                      },
+                      &error),
+                  error);
+    return owned;
 }
 
 }  // namespace
@@ -110,7 +149,8 @@ std::optional<SessionRecord> CurrentProcessSession() {
 
 HotSyncSession::HotSyncSession(std::uint32_t userId, const std::string& userName,
                                const std::string& handheldFolder) {
-    SessionRecord mine{getpid(), ProcessStartTime(getpid()), userId, userName, 0, handheldFolder};
+    SessionRecord mine{getpid(),    ProcessStartTime(getpid()), userId, userName, 0, handheldFolder,
+                       std::nullopt};
     std::optional<SessionRecord> other;
     std::string error;
     StoreStatus status = SessionStore().Update(
@@ -156,20 +196,20 @@ HotSyncSession::~HotSyncSession() {
 }
 
 void HotSyncSession::SetRunningCreatorId(std::uint32_t creatorId) {
-    std::string error;
-    bool owned = false;
-    ThrowIfFailed(SessionStore().Update(
-                      [&](IniDocument& document) {
-                          std::optional<SessionRecord> existing = FromDocument(document);
-                          owned = existing && OwnedByThisProcess(*existing);
-                          if (!owned) return false;
-                          existing->creatorId = creatorId;
-                          ToDocument(*existing, document);
-                          return true;
-                      },
-                      &error),
-                  error);
+    bool owned = UpdateOwnSession([creatorId](SessionRecord& record) {
+        record.creatorId = creatorId;
+        record.outcome.reset();
+    });
     if (!owned) throw PlatformError(suite_error::kNotFound, "The HotSync session has ended");
+}
+
+std::optional<ConduitOutcome> HotSyncSession::RunningConduitOutcome() const {
+    std::optional<SessionRecord> record = CurrentProcessSession();
+    return record ? record->outcome : std::nullopt;
+}
+
+void RecordConduitOutcome(const ConduitOutcome& outcome) {
+    UpdateOwnSession([&outcome](SessionRecord& record) { record.outcome = outcome; });
 }
 
 }  // namespace tarn::platform

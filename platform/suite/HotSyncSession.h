@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/suite/ConduitOutcome.h"
+
 namespace tarn::platform {
 
 // What the sync host records while it runs a HotSync ("session.ini" under TARN_HOME).
@@ -14,8 +16,9 @@ struct SessionRecord {
     std::uint64_t processStart = 0;  // kernel start time of that process, 0 when unknown
     std::uint32_t userId = 0;
     std::string userName;
-    std::uint32_t creatorId = 0;  // the conduit being run, 0 before the first one
-    std::string handheldFolder;   // the folder of the handheld being synchronised
+    std::uint32_t creatorId = 0;            // the conduit being run, 0 before the first one
+    std::string handheldFolder;             // the folder of the handheld being synchronised
+    std::optional<ConduitOutcome> outcome;  // what the running conduit reported, if anything
 };
 
 // The session, when one is recorded and it belongs to this very process. The conduit library
@@ -25,6 +28,11 @@ std::optional<SessionRecord> CurrentProcessSession();
 
 // The session as recorded, whoever owns it (for diagnostics and tests).
 std::optional<SessionRecord> RecordedSession();
+
+// Records the running conduit's outcome in this process's session (the conduit library runs
+// in the host's process). Does nothing when this process runs no HotSync. Throws
+// PlatformError when the session file cannot be written.
+void RecordConduitOutcome(const ConduitOutcome& outcome);
 
 // Scoped HotSync: begins a session for this process on construction and ends it on
 // destruction. Throws PlatformError when another live process is running a HotSync; a session
@@ -37,8 +45,13 @@ class HotSyncSession {
     HotSyncSession(const HotSyncSession&) = delete;
     HotSyncSession& operator=(const HotSyncSession&) = delete;
 
-    // The host sets this before calling each conduit.
+    // The host sets this before calling each conduit; it also forgets the outcome the
+    // previous conduit reported.
     void SetRunningCreatorId(std::uint32_t creatorId);
+
+    // What the running conduit reported with RecordConduitOutcome; nothing when it reported
+    // nothing.
+    std::optional<ConduitOutcome> RunningConduitOutcome() const;
 };
 
 }  // namespace tarn::platform

@@ -137,3 +137,36 @@ TEST(HotSyncNotifier, CountsConduitListChanges) {
 
 }  // namespace
 }  // namespace tarn::platform
+
+namespace tarn::platform {
+namespace {
+
+// The conduit library reports through the sync utility; the host reads the session.
+TEST(HotSyncSession, TheRunningConduitsOutcomeLastsUntilTheNextConduitStarts) {
+    test::TestEnvironment env;
+    PosixSyncUtility utility;
+    utility.ReportOutcome({false, "outside a HotSync: nowhere to go"});
+    HotSyncSession session(1, "Ann", "/handheld");
+    session.SetRunningCreatorId(0x41424344u);
+    EXPECT_EQ(session.RunningConduitOutcome(), std::nullopt);
+
+    const ConduitOutcome failed{false, "table \"Items\" bailed out: a = b; c \\ \"d\""};
+    utility.ReportOutcome(failed);
+    EXPECT_EQ(session.RunningConduitOutcome(), failed);
+    EXPECT_EQ(CurrentProcessSession()->creatorId, 0x41424344u);
+    utility.ReportOutcome({true, ""});
+    EXPECT_EQ(session.RunningConduitOutcome(), (ConduitOutcome{true, ""}));
+
+    session.SetRunningCreatorId(0x45464748u);
+    EXPECT_EQ(session.RunningConduitOutcome(), std::nullopt);
+    // Another process cannot report for this one's conduit.
+    EXPECT_EQ(InChild([] {
+                  PosixSyncUtility().ReportOutcome({false, "not mine"});
+                  return 0;
+              }),
+              0);
+    EXPECT_EQ(session.RunningConduitOutcome(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tarn::platform

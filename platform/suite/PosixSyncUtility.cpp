@@ -84,4 +84,8 @@ std::unique_ptr<SyncInformation> PosixSyncUtility::GetSyncInformation() {
     return std::make_unique<SessionSyncInformation>();
 }
 
+void PosixSyncUtility::ReportOutcome(const ConduitOutcome& outcome) {
+    RecordConduitOutcome(outcome);
+}
+
 }  // namespace tarn::platform

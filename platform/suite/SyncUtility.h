@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/suite/ConduitOutcome.h"
+
 namespace tarn::platform {
 
 // Facts about the HotSync in progress.
@@ -25,6 +27,9 @@ class SyncUtility {
     virtual void AddLogEntry(const std::string& text, std::int32_t activity, std::int32_t flags,
                              std::int32_t reserved) = 0;
     virtual std::unique_ptr<SyncInformation> GetSyncInformation() = 0;
+    // Tells the host how the running conduit's synchronisation ended; the last report of a
+    // conduit stands. Nothing happens outside a HotSync.
+    virtual void ReportOutcome(const ConduitOutcome& outcome) = 0;
 };
 
 }  // namespace tarn::platform

@@ -47,6 +47,7 @@ class NoLog : public platform::SyncUtility {
     std::unique_ptr<platform::SyncInformation> GetSyncInformation() override {
         throw platform::PlatformError(1, "no HotSync");
     }
+    void ReportOutcome(const platform::ConduitOutcome&) override {}
 };
 
 // Only what the configuration window asks for on load.

@@ -25,8 +25,12 @@ class CapturingSyncUtility : public platform::SyncUtility {
         lines.push_back(text);
     }
     std::unique_ptr<platform::SyncInformation> GetSyncInformation() override;
+    void ReportOutcome(const platform::ConduitOutcome& outcome) override {
+        outcomes.push_back(outcome);
+    }
 
     std::vector<std::string> lines;
+    std::vector<platform::ConduitOutcome> outcomes;
     uint32_t runningCreatorId = 0;
 };
 

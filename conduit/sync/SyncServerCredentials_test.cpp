@@ -1,0 +1,114 @@
+// Connection values that ODBC would otherwise split: a real password holding ";", "}" and "="
+// reaches the described database, and a value crafted to name another database reaches none.
+// Needs the test run's private servers (ctest fixture database_servers).
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "common/config/Scramble.h"
+#include "conduit/sync/testing/ServerAccount.h"
+#include "conduit/sync/testing/SyncAcceptance.h"
+#include "conduit/sync/testing/SyncHarness.h"
+#include "tests/support/TempDir.h"
+
+namespace tarn::conduit::test {
+namespace {
+
+class ServerCredentials : public ::testing::TestWithParam<DesktopKind> {
+  protected:
+    static void SetUpItems(SyncHarness& h) {
+        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        h.Exec("INSERT INTO Items VALUES (3, 'd3')");
+        h.WriteHandheld("ItemsDB", {ItemRecord(1, "h1")});
+        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    }
+};
+
+TEST_P(ServerCredentials, APasswordHoldingSemicolonBraceAndEqualsReachesTheDescribedDatabase) {
+    SyncHarness h(GetParam());
+    SetUpItems(h);
+    const std::string user = CreateServerAccount(h.desktop, kAwkwardPassword, "Items");
+    h.settings.DBUsername = ScrambleString(user);
+    h.settings.DBPassword = ScrambleString(kAwkwardPassword);
+    h.Install();
+    h.SetDebugLevel(2);
+    h.Sync();
+    EXPECT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    EXPECT_NE(h.Log().find(";uid=" + user + ";PWD=XXXXXXXXX;\n"), std::string::npos) << h.Log();
+    EXPECT_EQ(h.Log().find("se;cr"), std::string::npos);
+    EXPECT_EQ(h.DesktopPairs("Items", "Id", "Name"), (Pairs{{"1", "h1"}, {"3", "d3"}}));
+    EXPECT_EQ(HandheldPairs(h, "ItemsDB"), (Pairs{{"1", "h1"}, {"3", "d3"}}));
+    ASSERT_EQ(h.platform.utility.outcomes.size(), 1u);
+    EXPECT_TRUE(h.platform.utility.outcomes[0].completed);
+
+    // The same sync again changes no record on either side.
+    const auto desktop = h.Query("SELECT Id, Name FROM Items ORDER BY Id");
+    h.Sync();
+    EXPECT_EQ(HandheldPairs(h, "ItemsDB"), (Pairs{{"1", "h1"}, {"3", "d3"}}));
+    EXPECT_EQ(h.Query("SELECT Id, Name FROM Items ORDER BY Id"), desktop);
+    EXPECT_TRUE(h.platform.utility.outcomes.at(1).completed);
+}
+
+struct Crafted {
+    const char* name;
+    std::function<void(ConduitSettings&, const DesktopTarget&, const std::string& other)> craft;
+};
+
+// Each value would once have added "Database=<other>" to the connection string (the trailing
+// ";x=" keeps what follows harmless if a driver splits the value); now it is one value, the
+// opening fails, and neither database nor the handheld changes.
+TEST_P(ServerCredentials, AValueCraftedToNameAnotherDatabaseChangesNothing) {
+    const std::vector<Crafted> crafted{
+        {"password",
+         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
+             s.DBPassword = ScrambleString(d.password + ";Database=" + other + ";x=");
+         }},
+        {"user",
+         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
+             s.DBUsername = ScrambleString(d.user + ";Database=" + other + ";x=");
+         }},
+        {"database",
+         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
+             s.DBDatabase = ScrambleString(d.database + ";Database=" + other + ";x=");
+         }},
+        {"server",
+         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
+             s.DBServer = ScrambleString(d.server + ";Database=" + other + ";x=");
+         }},
+    };
+    for (const Crafted& c : crafted) {
+        SCOPED_TRACE(c.name);
+        SyncHarness h(GetParam());
+        SetUpItems(h);
+        DesktopTarget other(GetParam(), h.platform.environment, h.platform.Odbc());
+        auto otherDesk = other.Connect();
+        otherDesk->execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        otherDesk->execute("INSERT INTO Items VALUES (9, 'other')");
+        c.craft(h.settings, h.desktop, other.database);
+        h.Install();
+        const std::string handheldBefore =
+            tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb");
+        h.Sync();
+
+        EXPECT_NE(h.Log().find("Error opening desktop database: "), std::string::npos) << h.Log();
+        EXPECT_EQ(h.DesktopPairs("Items", "Id", "Name"), (Pairs{{"3", "d3"}}));
+        auto rows = otherDesk->openResultSet("SELECT Id FROM Items",
+                                             platform::odbc::CursorKind::ForwardOnly);
+        ASSERT_FALSE(rows->atEnd());
+        EXPECT_EQ(rows->value(std::size_t{0}), "9");
+        rows->next();
+        EXPECT_TRUE(rows->atEnd());
+        EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb"),
+                  handheldBefore);
+        ASSERT_EQ(h.platform.utility.outcomes.size(), 1u);
+        EXPECT_FALSE(h.platform.utility.outcomes[0].completed);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, ServerCredentials,
+                         ::testing::Values(DesktopKind::PostgreSql, DesktopKind::MariaDb),
+                         DesktopCaseName);
+
+}  // namespace
+}  // namespace tarn::conduit::test

@@ -1,0 +1,113 @@
+// `hotsync sync` through the real conduit library: its exit status and stderr say whether every
+// conduit completed, whatever the way one of them did not.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "common/config/Scramble.h"
+#include "hotsync/testing/NotesConduit.h"
+#include "tests/support/TempDir.h"
+
+namespace tarn::hotsync {
+namespace {
+
+using tarn::test::ProcessResult;
+using tarn::test::RunProcess;
+using test::NotesConduit;
+using test::Program;
+
+TEST(SyncExitStatus, ACompletedSyncExitsZeroAndSaysNothingOnStderr) {
+    NotesConduit conduit;
+    ProcessResult sync = conduit.Sync();
+    EXPECT_EQ(sync.exitCode, 0) << sync.err;
+    EXPECT_EQ(sync.err, "");
+}
+
+struct Failure {
+    std::string name;
+    std::function<void(NotesConduit&)> arrange;
+    std::string stderrPart;  // besides the conduit's name
+};
+
+TEST(SyncExitStatus, EachFailureExitsOneWithOneStderrLineNamingTheConduitAndWhy) {
+    auto changeSettings = [](std::function<void(ConduitSettings&)> change) {
+        return [change](NotesConduit& c) {
+            change(c.settings);
+            c.WriteDescription();
+        };
+    };
+    const std::vector<Failure> failures{
+        {"description deleted", [](NotesConduit& c) { std::filesystem::remove(c.description); },
+         ": No such file or directory"},
+        {"description unreadable",
+         [](NotesConduit& c) {
+             std::filesystem::remove(c.description);
+             std::filesystem::create_directory(c.description);
+         },
+         ": Is a directory"},
+        {"another Creator ID",
+         changeSettings([](ConduitSettings& s) { s.CreatorID = ScrambleString("ZZZZ"); }),
+         "wrong Creator ID"},
+        {"no driver", changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString(""); }),
+         "No ODBC driver selected"},
+        {"driver not installed",
+         changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString("No Such Driver"); }),
+         "Error opening desktop database: "},
+        {"bail-out", [](NotesConduit& c) { c.Desk("DROP TABLE Notes"); },
+         "table Notes bailed out: "},
+    };
+    for (const Failure& failure : failures) {
+        SCOPED_TRACE(failure.name);
+        NotesConduit conduit;
+        failure.arrange(conduit);
+        ProcessResult sync = conduit.Sync();
+        EXPECT_EQ(sync.exitCode, 1) << sync.out;
+        EXPECT_TRUE(sync.err.starts_with("hotsync: conduit NOTE (Notes) did not complete: "))
+            << sync.err;
+        EXPECT_NE(sync.err.find(failure.stderrPart), std::string::npos) << sync.err;
+        EXPECT_EQ(std::count(sync.err.begin(), sync.err.end(), '\n'), 1) << sync.err;
+        EXPECT_EQ(sync.out.find("Completed Synchronization"), std::string::npos) << sync.out;
+    }
+}
+
+TEST(SyncExitStatus, AMissingDescriptionIsLoggedWithItsPathAndTheSystemsReason) {
+    NotesConduit conduit;
+    std::filesystem::remove(conduit.description);
+    ProcessResult sync = conduit.Sync();
+    const std::string path = conduit.description.string();
+    EXPECT_EQ(sync.exitCode, 1);
+    EXPECT_NE(sync.out.find("Error loading configuration file " + path + "\ncannot open " + path +
+                            ": No such file or directory\n"),
+              std::string::npos)
+        << sync.out;
+    EXPECT_EQ(sync.out.find("wrong Creator ID"), std::string::npos) << sync.out;
+}
+
+// A damaged handheld file is reported as damaged, as `hotsync databases` reports it, and kept.
+TEST(SyncExitStatus, ADamagedHandheldFileFailsTheRunAndIsKeptByteForByte) {
+    NotesConduit conduit;
+    ASSERT_EQ(conduit.Sync().exitCode, 0);  // a valid NotesDB.pdb to damage
+    const std::filesystem::path file = conduit.handheld / "NotesDB.pdb";
+    const std::string valid = tarn::test::ReadFileBytes(file);
+    std::string pastTheEnd = valid;
+    pastTheEnd[77] = '\x01';  // one record, whose list entry is not in the file
+    for (const std::string& damaged : {std::string(), valid.substr(0, 50), pastTheEnd}) {
+        tarn::test::WriteFileBytes(file, damaged);
+        ProcessResult databases =
+            RunProcess(Program("hotsync"), {"databases", "--handheld", conduit.handheld.string()});
+        ProcessResult sync = conduit.Sync();
+        EXPECT_EQ(sync.exitCode, 1) << sync.out;
+        EXPECT_NE(sync.err.find("NotesDB"), std::string::npos) << sync.err;
+        EXPECT_NE(sync.err.find("is damaged: "), std::string::npos) << sync.err;
+        EXPECT_NE(sync.out.find("!! Synchronization did not complete successfully"),
+                  std::string::npos)
+            << sync.out;
+        EXPECT_EQ(sync.out.find("Can not find palm database"), std::string::npos) << sync.out;
+        EXPECT_EQ(tarn::test::ReadFileBytes(file), damaged);
+        EXPECT_NE(databases.out.find("NotesDB.pdb"), std::string::npos) << databases.out;
+    }
+}
+
+}  // namespace
+}  // namespace tarn::hotsync

@@ -1,0 +1,88 @@
+// `hotsync sync` through the real conduit library against the PostgreSQL and MariaDB servers:
+// an account whose password holds ";", "}" and "=" syncs, and a password crafted to name
+// another database fails the run and changes nothing. Needs the test run's private servers
+// (ctest fixture database_servers).
+#include <gtest/gtest.h>
+
+#include "common/config/Scramble.h"
+#include "conduit/sync/testing/DesktopTarget.h"
+#include "conduit/sync/testing/ServerAccount.h"
+#include "hotsync/testing/NotesConduit.h"
+#include "platform/odbc/OdbcEnvironment.h"
+
+namespace tarn::hotsync {
+namespace {
+
+using conduit::test::DesktopKind;
+using conduit::test::DesktopTarget;
+using tarn::test::ProcessResult;
+using tarn::test::RunProcess;
+using test::NotesConduit;
+using test::Program;
+
+class SyncOnServers : public ::testing::TestWithParam<DesktopKind> {
+  protected:
+    // Points the conduit at the target with the given account.
+    void Describe(NotesConduit& conduit, const DesktopTarget& target, const std::string& user,
+                  const std::string& password) {
+        conduit.settings.DBDriver = ScrambleString(target.driver);
+        conduit.settings.DBServer = ScrambleString(target.server);
+        conduit.settings.DBDatabase = ScrambleString(target.database);
+        conduit.settings.DBUsername = ScrambleString(user);
+        conduit.settings.DBPassword = ScrambleString(password);
+        conduit.WriteDescription();
+    }
+
+    static std::string NotesIds(DesktopTarget& target) {
+        std::string ids;
+        auto rows = target.Connect()->openResultSet("SELECT Id FROM Notes ORDER BY Id",
+                                                    platform::odbc::CursorKind::ForwardOnly);
+        for (; !rows->atEnd(); rows->next())
+            ids += rows->value(std::size_t{0}).value_or("NULL") + " ";
+        return ids;
+    }
+};
+
+TEST_P(SyncOnServers, AnAwkwardPasswordSyncsAndACraftedOneChangesNothing) {
+    NotesConduit conduit;  // first: its machine's driver list is the one this process uses
+    auto odbc = platform::odbc::OpenOdbcEnvironment();
+    DesktopTarget target(GetParam(), conduit.machine, *odbc);
+    DesktopTarget other(GetParam(), conduit.machine, *odbc);
+    for (DesktopTarget* desktop : {&target, &other})
+        desktop->Connect()->execute("CREATE TABLE Notes (Id INTEGER, Text TEXT)");
+    target.Connect()->execute("INSERT INTO Notes VALUES (1, 'n1')");
+    other.Connect()->execute("INSERT INTO Notes VALUES (9, 'n9')");
+    const std::string user =
+        conduit::test::CreateServerAccount(target, conduit::test::kAwkwardPassword, "Notes");
+
+    // Crafted first, while the handheld is still empty.
+    Describe(conduit, target, target.user, target.password + ";Database=" + other.database + ";x=");
+    ProcessResult crafted = conduit.Sync();
+    EXPECT_EQ(crafted.exitCode, 1) << crafted.out;
+    EXPECT_NE(crafted.err.find("did not complete: Error opening desktop database: "),
+              std::string::npos)
+        << crafted.err;
+    EXPECT_EQ(NotesIds(other), "9 ");
+    EXPECT_EQ(NotesIds(target), "1 ");
+    EXPECT_TRUE(std::filesystem::is_empty(conduit.handheld));
+
+    Describe(conduit, target, user, conduit::test::kAwkwardPassword);
+    ProcessResult sync = conduit.Sync();
+    EXPECT_EQ(sync.exitCode, 0) << sync.out << sync.err;
+    EXPECT_EQ(sync.err, "");
+    ProcessResult databases =
+        RunProcess(Program("hotsync"), {"databases", "--handheld", conduit.handheld.string()});
+    EXPECT_NE(databases.out.find("\"NotesDB\" type DATA creator NOTE, 1 records"),
+              std::string::npos)
+        << databases.out;
+    EXPECT_EQ(NotesIds(other), "9 ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SyncOnServers,
+                         ::testing::Values(DesktopKind::PostgreSql, DesktopKind::MariaDb),
+                         [](const ::testing::TestParamInfo<DesktopKind>& info) {
+                             return conduit::test::DesktopKindName(info.param);
+                         });
+
+}  // namespace
+}  // namespace tarn::hotsync
