@@ -9,6 +9,7 @@
 #include "common/ui/ModalWindow.h"
 #include "common/ui/testing/DialogTestSupport.h"
 #include "conduit/ui/ConduitUiTestSupport.h"
+#include "platform/ui/MessageBoxCapture.h"
 
 namespace tarn::conduit {
 namespace {
@@ -46,15 +47,18 @@ TEST(ShowConduitConfiguration, ShowsTheWindowModallyAndReturnsWhenItCloses) {
     std::filesystem::remove(m.configFile);
     m.state.Settings.ConduitTitle = ScrambleString("left over from before");
     bool shown = false;
+    platform::ui::MessageBoxCapture boxes;
     ui::test::WhenModalShown("frmMain", [&](QWidget& window) {
         shown = true;
         ui::test::Find<QPushButton>(window, "cmdOK").click();
+        ui::test::Find<QPushButton>(window, "cmdCancel").click();
     });
     ShowConduitConfiguration(m.state);
     EXPECT_TRUE(shown);
-    // A missing file reads as empty settings, and OK writes them: the smallest file.
+    // A missing file reads as empty settings, which OK refuses to write in its place.
     EXPECT_EQ(m.state.Settings, ConduitSettings{});
-    EXPECT_EQ(test::FileBytes(m.configFile).size(), 50u);
+    EXPECT_FALSE(std::filesystem::exists(m.configFile));
+    EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 
 }  // namespace
