@@ -9,7 +9,8 @@
 
 namespace tarn::platform::palm {
 
-PdbRecordDatabase::PdbRecordDatabase(PdbDatabase database, unsigned openMode, Store store)
+PdbRecordDatabase::PdbRecordDatabase(PdbDatabase database, unsigned openMode,
+                                     std::unique_ptr<DatabaseStore> store)
     : database_(std::move(database)), openMode_(openMode), store_(std::move(store)) {
     uint32_t highest = 0;
     indexById_.reserve(database_.records.size());
@@ -90,6 +91,7 @@ PalmRecord PdbRecordDatabase::ReadNext() {
 void PdbRecordDatabase::RemoveAllRecords() {
     RequireWrite("empty");
     if (!database_.records.empty()) changed_ = true;
+    if (!stored_ && !writtenBeforeEmptying_) stored_ = std::move(database_.records);
     database_.records.clear();
     indexById_.clear();
     position_ = 0;
@@ -122,6 +124,7 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
     const uint8_t attributeByte =
         static_cast<uint8_t>((attributes & kRecordFlagMask) | (category & kRecordCategoryMask));
 
+    if (!stored_) writtenBeforeEmptying_ = true;
     if (recordId != 0) {
         auto found = indexById_.find(recordId);
         if (found != indexById_.end()) {
@@ -144,9 +147,28 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
     return id;
 }
 
-void PdbRecordDatabase::Commit() {
+PdbRecordDatabase::~PdbRecordDatabase() {
+    if (beforePrepare_) store_->Discard();
+}
+
+// Record IDs are left out: a rebuild hands out fresh ones, and nothing else tells records apart.
+bool PdbRecordDatabase::RebuiltAsStored() const {
+    if (!stored_ || stored_->size() != database_.records.size()) return false;
+    for (size_t i = 0; i < stored_->size(); ++i) {
+        const PdbRecord& before = (*stored_)[i];
+        const PdbRecord& now = database_.records[i];
+        if (before.attributes != now.attributes || before.data != now.data) return false;
+    }
+    return true;
+}
+
+void PdbRecordDatabase::Prepare() {
+    // A sync that changes nothing leaves the file as it is, byte for byte, and keeps the backups
+    // of real changes from being pushed out by copies of the same contents.
+    if (changed_ && RebuiltAsStored()) changed_ = false;
     if (!changed_) return;
     RequireWrite("commit");
+    Discard();
     PdbHeader& header = database_.header;
     const PdbHeader before = header;
     header.modificationNumber += 1;
@@ -160,12 +182,31 @@ void PdbRecordDatabase::Commit() {
             ThrowPalmError(kErrLimitExceeded,
                            "cannot write database " + Quoted() + ": " + e.what());
         }
-        store_(bytes);
+        store_->Prepare(bytes);
     } catch (...) {
         header = before;
         throw;
     }
+    beforePrepare_ = before;
+}
+
+void PdbRecordDatabase::Publish() {
+    if (!beforePrepare_) return;
+    try {
+        store_->Publish();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    beforePrepare_.reset();
     changed_ = false;
+}
+
+void PdbRecordDatabase::Discard() {
+    if (!beforePrepare_) return;
+    store_->Discard();
+    database_.header = *beforePrepare_;
+    beforePrepare_.reset();
 }
 
 }  // namespace tarn::platform::palm

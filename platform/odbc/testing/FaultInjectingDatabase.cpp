@@ -13,6 +13,19 @@ void FaultInjectingConnection::failStatement(int statement, int errorNumber,
     faults_.push_back({statement, errorNumber, std::move(errorText)});
 }
 
+void FaultInjectingConnection::failCommit(int errorNumber, std::string errorText) {
+    commitFault_ = StatementFault{0, errorNumber, std::move(errorText)};
+}
+
+void FaultInjectingConnection::commit() {
+    if (commitFault_) {
+        StatementFault fault = *commitFault_;
+        commitFault_.reset();
+        throw PlatformError(fault.errorNumber, fault.errorText);
+    }
+    inner_->commit();
+}
+
 void FaultInjectingConnection::countStatement(const std::string& sql) {
     statements_.push_back(sql);
     int number = int(statements_.size());
@@ -48,11 +61,16 @@ void FaultInjectingEnvironment::failConnect(int errorNumber, std::string errorTe
     connectFault_ = StatementFault{0, errorNumber, std::move(errorText)};
 }
 
+void FaultInjectingEnvironment::failCommit(int errorNumber, std::string errorText) {
+    commitFault_ = StatementFault{0, errorNumber, std::move(errorText)};
+}
+
 std::unique_ptr<Connection> FaultInjectingEnvironment::connect(
     const std::string& connectionString) {
     if (connectFault_) throw PlatformError(connectFault_->errorNumber, connectFault_->errorText);
     auto connection =
         std::make_unique<FaultInjectingConnection>(inner_->connect(connectionString), faults_);
+    if (commitFault_) connection->failCommit(commitFault_->errorNumber, commitFault_->errorText);
     last_ = connection.get();
     return connection;
 }
