@@ -7,6 +7,7 @@
 
 #include "common/config/Scramble.h"
 #include "common/text/Windows1252.h"
+#include "conduit/sync/LockWaits.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
 #include "platform/Error.h"
@@ -111,8 +112,8 @@ bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings) {
         }
 
         state.WriteLog("Opening Desktop Database", 2);
-        std::unique_ptr<platform::odbc::Connection> connection =
-            state.Platform.Odbc().connect(text.connect);
+        std::unique_ptr<platform::odbc::Connection> connection = state.Platform.Odbc().connect(
+            text.connect + LockWaitOption(DescrambleString(settings.DBDriver)));
         KeepBackslashesLiteral(*connection);
         state.DesktopConnection = std::move(connection);
 

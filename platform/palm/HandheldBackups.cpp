@@ -87,7 +87,9 @@ bool PublishBackup(const std::filesystem::path& handheld, const std::string& fil
             return Fail(error, "cannot keep the backup " + from.string(), errno);
     }
     std::filesystem::path newest = BackupFile(handheld, fileName, 1);
-    return PublishFile(prepared, newest, error);
+    if (rename(prepared.c_str(), newest.c_str()) != 0)
+        return Fail(error, "cannot keep the backup " + newest.string(), errno);
+    return true;
 }
 
 std::vector<BackupListing> ListBackups(const std::filesystem::path& handheld) {

@@ -26,7 +26,8 @@ bool PrepareBackup(const std::filesystem::path& handheld, const std::filesystem:
                    std::filesystem::path& prepared, std::string* error = nullptr);
 
 // Moves the older generations of `fileName` up by one, dropping the oldest, and makes the
-// prepared copy generation 1. Renames only, so it needs no free space.
+// prepared copy generation 1. Renames only, so it needs no free space; the caller flushes the
+// backup folder.
 bool PublishBackup(const std::filesystem::path& handheld, const std::string& fileName,
                    const std::filesystem::path& prepared, std::string* error = nullptr);
 

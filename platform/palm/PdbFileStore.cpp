@@ -31,12 +31,16 @@ void PdbFileStore::Publish() {
         Discard();
         ThrowPalmError(kErrWriteFailed, "cannot keep a backup of " + file_.string() + ": " + error);
     }
+    const bool backedUp = !preparedBackup_.empty();
     preparedBackup_.clear();
     if (!PublishFile(prepared_, file_, &error)) {
         Discard();
         ThrowPalmError(kErrWriteFailed, "cannot replace " + file_.string() + ": " + error);
     }
     prepared_.clear();
+    // Flushed after the database's own rename, which is what the other side waits for.
+    if (backedUp && !SyncFolder(BackupFolder(handheld_), &error))
+        ThrowPalmError(kErrWriteFailed, "cannot keep a backup of " + file_.string() + ": " + error);
 }
 
 void PdbFileStore::Discard() noexcept {
