@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -163,9 +164,10 @@ class CrashSafetyTest : public ::testing::Test {
     std::string oldHandheld_, oldDesktop_;
 };
 
-// Starts `hotsync sync`, kills it after `delay` (unless it ended before) and tells whether it
-// was killed.
-bool SyncKilledAfter(const std::vector<std::string>& args, std::chrono::microseconds delay) {
+// Starts `hotsync sync` and kills it `delay` after `ready` first holds (at once: `ready` is
+// null), unless it ended before; tells whether it was killed.
+bool SyncKilledAfter(const std::vector<std::string>& args, std::chrono::microseconds delay,
+                     const std::function<bool()>& ready = nullptr) {
     pid_t child = fork();
     if (child == 0) {
         int null = open("/dev/null", O_WRONLY);
@@ -177,11 +179,22 @@ bool SyncKilledAfter(const std::vector<std::string>& args, std::chrono::microsec
         execv(argv[0], argv.data());
         _exit(127);
     }
+    int status = 0;
+    while (ready && !ready()) {
+        if (waitpid(child, &status, WNOHANG) == child) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
     std::this_thread::sleep_for(delay);
     kill(child, SIGKILL);
-    int status = 0;
     waitpid(child, &status, 0);
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+std::string Outcome(bool killed, Side desktop, Side handheld) {
+    if (!killed) return "finished before the kill";
+    if (desktop == Side::Old) return "both sides old";
+    return handheld == Side::Old ? "desktop new, handheld file old (the rename window)"
+                                 : "both sides new";
 }
 
 // Kills a sync at points spread over its whole run. After each kill either side is wholly old or
@@ -237,11 +250,37 @@ TEST_F(CrashSafetyTest, AKilledSyncLeavesEachSideOldOrNewAndTheRerunFinishesIt) 
         ASSERT_EQ(HandheldSide(), Side::New);
         EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
     }
+    // Aimed kills: from the moment the new handheld file is being prepared (its temporary file
+    // appears), through the desktop commit and the rename.
+    const int aimed = 30;
+    auto preparing = [this] {
+        for (const auto& entry : fs::directory_iterator(handheld_))
+            if (entry.path().filename().string().rfind(".ItemsDB.pdb.", 0) == 0) return true;
+        return false;
+    };
+    for (int k = 0; k < aimed; ++k) {
+        ResetBothSides();
+        std::chrono::microseconds delay(k * 250);
+        bool killed = SyncKilledAfter(args, delay, preparing);
+        SCOPED_TRACE("aimed kill " + std::to_string(k));
+        Side desktop = DesktopSide();
+        Side handheld = HandheldSide();
+        ASSERT_NE(desktop, Side::Other);
+        ASSERT_NE(handheld, Side::Other);
+        ASSERT_FALSE(handheld == Side::New && desktop == Side::Old);
+        ++outcomes[Outcome(killed, desktop, handheld) + " (aimed)"];
+        auto rerun = Sync();
+        ASSERT_EQ(rerun.exitCode, 0) << rerun.err;
+        ASSERT_EQ(DesktopSide(), Side::New);
+        ASSERT_EQ(HandheldSide(), Side::New);
+        EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
+    }
+
     std::string report;
     for (const auto& [outcome, count] : outcomes)
         report += "  " + std::to_string(count) + " x " + outcome + "\n";
-    std::printf("%d kills of a %d-row sync (uninterrupted: %lld ms):\n%s", kills, kDesktopRows,
-                static_cast<long long>(whole.count() / 1000), report.c_str());
+    std::printf("%d kills of a %d-row sync (uninterrupted: %lld ms):\n%s", kills + aimed,
+                kDesktopRows, static_cast<long long>(whole.count() / 1000), report.c_str());
     RecordProperty("kill_outcomes", report);
 }
 
