@@ -276,6 +276,13 @@ TEST_F(CrashSafetyTest, AKilledSyncLeavesEachSideOldOrNewAndTheRerunFinishesIt) 
         EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
     }
 
+    // After the last re-run another sync changes nothing, byte for byte, on either side.
+    const std::string handheld = test::ReadFileBytes(PdbFile());
+    const std::string desktop = test::ReadFileBytes(database_);
+    ASSERT_EQ(Sync().exitCode, 0);
+    EXPECT_EQ(test::ReadFileBytes(PdbFile()), handheld);
+    EXPECT_EQ(test::ReadFileBytes(database_), desktop);
+
     std::string report;
     for (const auto& [outcome, count] : outcomes)
         report += "  " + std::to_string(count) + " x " + outcome + "\n";

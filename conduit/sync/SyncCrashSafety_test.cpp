@@ -58,7 +58,10 @@ std::string LastLine(SyncHarness& h) {
 void ExpectBailOut(SyncHarness& h, const std::string& context) {
     auto lines = h.LogLines();
     ASSERT_GE(lines.size(), 6u) << h.Log();
-    EXPECT_EQ(lines[lines.size() - 5], "!! " + context) << h.Log();
+    // Without an error context the title line comes right before "!! Bailing out now...".
+    EXPECT_EQ(lines[lines.size() - 5],
+              context.empty() ? "##### TEST CONDUIT - CONDUIT ERRROR #####" : "!! " + context)
+        << h.Log();
     EXPECT_EQ(lines.back(), "!! Synchronization did not complete successfully");
 }
 
@@ -86,7 +89,7 @@ void ExpectRerunCompletesAndIsIdempotent(SyncHarness& h) {
 struct FailureCase {
     const char* name;
     std::function<void(SyncHarness&)> inject;
-    const char* context;  // the error context the bail-out names
+    const char* context;  // the error context the bail-out names; empty: none
     bool desktopCommitted;
 };
 
@@ -97,6 +100,15 @@ void InjectHandheldFaults(SyncHarness& h, FaultPlan plan) {
 
 const std::vector<FailureCase>& FailureCases() {
     static const std::vector<FailureCase> cases = {
+        {"a desktop write after another one of the table",
+         [](SyncHarness& h) {
+             // The DELETE of record 2 has run; the INSERT of record 4 fails.
+             auto odbc =
+                 std::make_unique<FaultInjectingEnvironment>(platform::odbc::OpenOdbcEnvironment());
+             odbc->failStatementStartingWith("INSERT", -1, "injected fault: the insert failed");
+             h.platform.SetOdbc(std::move(odbc));
+         },
+         "", false},
         {"a handheld write half way through the table",
          [](SyncHarness& h) { InjectHandheldFaults(h, {.failOnWrite = 2}); },
          "Error writing record to Palm for ItemsDB Key=3", false},

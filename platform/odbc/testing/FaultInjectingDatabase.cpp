@@ -10,11 +10,16 @@ FaultInjectingConnection::FaultInjectingConnection(std::unique_ptr<Connection> i
 
 void FaultInjectingConnection::failStatement(int statement, int errorNumber,
                                              std::string errorText) {
-    faults_.push_back({statement, errorNumber, std::move(errorText)});
+    faults_.push_back({statement, errorNumber, std::move(errorText), {}});
+}
+
+void FaultInjectingConnection::failStatementStartingWith(std::string start, int errorNumber,
+                                                         std::string errorText) {
+    faults_.push_back({0, errorNumber, std::move(errorText), std::move(start)});
 }
 
 void FaultInjectingConnection::failCommit(int errorNumber, std::string errorText) {
-    commitFault_ = StatementFault{0, errorNumber, std::move(errorText)};
+    commitFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
 }
 
 void FaultInjectingConnection::commit() {
@@ -29,8 +34,14 @@ void FaultInjectingConnection::commit() {
 void FaultInjectingConnection::countStatement(const std::string& sql) {
     statements_.push_back(sql);
     int number = int(statements_.size());
-    for (const StatementFault& fault : faults_)
-        if (fault.statement == number) throw PlatformError(fault.errorNumber, fault.errorText);
+    for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
+        const bool byText = !fault->startingWith.empty();
+        if (byText ? sql.rfind(fault->startingWith, 0) == 0 : fault->statement == number) {
+            PlatformError error(fault->errorNumber, fault->errorText);
+            if (byText) faults_.erase(fault);  // the first such statement only
+            throw error;
+        }
+    }
 }
 
 void FaultInjectingConnection::execute(const std::string& sql) {
@@ -54,15 +65,20 @@ FaultInjectingEnvironment::FaultInjectingEnvironment(std::unique_ptr<Environment
 
 void FaultInjectingEnvironment::failStatement(int statement, int errorNumber,
                                               std::string errorText) {
-    faults_.push_back({statement, errorNumber, std::move(errorText)});
+    faults_.push_back({statement, errorNumber, std::move(errorText), {}});
+}
+
+void FaultInjectingEnvironment::failStatementStartingWith(std::string start, int errorNumber,
+                                                          std::string errorText) {
+    faults_.push_back({0, errorNumber, std::move(errorText), std::move(start)});
 }
 
 void FaultInjectingEnvironment::failConnect(int errorNumber, std::string errorText) {
-    connectFault_ = StatementFault{0, errorNumber, std::move(errorText)};
+    connectFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
 }
 
 void FaultInjectingEnvironment::failCommit(int errorNumber, std::string errorText) {
-    commitFault_ = StatementFault{0, errorNumber, std::move(errorText)};
+    commitFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
 }
 
 std::unique_ptr<Connection> FaultInjectingEnvironment::connect(
