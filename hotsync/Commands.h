@@ -13,6 +13,8 @@ using Args = std::vector<std::string>;
 
 int RunDatabases(const Args& args);  // databases --handheld DIR
 int RunDump(const Args& args);       // dump --handheld DIR NAME
+int RunBackups(const Args& args);    // backups --handheld DIR
+int RunRestore(const Args& args);    // restore --handheld DIR NAME [--generation N] [--wait S]
 int RunReg(const Args& args);        // reg get|set|delete ...
 int RunRegsvr(const Args& args);     // regsvr [-u] LIBRARY
 int RunList(const Args& args);       // list

@@ -7,6 +7,7 @@
 
 #include "hotsync/Commands.h"
 #include "hotsync/ConduitLoader.h"
+#include "hotsync/HandheldLock.h"
 #include "platform/suite/CreatorId.h"
 #include "platform/suite/HotSyncSession.h"
 #include "platform/suite/PosixConduitManager.h"
@@ -127,14 +128,23 @@ int RunList(const Args& args) {
 
 int RunSync(const Args& args) {
     Options options;
-    if (!ParseOptions(args, {"--handheld", "--user", "--creator"}, options) ||
-        !options.positional.empty() || !options.Has("--handheld")) {
-        std::cerr << "usage: hotsync sync --handheld DIR [--user NAME] [--creator CRID]\n";
+    std::chrono::seconds wait = kDefaultHandheldWait;
+    if (!ParseOptions(args, {"--handheld", "--user", "--creator", "--wait"}, options) ||
+        !options.positional.empty() || !options.Has("--handheld") ||
+        (options.Has("--wait") && !ParseWaitSeconds(options.Get("--wait"), wait))) {
+        std::cerr << "usage: hotsync sync --handheld DIR [--user NAME] [--creator CRID] "
+                     "[--wait SECONDS]\n";
         return 2;
     }
     std::filesystem::path handheld = std::filesystem::absolute(options.Get("--handheld"));
     if (!std::filesystem::is_directory(handheld)) {
         std::cerr << "hotsync: the handheld folder " << handheld.string() << " does not exist\n";
+        return 1;
+    }
+    std::string lockError;
+    auto handheldLock = HoldHandheldFolder(handheld, wait, lockError);
+    if (!handheldLock) {
+        std::cerr << "hotsync: " << lockError << "\n";
         return 1;
     }
     std::string userName = options.Has("--user") ? options.Get("--user") : DefaultUserName();

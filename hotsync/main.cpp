@@ -7,13 +7,16 @@ namespace {
 
 void PrintUsage() {
     std::cerr << "usage: hotsync COMMAND [ARGS]\n"
-                 "  sync --handheld DIR [--user NAME] [--creator CRID]\n"
+                 "  sync --handheld DIR [--user NAME] [--creator CRID] [--wait SECONDS]\n"
                  "                                    run a HotSync of a handheld folder\n"
                  "  list                              list the registered conduits\n"
                  "  regsvr [-u] LIBRARY               register (unregister) a conduit library\n"
                  "  configure CRID [--user NAME]      open a conduit's configuration window\n"
                  "  databases --handheld DIR          list the databases of a handheld folder\n"
                  "  dump --handheld DIR NAME          show the records of one database\n"
+                 "  backups --handheld DIR            list the kept earlier database files\n"
+                 "  restore --handheld DIR NAME [--generation N] [--wait SECONDS]\n"
+                 "                                    put an earlier database file back\n"
                  "  reg get KEYPATH NAME              read a registry value\n"
                  "  reg set KEYPATH NAME VALUE [--dword]  write a registry value\n"
                  "  reg delete KEYPATH NAME           delete a registry value\n";
@@ -31,6 +34,8 @@ int main(int argc, char** argv) {
     try {
         if (command == "databases") return tarn::hotsync::RunDatabases(args);
         if (command == "dump") return tarn::hotsync::RunDump(args);
+        if (command == "backups") return tarn::hotsync::RunBackups(args);
+        if (command == "restore") return tarn::hotsync::RunRestore(args);
         if (command == "reg") return tarn::hotsync::RunReg(args);
         if (command == "regsvr") return tarn::hotsync::RunRegsvr(args);
         if (command == "list") return tarn::hotsync::RunList(args);

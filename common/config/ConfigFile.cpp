@@ -173,7 +173,8 @@ bool WriteConfigFile(const std::string& path, const ConduitSettings& settings,
     }
     std::string bytes;
     if (!EncodeConfig(settings, tables, bytes, error)) return false;
-    return platform::WriteFileAtomically(path, bytes, error);
+    // The file holds the connection password, scrambled but not encrypted.
+    return platform::WriteFileAtomically(path, bytes, error, platform::FileAccess::OwnerOnly);
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "common/config/Scramble.h"
 #include "common/connection/ConnectionValue.h"
 #include "common/text/Windows1252.h"
+#include "conduit/sync/LockWaits.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/SyncOutcome.h"
@@ -123,8 +124,8 @@ bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings) {
         }
 
         state.WriteLog("Opening Desktop Database", 2);
-        std::unique_ptr<platform::odbc::Connection> connection =
-            state.Platform.Odbc().connect(text.connect);
+        std::unique_ptr<platform::odbc::Connection> connection = state.Platform.Odbc().connect(
+            text.connect + LockWaitOption(DescrambleString(settings.DBDriver)));
         state.Dialect = DetectDesktopDialect(*connection);
         if (state.Dialect == DesktopDialect::MySql) KeepBackslashesLiteral(*connection);
         state.DesktopConnection = std::move(connection);

@@ -84,6 +84,15 @@ void RunTable(ModuleState& state, clsTable& table, colDataRecord& queue) {
     }
 }
 
+// Undoes the table's desktop writes. The error that led here is the one to report, so a rollback
+// that fails too (the connection is gone, say) adds nothing.
+void RollBackQuietly(platform::odbc::Connection& connection) {
+    try {
+        connection.rollback();
+    } catch (...) {
+    }
+}
+
 // Closes what a synchronisation opened, however it ends, so the next one can open them again.
 class OpenResources {
   public:
@@ -143,26 +152,35 @@ void SyncTable(ModuleState& state, clsTable& table) {
     }
     colDataRecord queue;
     const bool writesDesktop = table.SyncMethod != kDesktopOverwritesHandheld;
-    bool inTransaction = writesDesktop && state.DesktopConnection->beginTransaction();
+    const bool inTransaction = writesDesktop && state.DesktopConnection->beginTransaction();
     try {
         RunTable(state, table, queue);
+        // The new handheld file is on disk before the desktop commits, so that nothing but a
+        // rename can fail once the desktop is changed.
+        ErrorContext preparing(state.ErrorStack,
+                               "Error preparing Palm database " + table.PalmDatabaseName);
+        state.PalmDatabase->Prepare();
+        preparing.Done();
         if (inTransaction) {
-            inTransaction = false;
+            ErrorContext committing(state.ErrorStack,
+                                    "Error committing desktop table " + table.DesktopTableName);
             state.DesktopConnection->commit();
+            committing.Done();
         }
-        state.PalmDatabase->Commit();
     } catch (...) {
-        // Neither side keeps a half-written table: the desktop writes are undone and the
-        // handheld database, never committed, stays as it was.
+        // Neither side keeps a half-written table: the desktop writes are undone (also when the
+        // commit itself failed) and the prepared handheld file is thrown away.
+        state.PalmDatabase->Discard();
         state.PalmDatabase.reset();
-        if (inTransaction) {
-            try {
-                state.DesktopConnection->rollback();
-            } catch (...) {
-            }
-        }
+        if (inTransaction) RollBackQuietly(*state.DesktopConnection);
         throw;
     }
+    // A failure here leaves the desktop committed and the handheld as it was; the next sync
+    // brings the handheld up to date.
+    ErrorContext publishing(state.ErrorStack,
+                            "Error publishing Palm database " + table.PalmDatabaseName);
+    state.PalmDatabase->Publish();
+    publishing.Done();
 }
 
 void Synchronize(ModuleState& state) {

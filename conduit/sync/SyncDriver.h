@@ -14,8 +14,9 @@ struct ModuleState;
 void Synchronize(ModuleState& state);
 
 // One table: load both sides as its sync method says, write them back. Each table is all or
-// nothing: its desktop writes run in one transaction and its handheld database is replaced only
-// when the whole table succeeded.
+// nothing: its desktop writes run in one transaction, the new handheld file is written and
+// flushed beside the old one before that transaction commits, and it replaces the old file (one
+// rename) only after the commit. Any failure up to the commit leaves both sides as they were.
 void SyncTable(ModuleState& state, clsTable& table);
 
 // The number and description the bail-out reports for an error.

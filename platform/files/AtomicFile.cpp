@@ -4,57 +4,155 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 
 namespace tarn::platform {
 namespace {
+
+constexpr size_t kRandomPartLength = 6;  // what mkstemp puts in place of "XXXXXX"
 
 bool Fail(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + std::strerror(errno);
     return false;
 }
 
-}  // namespace
+// Closes a descriptor and removes a file while keeping the errno of the failure being reported.
+void CleanUp(int fd, const std::filesystem::path& file) {
+    int saved = errno;
+    if (fd >= 0) close(fd);
+    unlink(file.c_str());
+    errno = saved;
+}
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::string* error) {
+// The umask without changing it: umask() can only be read by setting it, which would race with
+// other threads creating files, so the kernel's report is asked first.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) != 0) continue;
+        try {
+            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8) & 0777);
+        } catch (const std::exception&) {
+            break;
+        }
+    }
+    mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
     std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) return Fail(error, "cannot create a file in " + folder.string());
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
 
-    // Keep the permissions of the file being replaced; a new file gets the usual 0644.
-    struct stat old {};
-    fchmod(fd, stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-
+bool WriteAll(int fd, std::string_view bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
         ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int saved = errno;
-            close(fd);
-            unlink(pattern.c_str());
-            errno = saved;
-            return Fail(error, "cannot write " + pattern);
+            return false;
         }
         written += static_cast<size_t>(n);
     }
-    if (fsync(fd) != 0 || close(fd) != 0) {
-        int saved = errno;
-        unlink(pattern.c_str());
-        errno = saved;
-        return Fail(error, "cannot write " + pattern);
+    return true;
+}
+
+}  // namespace
+
+unsigned CreationMode(unsigned requested) {
+    return requested & ~static_cast<unsigned>(CurrentUmask()) & 07777;
+}
+
+bool PrepareFile(const std::filesystem::path& target, std::string_view bytes, FileAccess access,
+                 std::filesystem::path& prepared, std::string* error) {
+    std::filesystem::path folder = FolderOf(target);
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) return Fail(error, "cannot create a file in " + folder.string());
+    const std::filesystem::path temporary = pattern;
+
+    struct stat old {};
+    mode_t mode;
+    if (access == FileAccess::OwnerOnly)
+        mode = S_IRUSR | S_IWUSR;
+    else if (stat(target.c_str(), &old) == 0)
+        mode = old.st_mode & 07777;
+    else
+        mode = CreationMode(0666);
+    if (fchmod(fd, mode) != 0) {
+        CleanUp(fd, temporary);
+        return Fail(error, "cannot set the permissions of " + temporary.string());
     }
-    if (rename(pattern.c_str(), path.c_str()) != 0) {
+    if (!WriteAll(fd, bytes) || fsync(fd) != 0) {
+        CleanUp(fd, temporary);
+        return Fail(error, "cannot write " + temporary.string());
+    }
+    if (close(fd) != 0) {
+        CleanUp(-1, temporary);
+        return Fail(error, "cannot write " + temporary.string());
+    }
+    prepared = temporary;
+    return true;
+}
+
+bool SyncFolder(const std::filesystem::path& folder, std::string* error) {
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return Fail(error, "cannot open the folder " + folder.string());
+    int result;
+    do {
+        result = fsync(fd);
+    } while (result != 0 && errno == EINTR);
+    int saved = errno;
+    close(fd);
+    errno = saved;
+    // Some file systems cannot flush a folder at all; their renames are as safe as they get.
+    if (result != 0 && errno != EINVAL && errno != ENOTSUP)
+        return Fail(error, "cannot flush the folder " + folder.string());
+    return true;
+}
+
+bool PublishFile(const std::filesystem::path& prepared, const std::filesystem::path& target,
+                 std::string* error) {
+    if (rename(prepared.c_str(), target.c_str()) != 0)
+        return Fail(error, "cannot replace " + target.string());
+    return SyncFolder(FolderOf(target), error);
+}
+
+void DiscardFile(const std::filesystem::path& prepared) {
+    if (!prepared.empty()) unlink(prepared.c_str());
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::string* error, FileAccess access) {
+    std::filesystem::path prepared;
+    if (!PrepareFile(path, bytes, access, prepared, error)) return false;
+    if (!PublishFile(prepared, path, error)) {
         int saved = errno;
-        unlink(pattern.c_str());
+        DiscardFile(prepared);
         errno = saved;
-        return Fail(error, "cannot replace " + path.string());
+        return false;
     }
     return true;
+}
+
+std::string TemporaryFileTarget(const std::string& fileName) {
+    if (fileName.size() < 1 + 1 + 1 + kRandomPartLength || fileName[0] != '.') return {};
+    const size_t dot = fileName.size() - kRandomPartLength - 1;
+    if (fileName[dot] != '.') return {};
+    for (size_t i = dot + 1; i < fileName.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(fileName[i]))) return {};
+    return fileName.substr(1, dot - 1);
+}
+
+bool IsTemporaryFileName(const std::string& fileName, const std::string& targetName) {
+    std::string target = TemporaryFileTarget(fileName);
+    return !target.empty() && (targetName.empty() || target == targetName);
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* error) {

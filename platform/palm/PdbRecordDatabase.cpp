@@ -9,25 +9,20 @@
 
 namespace tarn::platform::palm {
 
-PdbRecordDatabase::PdbRecordDatabase(PdbDatabase database, unsigned openMode, Store store)
+PdbRecordDatabase::PdbRecordDatabase(PdbDatabase database, unsigned openMode,
+                                     std::unique_ptr<DatabaseStore> store)
     : database_(std::move(database)), openMode_(openMode), store_(std::move(store)) {
-    uint32_t highest = IndexRecords();
-    // New IDs continue after both the seed and every ID in use, so a fresh record never takes
-    // the ID of one the desktop may still remember; they wrap round past 24 bits.
-    nextUniqueId_ = std::max(database_.header.uniqueIdSeed, highest + 1);
-    if (nextUniqueId_ == 0 || nextUniqueId_ > kMaxUniqueId) nextUniqueId_ = 1;
-}
-
-uint32_t PdbRecordDatabase::IndexRecords() {
     uint32_t highest = 0;
-    indexById_.clear();
     indexById_.reserve(database_.records.size());
     for (size_t i = 0; i < database_.records.size(); ++i) {
         uint32_t id = database_.records[i].uniqueId;
         indexById_.try_emplace(id, i);
         highest = std::max(highest, id);
     }
-    return highest;
+    // New IDs continue after both the seed and every ID in use, so a fresh record never takes
+    // the ID of one the desktop may still remember; they wrap round past 24 bits.
+    nextUniqueId_ = std::max(database_.header.uniqueIdSeed, highest + 1);
+    if (nextUniqueId_ == 0 || nextUniqueId_ > kMaxUniqueId) nextUniqueId_ = 1;
 }
 
 std::string PdbRecordDatabase::Quoted() const {
@@ -95,15 +90,8 @@ PalmRecord PdbRecordDatabase::ReadNext() {
 
 void PdbRecordDatabase::RemoveAllRecords() {
     RequireWrite("empty");
-    // A sync empties a database and writes it anew; when that gives back the records it held,
-    // the stored file must not change at all, not even a record ID or a date. So the records
-    // as stored are kept, when nothing has changed them yet, to compare with at the commit.
-    if (!changed_ && !stored_) {
-        stored_.emplace(std::move(database_.records));
-        changed_ = !stored_->empty();
-    } else if (!database_.records.empty()) {
-        changed_ = true;
-    }
+    if (!database_.records.empty()) changed_ = true;
+    if (!stored_ && !writtenBeforeEmptying_) stored_ = std::move(database_.records);
     database_.records.clear();
     indexById_.clear();
     position_ = 0;
@@ -136,6 +124,7 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
     const uint8_t attributeByte =
         static_cast<uint8_t>((attributes & kRecordFlagMask) | (category & kRecordCategoryMask));
 
+    if (!stored_) writtenBeforeEmptying_ = true;
     if (recordId != 0) {
         auto found = indexById_.find(recordId);
         if (found != indexById_.end()) {
@@ -158,25 +147,28 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
     return id;
 }
 
-bool PdbRecordDatabase::RebuiltAsStored() const {
-    if (!stored_ || stored_->size() != database_.records.size()) return false;
-    return std::equal(stored_->begin(), stored_->end(), database_.records.begin(),
-                      [](const PdbRecord& a, const PdbRecord& b) {
-                          return a.attributes == b.attributes && a.data == b.data;
-                      });
+PdbRecordDatabase::~PdbRecordDatabase() {
+    if (beforePrepare_) store_->Discard();
 }
 
-void PdbRecordDatabase::Commit() {
+// Record IDs are left out: a rebuild hands out fresh ones, and nothing else tells records apart.
+bool PdbRecordDatabase::RebuiltAsStored() const {
+    if (!stored_ || stored_->size() != database_.records.size()) return false;
+    for (size_t i = 0; i < stored_->size(); ++i) {
+        const PdbRecord& before = (*stored_)[i];
+        const PdbRecord& now = database_.records[i];
+        if (before.attributes != now.attributes || before.data != now.data) return false;
+    }
+    return true;
+}
+
+void PdbRecordDatabase::Prepare() {
+    // A sync that changes nothing leaves the file as it is, byte for byte, and keeps the backups
+    // of real changes from being pushed out by copies of the same contents.
+    if (changed_ && RebuiltAsStored()) changed_ = false;
     if (!changed_) return;
     RequireWrite("commit");
-    if (RebuiltAsStored()) {
-        // Back to the records as stored, with their own IDs: nothing to write.
-        database_.records = std::move(*stored_);
-        stored_.reset();
-        IndexRecords();
-        changed_ = false;
-        return;
-    }
+    Discard();
     PdbHeader& header = database_.header;
     const PdbHeader before = header;
     header.modificationNumber += 1;
@@ -190,12 +182,31 @@ void PdbRecordDatabase::Commit() {
             ThrowPalmError(kErrLimitExceeded,
                            "cannot write database " + Quoted() + ": " + e.what());
         }
-        store_(bytes);
+        store_->Prepare(bytes);
     } catch (...) {
         header = before;
         throw;
     }
+    beforePrepare_ = before;
+}
+
+void PdbRecordDatabase::Publish() {
+    if (!beforePrepare_) return;
+    try {
+        store_->Publish();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    beforePrepare_.reset();
     changed_ = false;
+}
+
+void PdbRecordDatabase::Discard() {
+    if (!beforePrepare_) return;
+    store_->Discard();
+    database_.header = *beforePrepare_;
+    beforePrepare_.reset();
 }
 
 }  // namespace tarn::platform::palm

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -11,15 +11,25 @@
 
 namespace tarn::platform::palm {
 
+// Where a database's bytes are kept: a new version is first prepared beside the stored one,
+// then published in its place, or discarded. Failures throw PlatformError.
+class DatabaseStore {
+  public:
+    virtual ~DatabaseStore() = default;
+    virtual void Prepare(const std::string& bytes) = 0;
+    virtual void Publish() = 0;
+    virtual void Discard() noexcept = 0;
+};
+
 // A record database held in memory, whatever stores it. All changes stay in memory until
-// Commit, which serialises the whole database and hands the bytes to `store`; a store that
-// throws leaves this object as it was before the commit, so the caller may try again. A
-// database emptied and written anew with the very records it held is not stored again.
+// Prepare, which serialises the whole database and hands the bytes to the store; a prepare or
+// publish that fails, and a discard, leave this object as it was before the prepare, so the
+// caller may try again.
 class PdbRecordDatabase : public RecordDatabase {
   public:
-    using Store = std::function<void(const std::string& bytes)>;
-
-    PdbRecordDatabase(PdbDatabase database, unsigned openMode, Store store);
+    PdbRecordDatabase(PdbDatabase database, unsigned openMode,
+                      std::unique_ptr<DatabaseStore> store);
+    ~PdbRecordDatabase() override;
 
     DatabaseInfo Info() const override;
     void SetIterationIndex(uint32_t index) override;
@@ -29,25 +39,28 @@ class PdbRecordDatabase : public RecordDatabase {
     void RemoveAllRecords() override;
     uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
                          std::string_view data) override;
-    void Commit() override;
+    void Prepare() override;
+    void Publish() override;
+    void Discard() override;
 
   private:
     void RequireWrite(const char* action) const;
     bool Visible(const PdbRecord& record) const;
     uint32_t NewUniqueId();
-    // Maps each record ID to its record; returns the highest ID in use.
-    uint32_t IndexRecords();
-    // Whether the records, emptied and written anew since opening, are the ones stored.
     bool RebuiltAsStored() const;
     std::string Quoted() const;
 
     PdbDatabase database_;
     unsigned openMode_;
-    Store store_;
+    std::unique_ptr<DatabaseStore> store_;
+    std::optional<PdbHeader> beforePrepare_;
+    // The records as stored, kept by the first emptying of a database not written to before, so
+    // that a rebuild giving the same records in the same order stores nothing.
+    std::optional<std::vector<PdbRecord>> stored_;
+    bool writtenBeforeEmptying_ = false;  // set while a prepared version awaits publishing
     size_t position_ = 0;
     bool endOfData_ = false;
     bool changed_ = false;
-    std::optional<std::vector<PdbRecord>> stored_;    // as stored, once emptied unchanged
     std::unordered_map<uint32_t, size_t> indexById_;  // first record with each ID
     uint32_t nextUniqueId_ = 1;
 };

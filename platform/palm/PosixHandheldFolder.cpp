@@ -10,6 +10,7 @@
 #include "platform/files/AtomicFile.h"
 #include "platform/palm/DatabaseFiles.h"
 #include "platform/palm/PalmErrors.h"
+#include "platform/palm/PdbFileStore.h"
 #include "platform/palm/PdbRecordDatabase.h"
 
 namespace tarn::platform::palm {
@@ -116,12 +117,8 @@ std::unique_ptr<RecordDatabase> PosixHandheldFolder::Load(const std::filesystem:
     if (database.header.isResourceDatabase())
         ThrowPalmError(kErrResourceDatabase, "database " + Quoted(name) +
                                                  " is a resource database, not a record database");
-    auto store = [file](const std::string& newBytes) {
-        std::string writeError;
-        if (!WriteFileAtomically(file, newBytes, &writeError))
-            ThrowPalmError(kErrWriteFailed, "cannot write " + file.string() + ": " + writeError);
-    };
-    return std::make_unique<PdbRecordDatabase>(std::move(database), openMode, std::move(store));
+    return std::make_unique<PdbRecordDatabase>(std::move(database), openMode,
+                                               std::make_unique<PdbFileStore>(folder_, file));
 }
 
 std::unique_ptr<RecordDatabase> PosixHandheldFolder::OpenDatabase(const std::string& name,

@@ -5,8 +5,8 @@
 #include <string_view>
 
 // One open record database of the handheld, as the sync engine uses it: iterate, count, read,
-// empty, append, and commit. Failures throw tarn::platform::PlatformError (numbers in
-// PalmErrors.h).
+// empty, append, and store the changes in two steps (prepare, publish). Failures throw
+// tarn::platform::PlatformError (numbers in PalmErrors.h).
 namespace tarn::platform::palm {
 
 // Open mode bits, as the engine passes them (0xD0: read, write, show secret records).
@@ -58,10 +58,23 @@ class RecordDatabase {
     virtual uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
                                  std::string_view data) = 0;
 
-    // Writes the changes made since opening (or the last commit) to the handheld. Until then the
-    // stored database is untouched; a database that is released without a commit keeps its old
-    // contents. Nothing is written when nothing changed.
-    virtual void Commit() = 0;
+    // Writes the database with the changes made since opening completely beside the stored one
+    // and flushes it to disk, without replacing anything: until Publish the stored database is
+    // untouched, and a database released unpublished keeps its old contents. Nothing is prepared
+    // when nothing changed. A failed prepare leaves nothing behind.
+    virtual void Prepare() = 0;
+    // Puts the prepared database in place of the stored one in a single step; the stored one is
+    // kept as a backup first. Does nothing when nothing was prepared. On failure the stored
+    // database is as it was and the prepared one is thrown away.
+    virtual void Publish() = 0;
+    // Throws a prepared, unpublished database away. Never fails.
+    virtual void Discard() = 0;
+
+    // Prepare and publish, for callers with nothing else to commit alongside.
+    void Commit() {
+        Prepare();
+        Publish();
+    }
 };
 
 }  // namespace tarn::platform::palm

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 namespace tarn::platform {
 
@@ -20,6 +21,30 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile) {
         return;
     }
     fd_ = fd;
+}
+
+ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile,
+                                     std::chrono::milliseconds wait) {
+    int fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        errorNumber_ = errno;
+        return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            fd_ = fd;
+            return;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            timedOut_ = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    errorNumber_ = errno;
+    close(fd);
 }
 
 ExclusiveFileLock::~ExclusiveFileLock() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 
 namespace tarn::platform {
@@ -12,14 +13,21 @@ class ExclusiveFileLock {
     // Creates the lock file when missing and waits for the lock. Check locked() afterwards:
     // false when the lock file cannot be created (for example a read-only folder).
     explicit ExclusiveFileLock(const std::filesystem::path& lockFile);
+    // Waits at most `wait` for the lock; afterwards timedOut() tells a lock held elsewhere from
+    // a lock file that cannot be created (errorNumber() has the reason then).
+    ExclusiveFileLock(const std::filesystem::path& lockFile, std::chrono::milliseconds wait);
     ~ExclusiveFileLock();
     ExclusiveFileLock(const ExclusiveFileLock&) = delete;
     ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
 
     bool locked() const { return fd_ >= 0; }
+    bool timedOut() const { return timedOut_; }
+    int errorNumber() const { return errorNumber_; }
 
   private:
     int fd_ = -1;
+    bool timedOut_ = false;
+    int errorNumber_ = 0;
 };
 
 }  // namespace tarn::platform

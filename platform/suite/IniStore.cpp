@@ -52,7 +52,8 @@ StoreStatus IniStore::Update(const std::function<bool(IniDocument&)>& change, st
     StoreStatus status = Read(document, error);
     if (status != StoreStatus::kOk) return status;
     if (!change(document)) return StoreStatus::kOk;
-    if (!WriteFileAtomically(file_, FormatIni(document), error)) return StoreStatus::kUnwritable;
+    if (!WriteFileAtomically(file_, FormatIni(document), error, FileAccess::OwnerOnly))
+        return StoreStatus::kUnwritable;
     return StoreStatus::kOk;
 }
 

@@ -36,7 +36,8 @@ std::string SafeFolderName(const std::string& name) {
 void AppendLine(const std::filesystem::path& file, const std::string& text) {
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
-    int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // The log may show keys and values of the user's records.
+    int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         throw PlatformError(
             suite_error::kAccessDenied,

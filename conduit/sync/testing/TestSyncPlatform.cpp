@@ -42,6 +42,8 @@ void TestSyncPlatform::SetHandheld(std::unique_ptr<platform::palm::HandheldFolde
 }
 
 void TestSyncPlatform::SetOdbc(std::unique_ptr<platform::odbc::Environment> odbc) {
+    // The harness's own desktop connection may have come from the one replaced.
+    replacedOdbc_.push_back(std::move(odbc_));
     odbc_ = std::move(odbc);
 }
 

@@ -76,6 +76,7 @@ class TestSyncPlatform : public SyncPlatform {
     std::unique_ptr<platform::ConduitManager> conduits_;
     std::unique_ptr<platform::Registry> registry_;
     std::unique_ptr<platform::odbc::Environment> odbc_;
+    std::vector<std::unique_ptr<platform::odbc::Environment>> replacedOdbc_;
     std::unique_ptr<platform::palm::HandheldFolder> handheld_;
 };
 

@@ -10,14 +10,38 @@ FaultInjectingConnection::FaultInjectingConnection(std::unique_ptr<Connection> i
 
 void FaultInjectingConnection::failStatement(int statement, int errorNumber,
                                              std::string errorText) {
-    faults_.push_back({statement, errorNumber, std::move(errorText)});
+    faults_.push_back({statement, errorNumber, std::move(errorText), {}});
+}
+
+void FaultInjectingConnection::failStatementStartingWith(std::string start, int errorNumber,
+                                                         std::string errorText) {
+    faults_.push_back({0, errorNumber, std::move(errorText), std::move(start)});
+}
+
+void FaultInjectingConnection::failCommit(int errorNumber, std::string errorText) {
+    commitFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
+}
+
+void FaultInjectingConnection::commit() {
+    if (commitFault_) {
+        StatementFault fault = *commitFault_;
+        commitFault_.reset();
+        throw PlatformError(fault.errorNumber, fault.errorText);
+    }
+    inner_->commit();
 }
 
 void FaultInjectingConnection::countStatement(const std::string& sql) {
     statements_.push_back(sql);
     int number = int(statements_.size());
-    for (const StatementFault& fault : faults_)
-        if (fault.statement == number) throw PlatformError(fault.errorNumber, fault.errorText);
+    for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
+        const bool byText = !fault->startingWith.empty();
+        if (byText ? sql.rfind(fault->startingWith, 0) == 0 : fault->statement == number) {
+            PlatformError error(fault->errorNumber, fault->errorText);
+            if (byText) faults_.erase(fault);  // the first such statement only
+            throw error;
+        }
+    }
 }
 
 void FaultInjectingConnection::execute(const std::string& sql) {
@@ -41,11 +65,20 @@ FaultInjectingEnvironment::FaultInjectingEnvironment(std::unique_ptr<Environment
 
 void FaultInjectingEnvironment::failStatement(int statement, int errorNumber,
                                               std::string errorText) {
-    faults_.push_back({statement, errorNumber, std::move(errorText)});
+    faults_.push_back({statement, errorNumber, std::move(errorText), {}});
+}
+
+void FaultInjectingEnvironment::failStatementStartingWith(std::string start, int errorNumber,
+                                                          std::string errorText) {
+    faults_.push_back({0, errorNumber, std::move(errorText), std::move(start)});
 }
 
 void FaultInjectingEnvironment::failConnect(int errorNumber, std::string errorText) {
-    connectFault_ = StatementFault{0, errorNumber, std::move(errorText)};
+    connectFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
+}
+
+void FaultInjectingEnvironment::failCommit(int errorNumber, std::string errorText) {
+    commitFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
 }
 
 std::unique_ptr<Connection> FaultInjectingEnvironment::connect(
@@ -53,6 +86,7 @@ std::unique_ptr<Connection> FaultInjectingEnvironment::connect(
     if (connectFault_) throw PlatformError(connectFault_->errorNumber, connectFault_->errorText);
     auto connection =
         std::make_unique<FaultInjectingConnection>(inner_->connect(connectionString), faults_);
+    if (commitFault_) connection->failCommit(commitFault_->errorNumber, commitFault_->errorText);
     last_ = connection.get();
     return connection;
 }

@@ -16,6 +16,7 @@ struct StatementFault {
     int statement = 0;  // counted from 1 over execute(), openResultSet() and hasRows() calls
     int errorNumber = 0;
     std::string errorText;
+    std::string startingWith;  // when set: instead, the first statement whose SQL starts so
 };
 
 // Passes everything to the wrapped connection, except that a statement with an armed number
@@ -26,6 +27,12 @@ class FaultInjectingConnection final : public Connection {
                                       std::vector<StatementFault> faults = {});
 
     void failStatement(int statement, int errorNumber, std::string errorText);
+    // Fails the first statement whose SQL starts with `start`, for tests that know the statement
+    // but not how many come before it.
+    void failStatementStartingWith(std::string start, int errorNumber, std::string errorText);
+    // The next commit throws without committing; the transaction stays open, as a driver's
+    // failed commit leaves it, for the caller to roll back.
+    void failCommit(int errorNumber, std::string errorText);
     // Every statement seen so far, failed ones included, in order.
     const std::vector<std::string>& statements() const { return statements_; }
 
@@ -41,7 +48,7 @@ class FaultInjectingConnection final : public Connection {
     }
     bool supportsTransactions() override { return inner_->supportsTransactions(); }
     bool beginTransaction() override { return inner_->beginTransaction(); }
-    void commit() override { inner_->commit(); }
+    void commit() override;
     void rollback() override { inner_->rollback(); }
 
   private:
@@ -49,6 +56,7 @@ class FaultInjectingConnection final : public Connection {
 
     std::unique_ptr<Connection> inner_;
     std::vector<StatementFault> faults_;
+    std::optional<StatementFault> commitFault_;
     std::vector<std::string> statements_;
 };
 
@@ -60,7 +68,9 @@ class FaultInjectingEnvironment final : public Environment {
     explicit FaultInjectingEnvironment(std::unique_ptr<Environment> inner);
 
     void failStatement(int statement, int errorNumber, std::string errorText);
+    void failStatementStartingWith(std::string start, int errorNumber, std::string errorText);
     void failConnect(int errorNumber, std::string errorText);
+    void failCommit(int errorNumber, std::string errorText);
     // The connection handed out last, while it lives; null before the first.
     FaultInjectingConnection* lastConnection() const { return last_; }
 
@@ -71,6 +81,7 @@ class FaultInjectingEnvironment final : public Environment {
     std::unique_ptr<Environment> inner_;
     std::vector<StatementFault> faults_;
     std::optional<StatementFault> connectFault_;
+    std::optional<StatementFault> commitFault_;
     FaultInjectingConnection* last_ = nullptr;
 };
 

@@ -25,11 +25,21 @@ uint32_t FaultyRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, 
     return inner_->WriteRecord(recordId, category, attributes, data);
 }
 
-void FaultyRecordDatabase::Commit() {
-    if (plan_.failOnCommit)
+void FaultyRecordDatabase::Prepare() {
+    if (plan_.failOnPrepare)
         ThrowPalmError(kErrInjectedFault,
-                       "injected fault: committing \"" + inner_->Info().name + "\" failed");
-    inner_->Commit();
+                       "injected fault: preparing \"" + inner_->Info().name + "\" failed");
+    inner_->Prepare();
+}
+
+void FaultyRecordDatabase::Publish() {
+    if (plan_.failOnPublish) {
+        // As a real failed publish: the prepared version is gone, the stored one unchanged.
+        inner_->Discard();
+        ThrowPalmError(kErrInjectedFault,
+                       "injected fault: publishing \"" + inner_->Info().name + "\" failed");
+    }
+    inner_->Publish();
 }
 
 }  // namespace tarn::platform::palm::testing

@@ -12,7 +12,8 @@ namespace tarn::platform::palm::testing {
 struct FaultPlan {
     size_t failOnWrite = 0;  // the Nth WriteRecord call (from 1) throws; 0 = never
     bool failOnRemove = false;
-    bool failOnCommit = false;
+    bool failOnPrepare = false;
+    bool failOnPublish = false;
 };
 
 class FaultyRecordDatabase : public RecordDatabase {
@@ -27,7 +28,9 @@ class FaultyRecordDatabase : public RecordDatabase {
     void RemoveAllRecords() override;
     uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
                          std::string_view data) override;
-    void Commit() override;
+    void Prepare() override;
+    void Publish() override;
+    void Discard() override { inner_->Discard(); }
 
     size_t writeCalls() const { return writeCalls_; }
 

@@ -1,10 +1,33 @@
 #include "platform/palm/testing/MemoryHandheldFolder.h"
 
+#include <optional>
+
 #include "platform/palm/DatabaseFiles.h"
 #include "platform/palm/PalmErrors.h"
 #include "platform/palm/PdbRecordDatabase.h"
 
 namespace tarn::platform::palm::testing {
+namespace {
+
+// Keeps a prepared version aside until it is published into the folder's map.
+class MemoryStore : public DatabaseStore {
+  public:
+    MemoryStore(std::shared_ptr<std::map<std::string, std::string>> files, std::string fileName)
+        : files_(std::move(files)), fileName_(std::move(fileName)) {}
+    void Prepare(const std::string& bytes) override { prepared_ = bytes; }
+    void Publish() override {
+        if (prepared_) (*files_)[fileName_] = std::move(*prepared_);
+        prepared_.reset();
+    }
+    void Discard() noexcept override { prepared_.reset(); }
+
+  private:
+    std::shared_ptr<std::map<std::string, std::string>> files_;
+    std::string fileName_;
+    std::optional<std::string> prepared_;
+};
+
+}  // namespace
 
 MemoryHandheldFolder::MemoryHandheldFolder()
     : files_(std::make_shared<std::map<std::string, std::string>>()) {}
@@ -24,10 +47,8 @@ std::unique_ptr<RecordDatabase> MemoryHandheldFolder::Load(const std::string& fi
     }
     if (database.header.isResourceDatabase())
         ThrowPalmError(kErrResourceDatabase, fileName + " is a resource database");
-    auto store = [files = files_, fileName](const std::string& bytes) {
-        (*files)[fileName] = bytes;
-    };
-    auto real = std::make_unique<PdbRecordDatabase>(std::move(database), openMode, store);
+    auto real = std::make_unique<PdbRecordDatabase>(
+        std::move(database), openMode, std::make_unique<MemoryStore>(files_, fileName));
     return std::make_unique<FaultyRecordDatabase>(std::move(real), faults_);
 }
 

@@ -29,18 +29,20 @@ TEST(MemoryHandheldFolder, NthWriteFailsAndNothingIsStored) {
     EXPECT_EQ(folder.FileBytes("Orders.pdb"), created);
 }
 
-TEST(MemoryHandheldFolder, CommitsIntoTheFolderUnlessCommitIsToFail) {
+TEST(MemoryHandheldFolder, CommitsIntoTheFolderUnlessPreparingOrPublishingIsToFail) {
     MemoryHandheldFolder folder;
     auto db = folder.CreateRecordDatabase({"Orders", "TnCd"});
     db->WriteRecord(0, 2, 0, "kept");
     db->Commit();
     EXPECT_EQ(ParsePdb(folder.FileBytes("Orders.pdb")).records.at(0).data, "kept");
 
-    folder.SetFaults({.failOnCommit = true});
-    auto failing = folder.OpenRecordDatabase("Orders");
-    failing->RemoveAllRecords();
-    EXPECT_THROW(failing->Commit(), PlatformError);
-    EXPECT_EQ(ParsePdb(folder.FileBytes("Orders.pdb")).records.size(), 1u);
+    for (FaultPlan plan : {FaultPlan{.failOnPrepare = true}, FaultPlan{.failOnPublish = true}}) {
+        folder.SetFaults(plan);
+        auto failing = folder.OpenRecordDatabase("Orders");
+        failing->RemoveAllRecords();
+        EXPECT_THROW(failing->Commit(), PlatformError);
+        EXPECT_EQ(ParsePdb(folder.FileBytes("Orders.pdb")).records.size(), 1u);
+    }
 
     auto listings = folder.ListDatabases();
     ASSERT_EQ(listings.size(), 1u);
