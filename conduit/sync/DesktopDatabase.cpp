@@ -37,10 +37,16 @@ void KeepBackslashesLiteral(platform::odbc::Connection& connection) {
         "'NO_BACKSLASH_ESCAPES')");
 }
 
-bool Succeeds(platform::odbc::Connection& connection, const std::string& sql) {
+// Whether the database accepts a statement. A database another program holds locked refuses
+// every probe after the same wait, which says nothing about quoting, and the sync cannot go on
+// without it anyway: that failure ends the opening at once, naming the lock.
+bool Succeeds(const ModuleState& state, const std::string& sql) {
     try {
-        connection.openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
         return true;
+    } catch (const platform::PlatformError& error) {
+        if (IsDatabaseLocked(state.Dialect, error)) throw;
+        return false;
     } catch (const std::exception&) {
         return false;
     }
@@ -50,11 +56,11 @@ bool Succeeds(platform::odbc::Connection& connection, const std::string& sql) {
 // does not exist is refused: a pair the database reads as a string literal (SQLite's 'x', or
 // its "x" when no such column exists) lets the unknown name through. "WHERE 1=0" keeps the
 // probe from reading the table: the SQLite driver fetches a whole result when it opens it.
-bool QuotesIdentifiers(platform::odbc::Connection& connection, const std::string& table,
-                       const std::string& left, const std::string& right) {
+bool QuotesIdentifiers(const ModuleState& state, const std::string& table, const std::string& left,
+                       const std::string& right) {
     const std::string from = " FROM " + left + table + right + " WHERE 1=0";
-    return Succeeds(connection, "SELECT *" + from) &&
-           !Succeeds(connection, "SELECT " + left + "tarn_no_such_column" + right + from);
+    return Succeeds(state, "SELECT *" + from) &&
+           !Succeeds(state, "SELECT " + left + "tarn_no_such_column" + right + from);
 }
 
 // Refused as the driver manager refuses an unknown driver: its errors carry number 0.
@@ -156,7 +162,7 @@ void SetFieldDelimiters(ModuleState& state) {
     state.LeftDelimiter.clear();
     state.RightDelimiter.clear();
     for (const auto& [left, right] : kPairs) {
-        if (QuotesIdentifiers(*state.DesktopConnection, table, left, right)) {
+        if (QuotesIdentifiers(state, table, left, right)) {
             state.LeftDelimiter = left;
             state.RightDelimiter = right;
             break;

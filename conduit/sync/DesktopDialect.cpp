@@ -7,6 +7,7 @@
 #include "common/text/Windows1252.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/ModuleState.h"
+#include "platform/Error.h"
 #include "platform/odbc/Database.h"
 
 namespace tarn::conduit {
@@ -35,6 +36,13 @@ DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection) {
     if (Contains(dbms, "MySQL") || Contains(dbms, "MariaDB")) return DesktopDialect::MySql;
     if (Contains(dbms, "PostgreSQL")) return DesktopDialect::PostgreSql;
     return DesktopDialect::Other;
+}
+
+bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& error) {
+    constexpr int kSqliteBusy = 5;
+    constexpr int kSqliteLocked = 6;
+    return dialect == DesktopDialect::Sqlite &&
+           (error.number() == kSqliteBusy || error.number() == kSqliteLocked);
 }
 
 std::string ExactNumberColumnName(std::size_t fieldIndex) {

@@ -5,9 +5,12 @@
 
 #include "common/model/clsTable.h"
 
-namespace tarn::platform::odbc {
+namespace tarn::platform {
+class PlatformError;
+namespace odbc {
 class Connection;
 }
+}  // namespace tarn::platform
 
 // What the engine must know of a few desktop databases beyond plain ODBC: the places where a
 // driver's own behaviour would change values or hide a risk.
@@ -27,6 +30,10 @@ DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection);
 // Empty for the other databases, whose drivers deliver doubles exactly.
 std::string ExactNumberColumns(const ModuleState& state, const clsTable& table);
 std::string ExactNumberColumnName(std::size_t fieldIndex);
+
+// Whether a failure means that another program holds the whole database locked (SQLite's
+// "database is locked" after the connection's wait), rather than that the statement is wrong.
+bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& error);
 
 // Logs (level 1) that a failed sync may leave the table partly written, when the database
 // says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).
