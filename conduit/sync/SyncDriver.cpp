@@ -127,7 +127,7 @@ ErrorReport DescribeCurrentException() {
     } catch (const platform::PlatformError& e) {
         return {e.number(), e.description()};
     } catch (const DuplicateKeyError& e) {
-        return {457, e.what()};
+        return {kErrDuplicateKey, e.what()};
     } catch (const KeyNotFoundError& e) {
         return {kErrInvalidArgument, e.what()};
     } catch (const IndexOutOfRangeError& e) {
@@ -135,11 +135,11 @@ ErrorReport DescribeCurrentException() {
     } catch (const std::out_of_range& e) {
         return {kErrOutOfRange, e.what()};
     } catch (const std::bad_alloc&) {
-        return {7, "Out of memory"};
+        return {kErrOutOfMemory, "Out of memory"};
     } catch (const std::exception& e) {
-        return {51, e.what()};
+        return {kErrInternal, e.what()};
     } catch (...) {
-        return {51, "Unknown error"};
+        return {kErrInternal, "Unknown error"};
     }
 }
 

@@ -23,5 +23,8 @@ inline constexpr int kErrInvalidArgument = 5;
 inline constexpr int kErrOverflow = 6;
 inline constexpr int kErrOutOfRange = 9;
 inline constexpr int kErrTypeMismatch = 13;
+inline constexpr int kErrOutOfMemory = 7;
+inline constexpr int kErrInternal = 51;       // a failure with no number of its own
+inline constexpr int kErrDuplicateKey = 457;  // a key already in a collection
 
 }  // namespace tarn::conduit
