@@ -82,7 +82,7 @@ void frmMain::ClearConduitSettings(bool bPrompt, const std::string& sWarning) {
     for (QLineEdit* box : {txtCompanyName_, txtConduitTitle_, txtConduitShortName_, txtCreatorID_,
                            txtVersion_, txtSignaturePath_, txtInstallationPath_})
         box->clear();
-    currentFile_.clear();
+    SetCurrentFile("");
     tables_ = std::make_shared<colTables>();
     workingTable_.clear();
     RefreshTableList();
