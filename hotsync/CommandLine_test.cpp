@@ -77,6 +77,15 @@ TEST_F(HotSyncCommandLineTest, AUsageErrorNamesTheFaultOnOneLineAndExitsTwo) {
         {{"configure", "ABCD", "--user"}, "hotsync configure: --user needs a value"},
         {{"list", "--all"}, "hotsync list: unexpected argument '--all'"},
     };
+    auto nothing = HotSync({});
+    EXPECT_EQ(nothing.exitCode, 2);
+    EXPECT_TRUE(nothing.err.starts_with("hotsync: missing command\nusage: hotsync COMMAND"))
+        << nothing.err;
+    auto unknown = HotSync({"--handheld=x"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.starts_with("hotsync: unknown command '--handheld=x'\nusage:"))
+        << unknown.err;
+
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
         for (std::string& arg : args)
