@@ -60,6 +60,7 @@ TEST_F(HotSyncCommandLineTest, AUsageErrorNamesTheFaultOnOneLineAndExitsTwo) {
         {{"sync", "--handheld=h", "--wait=soon"},
          "hotsync sync: --wait must be a number of seconds from 0 to 86400"},
         {{"sync", "--handheld=h", "--user="}, "hotsync sync: --user needs a name"},
+        {{"sync", "--handheld=h", "--creator", ""}, "hotsync sync: --creator needs a Creator ID"},
         {{"databases", "--handheld", ""},
          "hotsync databases: --handheld needs a folder, not an empty name"},
         {{"dump", "--handheld=h"}, "hotsync dump: give exactly one database name"},

@@ -113,6 +113,8 @@ int RunSync(const Args& args) {
         return UsageError("sync", kWaitError, kSyncUsage);
     if (options.Has("--user") && options.Get("--user").empty())
         return UsageError("sync", "--user needs a name", kSyncUsage);
+    if (options.Has("--creator") && options.Get("--creator").empty())
+        return UsageError("sync", "--creator needs a Creator ID", kSyncUsage);
     const std::filesystem::path& handheld = parsed->folder;
     std::string lockError;
     auto handheldLock = HoldHandheldFolder(handheld, wait, lockError);
