@@ -36,9 +36,10 @@ frmMain::~frmMain() {
 void frmMain::Form_Load() {
     SSTab1_->setCurrentIndex(0);
     SSTab2_->setCurrentIndex(0);
-    setWindowTitle(
+    programCaption_ =
         windowTitle() +
-        QString(" - %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
+        QString(" - %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+    setWindowTitle(programCaption_);
     for (QToolBar* bar : {tbToolBar_, ToolBarTables_, ToolbarFields_}) {
         bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
         for (QAction* button : bar->actions()) {

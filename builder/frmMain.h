@@ -156,12 +156,15 @@ class frmMain : public QMainWindow {
     bool PromptSaveSettings();
     // Saves the document, or says that it could not; returns whether it was saved.
     bool SaveDocument(const std::string& path);
+    // Makes `path` the open document (empty: none) and names it in the caption.
+    void SetCurrentFile(const std::string& path);
     void AddToMRUList(const std::string& name, const std::string& title);
     void BuildMRUMenu();
     void ShowVerificationMessage();
 
     // State of the window.
     std::string currentFile_;
+    QString programCaption_;  // the caption with the version, before any document name
     std::string lastDialogFile_;
     ConnectionSettings connection_;
     RecentFiles recentFiles_;

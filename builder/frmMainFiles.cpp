@@ -52,7 +52,7 @@ void frmMain::mnuFileOpen_Click() {
     if (!chosen) return;
     lastDialogFile_ = *chosen;
     if (LoadConfigFile(*chosen)) {
-        currentFile_ = *chosen;
+        SetCurrentFile(*chosen);
         AddToMRUList(*chosen, *chosen);
     } else {
         lastDialogFile_.clear();
@@ -69,7 +69,7 @@ void frmMain::mnuFileSaveAs_Click() {
         platform::ui::ChooseSaveFile("", kDocumentFilter, currentFile_, kDocumentExtension);
     if (!chosen || !SaveDocument(*chosen)) return;
     AddToMRUList(*chosen, *chosen);
-    currentFile_ = *chosen;
+    SetCurrentFile(*chosen);
 }
 
 void frmMain::mnuFileMRUItem_Click(int index) {
@@ -81,7 +81,7 @@ void frmMain::mnuFileMRUItem_Click(int index) {
         ShowMessageBox("", "File not found", MessageIcon::Information);
         return;
     }
-    if (LoadConfigFile(title)) currentFile_ = title;
+    if (LoadConfigFile(title)) SetCurrentFile(title);
 }
 
 void frmMain::mnuFile_Opening() {
@@ -94,7 +94,16 @@ void frmMain::mnuFile_Opening() {
 }
 
 void frmMain::OpenDocumentAtStart(const std::string& path) {
-    if (LoadConfigFile(path)) currentFile_ = path;
+    if (LoadConfigFile(path)) SetCurrentFile(path);
+}
+
+void frmMain::SetCurrentFile(const std::string& path) {
+    currentFile_ = path;
+    // The caption names the open document after the program and its version.
+    QString caption = programCaption_;
+    if (!path.empty())
+        caption += " - " + QString::fromStdString(std::filesystem::path(path).filename().string());
+    setWindowTitle(caption);
 }
 
 void frmMain::AddToMRUList(const std::string& name, const std::string& title) {

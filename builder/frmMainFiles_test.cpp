@@ -2,8 +2,10 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <filesystem>
+#include <fstream>
 
 #include "builder/testing/BuilderTestSupport.h"
+#include "tarn/Version.h"
 
 namespace tarn::builder {
 namespace {
@@ -169,6 +171,37 @@ TEST_F(FileCommandsTest, ADocumentNamedAtStartOpensWithoutTouchingTheRecentFiles
     EXPECT_EQ(window->CurrentFile(), path);
     EXPECT_EQ(Find<QLineEdit>(*window, "txtCreatorID").text(), "STRT");
     EXPECT_EQ(window->RecentFileList().Count(), 0);
+}
+
+// The caption names the open document by its file name, after the program and its version.
+TEST_F(FileCommandsTest, TheCaptionNamesTheOpenDocument) {
+    const QString program = QString("Tarn Conduit Builder - ") + kVersionText;
+    std::string orders = Document("orders.tcf", "ORDR");
+    auto window = NewWindow();
+    EXPECT_EQ(window->windowTitle(), program);
+
+    Open(*window, orders);
+    EXPECT_EQ(window->windowTitle(), program + " - orders.tcf");
+    dialogs_.PresetAnswer(PathIn("copy.tcf"));
+    window->mnuFileSaveAs_Click();
+    EXPECT_EQ(window->windowTitle(), program + " - copy.tcf");
+
+    boxes_.PresetAnswers({MessageAnswer::No});
+    window->mnuFileNew_Click();
+    EXPECT_EQ(window->windowTitle(), program);
+
+    window->mnuFileMRUItem_Click(1);
+    EXPECT_EQ(window->windowTitle(), program + " - copy.tcf");
+    // A document that cannot be read leaves none open.
+    std::ofstream(PathIn("broken.tcf")) << "x";
+    boxes_.PresetAnswers({MessageAnswer::No});
+    Open(*window, PathIn("broken.tcf"));
+    EXPECT_EQ(window->CurrentFile(), "");
+    EXPECT_EQ(window->windowTitle(), program);
+
+    auto started = NewWindow();
+    started->OpenDocumentAtStart(orders);
+    EXPECT_EQ(started->windowTitle(), program + " - orders.tcf");
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ void frmMain::ClearConduitSettings(bool bPrompt, const std::string& sWarning) {
     for (QLineEdit* box : {txtCompanyName_, txtConduitTitle_, txtConduitShortName_, txtCreatorID_,
                            txtVersion_, txtSignaturePath_, txtInstallationPath_})
         box->clear();
-    currentFile_.clear();
+    SetCurrentFile("");
     tables_ = std::make_shared<colTables>();
     workingTable_.clear();
     RefreshTableList();
@@ -129,6 +129,9 @@ bool frmMain::LoadConfigFile(const std::string& sFile) {
 
 void frmMain::cmdSetupConnection_Click() {
     ui::frmDatabaseConnection dialog(ui::kBuilderDefaultDriver, this);
+    // A test in the dialog counts like the toolbar's: "&Check Table" uses the connection it made.
+    connect(&dialog, &ui::frmDatabaseConnection::ConnectionTested, this,
+            [this](bool connected) { SetTestConnectionStatus(connected); });
     dialog.ShowStoredSettings(connection_);
     if (dialog.SetDataBaseSettings()) connection_ = dialog.EnteredSettings();
 }

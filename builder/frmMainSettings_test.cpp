@@ -10,6 +10,7 @@
 #include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
 #include "common/connection/ConnectionTest.h"
+#include "common/ui/testing/DialogTestSupport.h"
 #include "platform/odbc/OdbcEnvironment.h"
 
 namespace tarn::builder {
@@ -20,6 +21,7 @@ using platform::ui::MessageButtons;
 using platform::ui::MessageIcon;
 using test::BuilderTest;
 using test::Find;
+using ui::test::WhenModalShown;
 
 const char* const kEveryBox[] = {
     "txtConduitTitle",        "txtCreatorID",        "txtCompanyName",
@@ -35,6 +37,14 @@ class MainWindowSettingsTest : public BuilderTest {
         Box(window, "txtCreatorID").setText("TORD");
         Find<QCheckBox>(window, "chkAllowModifyDatabase").setChecked(false);
         window.SetConnection({"SQLite3", "server", "/data/orders.db", "ann", "pässword", "x=1"});
+    }
+    // An SQLite database holding a deleted-records table "Deleted".
+    std::string DatabaseWithDeletedTable() {
+        std::string database = PathIn("desk.db");
+        auto odbc = platform::odbc::OpenOdbcEnvironment();
+        auto db = odbc->connect("DRIVER={SQLite3};database=" + database);
+        db->execute("CREATE TABLE Deleted (RecordID INTEGER)");
+        return database;
     }
 };
 
@@ -214,12 +224,7 @@ TEST_F(MainWindowSettingsTest, ACancelledFolderBrowserOrProgramPickerKeepsTheBox
 }
 
 TEST_F(MainWindowSettingsTest, DatabaseTestEnablesTheDeletedRecordsCheckOnlyAfterSuccess) {
-    std::string database = PathIn("desk.db");
-    {
-        auto odbc = platform::odbc::OpenOdbcEnvironment();
-        auto db = odbc->connect("DRIVER={SQLite3};database=" + database);
-        db->execute("CREATE TABLE Deleted (RecordID INTEGER)");
-    }
+    std::string database = DatabaseWithDeletedTable();
     auto window = NewWindow();
     window->SetConnection({"SQLite3", "", database, "", "", ""});
     window->tbToolBar_ButtonClick("TestDatabase");
@@ -243,6 +248,36 @@ TEST_F(MainWindowSettingsTest, DatabaseTestEnablesTheDeletedRecordsCheckOnlyAfte
     EXPECT_GT(boxes_.Last()->text.size(), std::string("The connection failed\n").size());
     EXPECT_EQ(boxes_.Last()->icon, MessageIcon::Critical);
     EXPECT_FALSE(Find<QPushButton>(*window, "cmdTestDeletedRecordsTable").isEnabled());
+}
+
+// The dialog's test opens the same shared connection the toolbar's does, so it counts alike:
+// on success and on failure, whether the dialog is then confirmed or not.
+TEST_F(MainWindowSettingsTest, ATestInTheConnectionDialogSetsTheDeletedRecordsCheckLikeTheToolbar) {
+    std::string database = DatabaseWithDeletedTable();
+    auto window = NewWindow();
+    QPushButton& check = Find<QPushButton>(*window, "cmdTestDeletedRecordsTable");
+    window->SetConnection({"SQLite3", "", database, "", "", ""});
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& dialog) {
+        Find<QPushButton>(dialog, "cmdTestConnection").click();
+        EXPECT_TRUE(check.isEnabled());
+        Find<QPushButton>(dialog, "cmdCancel").click();
+    });
+    window->cmdSetupConnection_Click();
+    EXPECT_EQ(boxes_.Last()->text, "Successful Connection");
+    EXPECT_TRUE(window->TestConnectionStatus());
+    Box(*window, "txtDeletedRecordsTable").setText("Deleted");
+    window->cmdTestDeletedRecordsTable_Click();
+    EXPECT_EQ(boxes_.Shown().size(), 1u);  // the table was found on the dialog's connection
+
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& dialog) {
+        Find<QLineEdit>(dialog, "txtDatabase").setText(QString::fromStdString(PathIn("no/x.db")));
+        Find<QPushButton>(dialog, "cmdTestConnection").click();
+        Find<QPushButton>(dialog, "cmdOK").click();
+    });
+    window->cmdSetupConnection_Click();
+    EXPECT_EQ(boxes_.Last()->text.rfind("The connection failed", 0), 0u);
+    EXPECT_FALSE(window->TestConnectionStatus());
+    EXPECT_FALSE(check.isEnabled());
 }
 
 }  // namespace

@@ -37,19 +37,6 @@ bool HasPurgeBox(int index) {
     return index == 2 || index == 3;
 }
 
-// Gives an element a new key. A change of letter case alone goes through a key no element can
-// have, because the collection counts the element's own key as taken.
-template <typename Collection>
-void Rekey(Collection& collection, const std::string& oldKey, const std::string& newKey) {
-    if (oldKey != newKey && text::FoldCase(oldKey) == text::FoldCase(newKey)) {
-        const std::string interim = "\x01" + oldKey;
-        collection.ChangeKey(oldKey, interim);
-        collection.ChangeKey(interim, newKey);
-        return;
-    }
-    collection.ChangeKey(oldKey, newKey);
-}
-
 constexpr char kFieldError[] = "Error adding or modifying field. \nThe field may already exist.";
 
 }  // namespace
@@ -227,12 +214,16 @@ bool frmMain::RenameShownTable(const std::string& newName) {
     std::shared_ptr<clsTable> table = ShownTable();
     if (!table) return false;
     try {
-        Rekey(*tables_, workingTable_, newName);
+        tables_->ChangeKey(workingTable_, newName);
     } catch (const DuplicateKeyError&) {
+        // The collection counts the table's own name as taken, so a change of letter case alone
+        // is refused as well.
+        const bool ownName = text::FoldCase(newName) == text::FoldCase(workingTable_);
         ShowMessageBox("",
                        "The table name " + newName +
-                           " is already used by another table. Table names must differ in more "
-                           "than letter case.",
+                           (ownName ? " differs from the table's name only in letter case."
+                                    : " is already used by another table.") +
+                           " Table names must differ in more than letter case.",
                        MessageIcon::Information);
         txtDesktopTable_->setText(QString::fromStdString(workingTable_));
         txtDesktopTable_->setFocus();
@@ -329,7 +320,9 @@ void frmMain::EditFieldRow(const QString& oldName) {
         clsField edited = *field;
         frmField editor(this);
         if (!editor.EditField(edited)) return;
-        Rekey(table->Fields(), old, edited.FieldName);
+        // A change of letter case alone is refused like another field's name: the collection
+        // counts the field's own key as taken.
+        table->Fields().ChangeKey(old, edited.FieldName);
         *field = edited;
     } catch (const std::exception&) {
         ShowMessageBox("", kFieldError, MessageIcon::Information);

@@ -137,15 +137,40 @@ TEST_F(TableEditingTest, RenamingInPlaceKeepsTheFieldsAndRefusesAnotherTablesNam
     EXPECT_EQ(Box(*window, "txtDesktopTable").text(), "Invoices");
     EXPECT_EQ(window->Tables().Item(1)->DesktopTableName, "Invoices");
 
-    // Its own name in other letters is no clash.
+    // Its own name in other letters is refused too: the collection sees the same key.
     Box(*window, "txtDesktopTable").setText("INVOICES");
     window->txtDesktopTable_LostFocus();
-    EXPECT_EQ(ListedTables(*window), QStringList({"INVOICES", "Lines"}));
+    ASSERT_EQ(boxes_.Shown().size(), 2u);
+    EXPECT_EQ(boxes_.Last()->text,
+              "The table name INVOICES differs from the table's name only in letter case. Table "
+              "names must differ in more than letter case.");
+    EXPECT_EQ(ListedTables(*window), QStringList({"Invoices", "Lines"}));
+    EXPECT_EQ(Box(*window, "txtDesktopTable").text(), "Invoices");
+    EXPECT_EQ(window->WorkingTable(), "Invoices");
+    EXPECT_EQ(window->Tables().Item("Invoices")->DesktopTableName, "Invoices");
+    EXPECT_EQ(window->Tables().Item(1)->Fields().Count(), 1);
 
     Box(*window, "txtDesktopTable").setText("  ");
     window->txtDesktopTable_LostFocus();
     EXPECT_EQ(boxes_.Last()->text, "You must provide a table name");
-    EXPECT_EQ(ListedTables(*window), QStringList({"INVOICES", "Lines"}));
+    EXPECT_EQ(ListedTables(*window), QStringList({"Invoices", "Lines"}));
+}
+
+// Typed and then saved without leaving the box, a change of letter case is refused the same
+// way, and the file keeps the old name.
+TEST_F(TableEditingTest, ALetterCaseRenameStillBeingTypedIsRefusedOnSave) {
+    auto window = NewWindow();
+    window->Tables().Add("Orders")->Fields().Add("Id", 3);
+    window->RefreshTableList();
+    ClickTable(*window, 0);
+    Box(*window, "txtDesktopTable").setText("ORDERS");
+    ASSERT_TRUE(window->SaveConfigFile(PathIn("case.tcf"), true));
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_NE(boxes_.Last()->text.find("only in letter case"), std::string::npos);
+    ConduitSettings settings;
+    colTables saved;
+    ASSERT_TRUE(ReadConfigFile(PathIn("case.tcf"), settings, saved));
+    EXPECT_EQ(saved.Item(1)->DesktopTableName, "Orders");
 }
 
 // A new name typed into the box is saved by every path that saves, though the focus never
@@ -318,6 +343,16 @@ TEST_F(TableEditingTest, FieldsAreAddedMovedEditedAndRemovedByName) {
     EXPECT_EQ(boxes_.Last()->text,
               "Error adding or modifying field. \nThe field may already exist.");
     EXPECT_EQ(boxes_.Last()->icon, MessageIcon::Information);
+    EXPECT_EQ(FieldRows(*window)[0], "Area|String|Region");
+    EXPECT_EQ(window->Tables().Item(1)->Fields().Item(1)->FieldName, "Area");
+
+    // ...and its own name in other letters, which the collection counts as taken.
+    SelectFieldRow(*window, 0);
+    AnswerFieldEditor("AREA", 6);
+    window->lstFields_DblClick();
+    EXPECT_EQ(boxes_.Shown().size(), 2u);
+    EXPECT_EQ(boxes_.Last()->text,
+              "Error adding or modifying field. \nThe field may already exist.");
     EXPECT_EQ(FieldRows(*window)[0], "Area|String|Region");
     EXPECT_EQ(window->Tables().Item(1)->Fields().Item(1)->FieldName, "Area");
 

@@ -2,6 +2,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "hotsync/CommandLine.h"
 #include "hotsync/Commands.h"
 #include "hotsync/HandheldLock.h"
 #include "platform/Error.h"
@@ -14,39 +15,15 @@ namespace {
 
 namespace palm = tarn::platform::palm;
 
-struct BackupArgs {
+struct RestoreArgs {
     std::filesystem::path folder;
     std::string name;
     int generation = 1;
     std::chrono::seconds wait = kDefaultHandheldWait;
 };
 
-// --handheld DIR, and for a restore the name, --generation N and --wait SECONDS.
-bool ParseBackupArgs(const Args& args, bool restore, BackupArgs& parsed) {
-    bool haveFolder = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool valued =
-            arg == "--handheld" || (restore && (arg == "--generation" || arg == "--wait"));
-        if (valued && i + 1 >= args.size()) return false;
-        if (arg == "--handheld") {
-            parsed.folder = args[++i];
-            haveFolder = !parsed.folder.empty();
-        } else if (valued && arg == "--generation") {
-            const std::string& value = args[++i];
-            if (value.size() != 1 || value[0] < '1' || value[0] > '0' + palm::kBackupGenerations)
-                return false;
-            parsed.generation = value[0] - '0';
-        } else if (valued) {
-            if (!ParseWaitSeconds(args[++i], parsed.wait)) return false;
-        } else if (restore && parsed.name.empty() && !arg.empty() && arg[0] != '-') {
-            parsed.name = arg;
-        } else {
-            return false;
-        }
-    }
-    return haveFolder && (!restore || !parsed.name.empty());
-}
+constexpr char kBackupsUsage[] = "backups --handheld DIR";
+constexpr char kRestoreUsage[] = "restore --handheld DIR NAME [--generation N] [--wait SECONDS]";
 
 std::string LocalTime(std::time_t time) {
     std::tm parts{};
@@ -59,17 +36,14 @@ std::string LocalTime(std::time_t time) {
 }  // namespace
 
 int RunBackups(const Args& args) {
-    BackupArgs parsed;
-    if (!ParseBackupArgs(args, false, parsed)) {
-        std::cerr << "usage: hotsync backups --handheld DIR\n";
-        return 2;
-    }
-    if (!std::filesystem::is_directory(parsed.folder)) {
-        std::cerr << "hotsync: the handheld folder " << parsed.folder.string()
-                  << " does not exist\n";
-        return 1;
-    }
-    auto backups = palm::ListBackups(parsed.folder);
+    int exitCode = 0;
+    std::optional<HandheldArgs> parsed =
+        ParseHandheldArgs("backups", args, {}, kBackupsUsage, exitCode);
+    if (!parsed) return exitCode;
+    if (!parsed->args.positional.empty())
+        return UsageError("backups", "unexpected argument '" + parsed->args.positional[0] + "'",
+                          kBackupsUsage);
+    auto backups = palm::ListBackups(parsed->folder);
     for (const auto& backup : backups) {
         std::cout << backup.name << "\t" << backup.fileName << "\t" << backup.generation << "\t"
                   << LocalTime(backup.modified) << "\t";
@@ -78,17 +52,32 @@ int RunBackups(const Args& args) {
         else
             std::cout << "cannot be read: " << backup.error << "\n";
     }
-    if (backups.empty()) std::cerr << "hotsync: no backups in " << parsed.folder.string() << "\n";
+    if (backups.empty()) std::cerr << "hotsync: no backups in " << parsed->folder.string() << "\n";
     return 0;
 }
 
 int RunRestore(const Args& args) {
-    BackupArgs parsed;
-    if (!ParseBackupArgs(args, true, parsed)) {
-        std::cerr << "usage: hotsync restore --handheld DIR NAME [--generation N] "
-                     "[--wait SECONDS]\n";
-        return 2;
+    int exitCode = 0;
+    std::optional<HandheldArgs> handheld = ParseHandheldArgs(
+        "restore", args, {{"--generation", "--wait"}, {}}, kRestoreUsage, exitCode);
+    if (!handheld) return exitCode;
+    RestoreArgs parsed;
+    parsed.folder = handheld->folder;
+    const ParsedArgs& options = handheld->args;
+    if (options.positional.size() != 1)
+        return UsageError("restore", "give exactly one database name", kRestoreUsage);
+    parsed.name = options.positional[0];
+    if (options.Has("--generation")) {
+        const std::string value = options.Get("--generation");
+        if (value.size() != 1 || value[0] < '1' || value[0] > '0' + palm::kBackupGenerations)
+            return UsageError("restore",
+                              "--generation must be a number from 1 to " +
+                                  std::to_string(palm::kBackupGenerations),
+                              kRestoreUsage);
+        parsed.generation = value[0] - '0';
     }
+    if (options.Has("--wait") && !ParseWaitSeconds(options.Get("--wait"), parsed.wait))
+        return UsageError("restore", kWaitError, kRestoreUsage);
     std::string error;
     auto lock = HoldHandheldFolder(parsed.folder, parsed.wait, error);
     if (!lock) {

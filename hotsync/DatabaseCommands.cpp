@@ -2,6 +2,7 @@
 #include <iostream>
 #include <optional>
 
+#include "hotsync/CommandLine.h"
 #include "hotsync/Commands.h"
 #include "platform/Error.h"
 #include "platform/palm/PosixHandheldFolder.h"
@@ -11,40 +12,8 @@ namespace {
 
 namespace palm = tarn::platform::palm;
 
-// The options both commands share: `--handheld DIR` (or `--handheld=DIR`) and the rest in order.
-struct HandheldArgs {
-    std::string folder;
-    Args positional;
-};
-
-std::optional<HandheldArgs> ParseHandheldArgs(const Args& args, const char* command) {
-    HandheldArgs parsed;
-    bool haveFolder = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--handheld") {
-            if (i + 1 >= args.size()) {
-                std::cerr << "hotsync " << command << ": --handheld needs a folder\n";
-                return std::nullopt;
-            }
-            parsed.folder = args[++i];
-            haveFolder = true;
-        } else if (arg.rfind("--handheld=", 0) == 0) {
-            parsed.folder = arg.substr(11);
-            haveFolder = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::cerr << "hotsync " << command << ": unknown option '" << arg << "'\n";
-            return std::nullopt;
-        } else {
-            parsed.positional.push_back(arg);
-        }
-    }
-    if (!haveFolder || parsed.folder.empty()) {
-        std::cerr << "hotsync " << command << ": --handheld DIR is required\n";
-        return std::nullopt;
-    }
-    return parsed;
-}
+constexpr char kDatabasesUsage[] = "databases --handheld DIR";
+constexpr char kDumpUsage[] = "dump --handheld DIR NAME";
 
 // Types and creators are meant to be four letters, but nothing stops a control byte; show those
 // as escapes so one line stays one line.
@@ -82,12 +51,13 @@ std::string HexByte(unsigned value) {
 }  // namespace
 
 int RunDatabases(const Args& args) {
-    std::optional<HandheldArgs> parsed = ParseHandheldArgs(args, "databases");
-    if (!parsed) return 2;
-    if (!parsed->positional.empty()) {
-        std::cerr << "hotsync databases: unexpected argument '" << parsed->positional[0] << "'\n";
-        return 2;
-    }
+    int exitCode = 0;
+    std::optional<HandheldArgs> parsed =
+        ParseHandheldArgs("databases", args, {}, kDatabasesUsage, exitCode);
+    if (!parsed) return exitCode;
+    if (!parsed->args.positional.empty())
+        return UsageError("databases", "unexpected argument '" + parsed->args.positional[0] + "'",
+                          kDatabasesUsage);
     palm::PosixHandheldFolder folder(parsed->folder);
     std::vector<palm::DatabaseListing> listings;
     try {
@@ -109,21 +79,21 @@ int RunDatabases(const Args& args) {
         else
             std::cout << entry.recordCount << " records\n";
     }
-    if (listings.empty()) std::cerr << "hotsync: no databases in " << parsed->folder << "\n";
+    if (listings.empty())
+        std::cerr << "hotsync: no databases in " << parsed->folder.string() << "\n";
     return 0;
 }
 
 int RunDump(const Args& args) {
-    std::optional<HandheldArgs> parsed = ParseHandheldArgs(args, "dump");
-    if (!parsed) return 2;
-    if (parsed->positional.size() != 1) {
-        std::cerr << "hotsync dump: give exactly one database name\n";
-        return 2;
-    }
+    int exitCode = 0;
+    std::optional<HandheldArgs> parsed = ParseHandheldArgs("dump", args, {}, kDumpUsage, exitCode);
+    if (!parsed) return exitCode;
+    if (parsed->args.positional.size() != 1)
+        return UsageError("dump", "give exactly one database name", kDumpUsage);
     palm::PosixHandheldFolder folder(parsed->folder);
     try {
         // Reading only: a dump never rewrites the file.
-        auto database = folder.OpenRecordDatabase(parsed->positional[0],
+        auto database = folder.OpenRecordDatabase(parsed->args.positional[0],
                                                   palm::kOpenRead | palm::kOpenShowSecret);
         database->SetIterationIndex(0);
         for (palm::PalmRecord record = database->ReadNext(); !database->EndOfData();

@@ -22,5 +22,6 @@ std::unique_ptr<platform::ExclusiveFileLock> HoldHandheldFolder(const std::files
 
 // Reads a --wait value in whole seconds; false when it is not a number from 0 to 86400.
 bool ParseWaitSeconds(const std::string& text, std::chrono::seconds& wait);
+inline constexpr char kWaitError[] = "--wait must be a number of seconds from 0 to 86400";
 
 }  // namespace tarn::hotsync

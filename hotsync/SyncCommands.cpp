@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "hotsync/CommandLine.h"
 #include "hotsync/Commands.h"
 #include "hotsync/ConduitLoader.h"
 #include "hotsync/HandheldLock.h"
@@ -20,34 +21,9 @@ namespace com = platform::com;
 
 namespace {
 
-// Reads `--name value` options; anything else is a positional argument.
-struct Options {
-    std::map<std::string, std::string> named;
-    std::vector<std::string> positional;
-    bool Has(const std::string& name) const { return named.count(name) > 0; }
-    std::string Get(const std::string& name) const {
-        auto it = named.find(name);
-        return it == named.end() ? std::string() : it->second;
-    }
-};
-
-bool ParseOptions(const Args& args, const std::vector<std::string>& valued, Options& options) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.rfind("--", 0) == 0) {
-            bool takesValue = std::find(valued.begin(), valued.end(), arg) != valued.end();
-            if (!takesValue || i + 1 >= args.size()) {
-                std::cerr << "hotsync: " << (takesValue ? "missing value for " : "unknown option ")
-                          << arg << "\n";
-                return false;
-            }
-            options.named[arg] = args[++i];
-        } else {
-            options.positional.push_back(arg);
-        }
-    }
-    return true;
-}
+constexpr char kSyncUsage[] = "sync --handheld DIR [--user NAME] [--creator CRID] [--wait SECONDS]";
+constexpr char kConfigureUsage[] = "configure CRID [--user NAME]";
+constexpr char kRegsvrUsage[] = "regsvr [-u] LIBRARY";
 
 std::string DefaultUserName() {
     const char* user = std::getenv("USER");
@@ -87,13 +63,13 @@ std::string OneLine(std::string text) {
 }  // namespace
 
 int RunRegsvr(const Args& args) {
-    bool unregister = !args.empty() && args[0] == "-u";
-    if (args.size() != (unregister ? 2u : 1u)) {
-        std::cerr << "usage: hotsync regsvr [-u] LIBRARY\n";
-        return 2;
-    }
-    std::filesystem::path path = std::filesystem::absolute(args.back());
     std::string error;
+    std::optional<ParsedArgs> parsed = ParseArgs(args, {{}, {"-u"}}, error);
+    if (!parsed) return UsageError("regsvr", error, kRegsvrUsage);
+    if (parsed->positional.size() != 1 || parsed->positional[0].empty())
+        return UsageError("regsvr", "give exactly one library", kRegsvrUsage);
+    const bool unregister = parsed->Has("-u");
+    std::filesystem::path path = std::filesystem::absolute(parsed->positional[0]);
     auto library = platform::SharedLibrary::Open(path, &error);
     if (!library) {
         std::cerr << "hotsync: cannot load " << path.string() << ": " << error << "\n";
@@ -114,10 +90,7 @@ int RunRegsvr(const Args& args) {
 }
 
 int RunList(const Args& args) {
-    if (!args.empty()) {
-        std::cerr << "usage: hotsync list\n";
-        return 2;
-    }
+    if (!args.empty()) return UsageError("list", "unexpected argument '" + args[0] + "'", "list");
     platform::PosixConduitManager conduits;
     for (const auto& info : conduits.List())
         std::cout << platform::CreatorIdToText(info.creatorId) << "\t" << info.title << "\t"
@@ -127,20 +100,22 @@ int RunList(const Args& args) {
 }
 
 int RunSync(const Args& args) {
-    Options options;
+    int exitCode = 0;
+    std::optional<HandheldArgs> parsed = ParseHandheldArgs(
+        "sync", args, {{"--user", "--creator", "--wait"}, {}}, kSyncUsage, exitCode);
+    if (!parsed) return exitCode;
+    const ParsedArgs& options = parsed->args;
+    if (!options.positional.empty())
+        return UsageError("sync", "unexpected argument '" + options.positional[0] + "'",
+                          kSyncUsage);
     std::chrono::seconds wait = kDefaultHandheldWait;
-    if (!ParseOptions(args, {"--handheld", "--user", "--creator", "--wait"}, options) ||
-        !options.positional.empty() || !options.Has("--handheld") ||
-        (options.Has("--wait") && !ParseWaitSeconds(options.Get("--wait"), wait))) {
-        std::cerr << "usage: hotsync sync --handheld DIR [--user NAME] [--creator CRID] "
-                     "[--wait SECONDS]\n";
-        return 2;
-    }
-    std::filesystem::path handheld = std::filesystem::absolute(options.Get("--handheld"));
-    if (!std::filesystem::is_directory(handheld)) {
-        std::cerr << "hotsync: the handheld folder " << handheld.string() << " does not exist\n";
-        return 1;
-    }
+    if (options.Has("--wait") && !ParseWaitSeconds(options.Get("--wait"), wait))
+        return UsageError("sync", kWaitError, kSyncUsage);
+    if (options.Has("--user") && options.Get("--user").empty())
+        return UsageError("sync", "--user needs a name", kSyncUsage);
+    if (options.Has("--creator") && options.Get("--creator").empty())
+        return UsageError("sync", "--creator needs a Creator ID", kSyncUsage);
+    const std::filesystem::path& handheld = parsed->folder;
     std::string lockError;
     auto handheldLock = HoldHandheldFolder(handheld, wait, lockError);
     if (!handheldLock) {
@@ -163,7 +138,6 @@ int RunSync(const Args& args) {
     platform::PosixHotSyncUsers users;
     platform::HotSyncUser user = users.FindOrCreateUser(userName);
     LogEcho log(platform::UserLogFile(user.name));
-    int exitCode = 0;
     {
         platform::HotSyncSession session(user.id, user.name, handheld.string());
         for (const auto& info : toRun) {
@@ -201,11 +175,14 @@ int RunSync(const Args& args) {
 }
 
 int RunConfigure(const Args& args) {
-    Options options;
-    if (!ParseOptions(args, {"--user"}, options) || options.positional.size() != 1) {
-        std::cerr << "usage: hotsync configure CRID [--user NAME]\n";
-        return 2;
-    }
+    std::string error;
+    std::optional<ParsedArgs> parsed = ParseArgs(args, {{"--user"}, {}}, error);
+    if (!parsed) return UsageError("configure", error, kConfigureUsage);
+    const ParsedArgs& options = *parsed;
+    if (options.positional.size() != 1)
+        return UsageError("configure", "give exactly one creator ID", kConfigureUsage);
+    if (options.Has("--user") && options.Get("--user").empty())
+        return UsageError("configure", "--user needs a name", kConfigureUsage);
     const std::string& creator = options.positional[0];
     platform::PosixConduitManager conduits;
     platform::ConduitInfo info;
@@ -215,7 +192,6 @@ int RunConfigure(const Args& args) {
         std::cerr << "hotsync: no conduit is registered under " << creator << "\n";
         return 1;
     }
-    std::string error;
     auto conduit = LoadConduit(info.comClass, error);
     if (!conduit) {
         std::cerr << "hotsync: conduit " << creator << ": " << error << "\n";

@@ -25,6 +25,7 @@ void PrintUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc < 2) std::cerr << "hotsync: missing command\n";
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintUsage();
         return argc < 2 ? 2 : 0;

@@ -1,5 +1,8 @@
 #include "common/connection/ConnectionString.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tarn {
 
 std::string BuildConnectionString(std::string_view driver, std::string_view server,
@@ -35,6 +38,31 @@ std::string DriverFilePattern(std::string_view driver) {
     std::size_t star = driver.find('*');
     if (star == std::string_view::npos) return {};
     return std::string(driver.substr(star, 5));
+}
+
+namespace {
+
+constexpr char kAllFilesFilter[] = " | All Files | *";
+
+}  // namespace
+
+bool DriverOpensDatabaseFile(std::string_view driver) {
+    constexpr std::string_view kSqlite = "sqlite";
+    if (driver.size() < kSqlite.size()) return false;
+    return std::equal(kSqlite.begin(), kSqlite.end(), driver.begin(), [](char a, char b) {
+        return a == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+std::string ServerFileFilter(std::string_view driver) {
+    return std::string(driver) + " | " + DriverFilePattern(driver) + kAllFilesFilter;
+}
+
+std::string DatabaseFileFilter() {
+    return std::string(
+               "Database Files (*.db;*.sqlite;*.sqlite3;*.db3) | "
+               "*.db;*.sqlite;*.sqlite3;*.db3") +
+           kAllFilesFilter;
 }
 
 }  // namespace tarn

@@ -41,4 +41,13 @@ std::string BuildConnectionString(const ConnectionSettings& settings, bool mask)
 // first "*" ("*.mdb"), or empty when the name has no "*".
 std::string DriverFilePattern(std::string_view driver);
 
+// Drivers such as SQLite's open the file named in the database box ("database=") and ignore the
+// server box, although their names carry no file pattern.
+bool DriverOpensDatabaseFile(std::string_view driver);
+
+// Open-file dialog filters for the database file of a driver; both end in "All Files", since
+// database files often have endings of their own.
+std::string ServerFileFilter(std::string_view driver);
+std::string DatabaseFileFilter();
+
 }  // namespace tarn

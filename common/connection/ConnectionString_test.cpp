@@ -67,5 +67,12 @@ TEST(FileBasedDriver, IsRecognisedByAFilePatternInTheName) {
     EXPECT_EQ(DriverFilePattern("SQLite3"), "");
 }
 
+TEST(DatabaseFileDriver, IsSqlitesWhateverTheCaseOrVersion) {
+    for (const char* driver : {"SQLite3", "SQLite", "sqlite3 odbc"})
+        EXPECT_TRUE(DriverOpensDatabaseFile(driver)) << driver;
+    for (const char* driver : {"(None)", "", "SQL", kAccess, "PostgreSQL Unicode", "My SQLite"})
+        EXPECT_FALSE(DriverOpensDatabaseFile(driver)) << driver;
+}
+
 }  // namespace
 }  // namespace tarn

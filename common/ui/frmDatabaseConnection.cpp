@@ -52,6 +52,17 @@ QPushButton* AddButton(QWidget* parent, const char* name, const char* caption) {
     return button;
 }
 
+// A browse button shown for some drivers only. It keeps its room when hidden, so the boxes do
+// not jump when the driver changes.
+QPushButton* AddBrowseButton(QWidget* parent, const char* name, const char* caption) {
+    QPushButton* button = AddButton(parent, name, caption);
+    QSizePolicy keepRoom = button->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    button->setSizePolicy(keepRoom);
+    button->setVisible(false);
+    return button;
+}
+
 }  // namespace
 
 frmDatabaseConnection::frmDatabaseConnection(const QString& defaultDriver, QWidget* parent,
@@ -77,17 +88,13 @@ void frmDatabaseConnection::BuildControls() {
     txtServer_ =
         AddTextBox(this, "txtServer",
                    "Either a path and filename to a database or an IP address or servername.");
-    cmdServerPath_ = AddButton(this, "cmdServerPath", "&Path...");
-    // Keeps its room when hidden, so the boxes do not jump when the driver changes.
-    QSizePolicy keepRoom = cmdServerPath_->sizePolicy();
-    keepRoom.setRetainSizeWhenHidden(true);
-    cmdServerPath_->setSizePolicy(keepRoom);
-    cmdServerPath_->setVisible(false);
+    cmdServerPath_ = AddBrowseButton(this, "cmdServerPath", "&Path...");
 
     lblDatabase_ = AddLabel(this, "lblDatabase", "Database:");
     txtDatabase_ =
         AddTextBox(this, "txtDatabase",
                    "The name of the database on the specified database server of database file.");
+    cmdDatabasePath_ = AddBrowseButton(this, "cmdDatabasePath", "&Browse...");
     txtUsername_ = AddTextBox(this, "txtUsername", "A username to access the database if required");
     txtPassword_ = AddTextBox(this, "txtPassword", "A password to access the database if required");
     txtPassword_->setEchoMode(QLineEdit::Password);
@@ -120,7 +127,8 @@ void frmDatabaseConnection::BuildControls() {
     grid->addWidget(txtServer_, 1, 1);
     grid->addWidget(cmdServerPath_, 1, 2);
     grid->addWidget(lblDatabase_, 2, 0);
-    grid->addWidget(txtDatabase_, 2, 1, 1, 2);
+    grid->addWidget(txtDatabase_, 2, 1);
+    grid->addWidget(cmdDatabasePath_, 2, 2);
     grid->addWidget(AddLabel(this, "lblUsername", "Username:"), 3, 0);
     grid->addWidget(txtUsername_, 3, 1, 1, 2);
     grid->addWidget(AddLabel(this, "lblPassword", "Password:"), 4, 0);
@@ -146,6 +154,7 @@ void frmDatabaseConnection::BuildControls() {
 
     connect(cboDBDrivers_, &QComboBox::activated, this, [this] { cboDBDrivers_Click(); });
     connect(cmdServerPath_, &QPushButton::clicked, this, [this] { cmdServerPath_Click(); });
+    connect(cmdDatabasePath_, &QPushButton::clicked, this, [this] { cmdDatabasePath_Click(); });
     connect(cmdTestConnection_, &QPushButton::clicked, this, [this] { cmdTestConnection_Click(); });
     connect(cmdOK_, &QPushButton::clicked, this, [this] {
         confirmed_ = true;
@@ -164,6 +173,17 @@ void frmDatabaseConnection::Load(const QString& defaultDriver) {
     txtUsername_->clear();
     txtPassword_->clear();
     cboDBDrivers_->setCurrentText(defaultDriver);
+    ShowDatabaseBrowsing();
+    // The driver is part of the previewed string, whether chosen from the list or typed.
+    connect(cboDBDrivers_, &QComboBox::currentTextChanged, this, [this] {
+        ShowDatabaseBrowsing();
+        RefreshPreview();
+    });
+}
+
+void frmDatabaseConnection::ShowDatabaseBrowsing() {
+    cmdDatabasePath_->setVisible(
+        DriverOpensDatabaseFile(cboDBDrivers_->currentText().toStdString()));
 }
 
 bool frmDatabaseConnection::SetDataBaseSettings() {
@@ -205,13 +225,21 @@ void frmDatabaseConnection::cboDBDrivers_Click() {
         lblDatabase_->setEnabled(true);
         txtDatabase_->setEnabled(true);
     }
+    RefreshPreview();
 }
 
 void frmDatabaseConnection::cmdServerPath_Click() {
     std::string driver = cboDBDrivers_->currentText().toStdString();
     std::optional<std::string> file =
-        platform::ui::ChooseOpenFile("", driver + " | " + DriverFilePattern(driver), "");
+        platform::ui::ChooseOpenFile("", ServerFileFilter(driver), "");
     if (file) txtServer_->setText(QString::fromStdString(*file));
+    RefreshPreview();
+}
+
+void frmDatabaseConnection::cmdDatabasePath_Click() {
+    std::optional<std::string> file =
+        platform::ui::ChooseOpenFile("", DatabaseFileFilter(), txtDatabase_->text().toStdString());
+    if (file) txtDatabase_->setText(QString::fromStdString(*file));
     RefreshPreview();
 }
 
@@ -227,6 +255,7 @@ void frmDatabaseConnection::cmdTestConnection_Click() {
                                      platform::ui::MessageIcon::Critical);
     }
     testConnectionStatus_ = connected;
+    emit ConnectionTested(connected);
 }
 
 void frmDatabaseConnection::RefreshPreview() {

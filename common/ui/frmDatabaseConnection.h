@@ -50,14 +50,21 @@ class frmDatabaseConnection : public QDialog {
     // The outcome of the last "&Test Connection" in this dialog; nothing when none was made.
     std::optional<bool> TestConnectionStatus() const { return testConnectionStatus_; }
 
+  signals:
+    // After every "&Test Connection": whether the connection could be made. The builder enables
+    // its deleted-records check on it, which runs on the connection just tested.
+    void ConnectionTested(bool connected);
+
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
     void BuildControls();
     void Load(const QString& defaultDriver);
+    void ShowDatabaseBrowsing();
     void cboDBDrivers_Click();
     void cmdServerPath_Click();
+    void cmdDatabasePath_Click();
     void cmdTestConnection_Click();
     void RefreshPreview();
 
@@ -71,6 +78,7 @@ class frmDatabaseConnection : public QDialog {
     QPushButton* cmdServerPath_;
     QLabel* lblDatabase_;
     QLineEdit* txtDatabase_;
+    QPushButton* cmdDatabasePath_;
     QLineEdit* txtUsername_;
     QLineEdit* txtPassword_;
     QLineEdit* txtAppend_;

@@ -165,9 +165,62 @@ TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoThe
     EXPECT_FALSE(dialog.SetDataBaseSettings());
     std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0],
-              (platform::ui::FileDialogRequest{platform::ui::FileDialogKind::OpenFile, "",
-                                               "Microsoft Access Driver (*.mdb) | *.mdb", "", ""}));
+    EXPECT_EQ(shown[0], (platform::ui::FileDialogRequest{
+                            platform::ui::FileDialogKind::OpenFile, "",
+                            "Microsoft Access Driver (*.mdb) | *.mdb | All Files | *", "", ""}));
+}
+
+// SQLite's driver reads its file from the database box only, so that box is the one to browse.
+TEST_F(ConnectionDialogTest, SqliteBrowsesForItsDatabaseFileIntoTheDatabaseBox) {
+    frmDatabaseConnection dialog(kConduitDefaultDriver);
+    dialog.ShowStoredSettings({"SQLite3", "", "/data/old.db", "", "", ""});
+    platform::ui::FileDialogCapture files;
+    files.PresetAnswer("/data/orders.sqlite");
+    files.PresetAnswer(std::nullopt);
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+        QPushButton& browse = Find<QPushButton>(window, "cmdDatabasePath");
+        EXPECT_FALSE(browse.isHidden());
+        EXPECT_TRUE(Find<QPushButton>(window, "cmdServerPath").isHidden());
+        EXPECT_TRUE(Find<QLineEdit>(window, "txtDatabase").isEnabled());
+        browse.click();
+        EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={SQLite3};SERVER=;DBQ=;database=/data/orders.sqlite;"
+                  "DB=/data/orders.sqlite");
+        browse.click();  // cancelled: the path stays
+        EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
+
+        // Server drivers name a database, not a file.
+        SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), "PostgreSQL Unicode");
+        EXPECT_TRUE(browse.isHidden());
+        Find<QPushButton>(window, "cmdOK").click();
+    });
+    EXPECT_TRUE(dialog.SetDataBaseSettings());
+    EXPECT_EQ(dialog.EnteredSettings().Database, "/data/orders.sqlite");
+    std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, platform::ui::FileDialogKind::OpenFile);
+    EXPECT_EQ(shown[0].initialPath, "/data/old.db");
+    EXPECT_EQ(shown[0].filter,
+              "Database Files (*.db;*.sqlite;*.sqlite3;*.db3) | *.db;*.sqlite;*.sqlite3;*.db3"
+              " | All Files | *");
+}
+
+TEST_F(ConnectionDialogTest, ThePreviewFollowsAChangeOfDriverChosenOrTyped) {
+    frmDatabaseConnection dialog(kBuilderDefaultDriver);
+    dialog.ShowStoredSettings({"PostgreSQL Unicode", "db.example", "orders", "", "", ""});
+    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+        QComboBox& drivers = Find<QComboBox>(window, "cboDBDrivers");
+        SelectListItem(drivers, kAccess);
+        // The database box was emptied by the change as well.
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={Microsoft Access Driver (*.mdb)};SERVER=db.example;DBQ=db.example");
+        drivers.setCurrentText("");
+        QTest::keyClicks(&drivers, "MariaDB Unicode");
+        EXPECT_EQ(Preview(window), "DRIVER={MariaDB Unicode};SERVER=db.example;DBQ=db.example");
+        Find<QPushButton>(window, "cmdCancel").click();
+    });
+    dialog.SetDataBaseSettings();
 }
 
 // The calling protocol of both callers, on settings the caller keeps.

@@ -124,8 +124,26 @@ void frmMain::Load() {
 
     lblCompanyName_->setText(QString::fromStdString(Plain(state_.Settings.CompanyName)));
     lblConduitTitle_->setText(QString::fromStdString(Plain(state_.Settings.ConduitTitle)));
+    FitConduitTitle();
     lblVersion_->setText(QString::fromStdString("Version: " + state_.Settings.Version));
     cmdManageConnection_->setEnabled(state_.Settings.AllowModifyDatabase != 0);
+}
+
+void frmMain::FitConduitTitle() {
+    // A title wider than the window goes on over further lines, and everything below it moves
+    // down by as much, the window growing with it; a title of one line keeps the designed layout.
+    QLabel& title = *lblConduitTitle_;
+    title.setWordWrap(true);
+    const int extra =
+        std::max(0, title.heightForWidth(title.width()) - title.heightForWidth(QWIDGETSIZE_MAX));
+    if (extra == 0) return;
+    title.resize(title.width(), title.height() + extra);
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control != &title) control->move(control->x(), control->y() + extra);
+    const int grown = height() + extra;
+    setMaximumHeight(maximumHeight() + extra);
+    setMinimumHeight(minimumHeight() + extra);
+    resize(width(), grown);
 }
 
 void frmMain::cmdManageConnection_Click() {

@@ -25,6 +25,7 @@ class frmMain : public QDialog {
   private:
     void BuildControls();
     void Load();
+    void FitConduitTitle();
     void cmdManageConnection_Click();
     void cmdDebug_Click();
     void cmdOK_Click();

@@ -308,5 +308,26 @@ TEST_F(ConduitWindowTest, TestingTheConnectionFromTheConduitWindowUsesTheRealDri
     EXPECT_EQ(boxes.Shown()[0].text, "Successful Connection");
 }
 
+TEST_F(ConduitWindowTest, ALongTitleIsShownWholeAndPushesTheRestDown) {
+    frmMain usual(m_.state);
+    const int usualHeight = usual.height();
+    const int usualCompanyTop = Find<QLabel>(usual, "lblCompanyName").y();
+
+    m_.writtenSettings.ConduitTitle = ScrambleString(
+        "Orders, Deliveries and Returns of the Northern Region Sales Force on the Road");
+    m_.Write();
+    frmMain window(m_.state);
+    QLabel& title = Find<QLabel>(window, "lblConduitTitle");
+    ASSERT_GT(title.fontMetrics().horizontalAdvance(title.text()), title.width());
+    EXPECT_GE(title.height(), title.heightForWidth(title.width()));
+    EXPECT_LE(title.geometry().right(), window.width());
+    QLabel& company = Find<QLabel>(window, "lblCompanyName");
+    EXPECT_GT(company.y(), usualCompanyTop);
+    EXPECT_GT(company.y(), title.geometry().bottom());
+    EXPECT_EQ(window.height() - usualHeight, company.y() - usualCompanyTop);
+    EXPECT_LE(Find<QPushButton>(window, "cmdCancel").geometry().bottom(), window.height());
+    EXPECT_GE(Find<QPushButton>(window, "cmdDebug").y(), window.height());
+}
+
 }  // namespace
 }  // namespace tarn::conduit

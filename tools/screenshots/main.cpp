@@ -122,5 +122,10 @@ int main(int argc, char** argv) {
             {"Microsoft Access Driver (*.mdb)", "/srv/harbour/orders.mdb", "", "", "", ""});
         ok &= SaveWindowPicture(dialog, folder, "database-connection-file.png");
     }
+    {
+        ui::frmDatabaseConnection dialog(ui::kConduitDefaultDriver, nullptr, &drivers);
+        dialog.ShowStoredSettings({"SQLite3", "", "/srv/harbour/orders.db", "", "", ""});
+        ok &= SaveWindowPicture(dialog, folder, "database-connection-sqlite.png");
+    }
     return ok ? 0 : 1;
 }

@@ -3,16 +3,20 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "common/config/ConfigFile.h"
 #include "tools/tarn-config/ConfigJson.h"
 
 namespace {
 
-int Usage() {
-    std::cerr
-        << "usage: tarn-config show FILE      print the description as JSON\n"
-           "       tarn-config write FILE     write the description read as JSON from stdin\n";
+constexpr char kUsage[] =
+    "usage: tarn-config show FILE      print the description as JSON\n"
+    "       tarn-config write FILE     write the description read as JSON from stdin\n";
+
+// What is wrong on one line, then how the program is used.
+int Usage(const std::string& why) {
+    std::cerr << "tarn-config: " << why << "\n" << kUsage;
     return 2;
 }
 
@@ -60,9 +64,16 @@ int Write(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return Usage();
-    std::string command = argv[1];
-    if (command == "show") return Show(argv[2]);
-    if (command == "write") return Write(argv[2]);
-    return Usage();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args.empty()) return Usage("missing command");
+    const std::string& command = args[0];
+    if (command != "show" && command != "write") return Usage("unknown command '" + command + "'");
+    if (args.size() != 2) return Usage(command + " takes exactly one FILE");
+    if (args[1].empty()) return Usage(command + " needs a file, not an empty name");
+    if (args[1].size() > 1 && args[1][0] == '-') return Usage("unknown option '" + args[1] + "'");
+    return command == "show" ? Show(args[1]) : Write(args[1]);
 }

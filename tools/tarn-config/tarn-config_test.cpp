@@ -102,5 +102,31 @@ TEST(TarnConfig, BadInputGivesAMessageAndExitCodeOne) {
     EXPECT_EQ(ReadFileBytes(dir / "min.cfg"), std::string("\0\0\x02\0", 4) + std::string(46, '\0'));
 }
 
+TEST(TarnConfig, AUsageErrorSaysWhatIsWrongAndExitsTwo) {
+    const std::string usage =
+        "usage: tarn-config show FILE      print the description as JSON\n"
+        "       tarn-config write FILE     write the description read as JSON from stdin\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string why;
+    } cases[] = {
+        {{}, "missing command"},
+        {{"print", "x.tcf"}, "unknown command 'print'"},
+        {{"show"}, "show takes exactly one FILE"},
+        {{"write", "a.tcf", "b.tcf"}, "write takes exactly one FILE"},
+        {{"show", ""}, "show needs a file, not an empty name"},
+        {{"show", "--file=x.tcf"}, "unknown option '--file=x.tcf'"},
+    };
+    for (const auto& c : cases) {
+        auto result = RunProcess(Tool(), c.args);
+        EXPECT_EQ(result.exitCode, 2) << c.why;
+        EXPECT_EQ(result.err, "tarn-config: " + c.why + "\n" + usage);
+        EXPECT_EQ(result.out, "");
+    }
+    auto help = RunProcess(Tool(), {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out, usage);
+}
+
 }  // namespace
 }  // namespace tarn

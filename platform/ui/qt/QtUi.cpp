@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
@@ -108,6 +110,21 @@ Qt::CursorShape CursorFor(std::int32_t shape) {
     }
 }
 
+// A short text makes a narrow box, and the window manager then cuts its caption off. The box
+// sizes itself when shown, so the room goes in as a spacer across its layout.
+void KeepCaptionVisible(QMessageBox& box) {
+    QFont captionFont = box.font();
+    captionFont.setBold(true);
+    // Beside the caption the title bar holds the window's icon and close button.
+    constexpr int kTitleBarButtons = 120;
+    const int width =
+        QFontMetrics(captionFont).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 class QtBackend : public UiBackend {
   public:
     MessageAnswer ShowMessageBox(const MessageBoxRequest& request) override {
@@ -118,6 +135,7 @@ class QtBackend : public UiBackend {
                         ToQt(request.buttons), QApplication::activeWindow());
         box.setObjectName("tarnMessageBox");
         box.setDefaultButton(ToQt(request.defaultButton));
+        KeepCaptionVisible(box);
         box.exec();
         QAbstractButton* clicked = box.clickedButton();
         std::optional<MessageAnswer> answer =

@@ -60,6 +60,23 @@ TEST(QtMessageBox, ShowsCaptionTextIconButtonsAndReturnsTheButtonPressed) {
     EXPECT_EQ(answer, MessageAnswer::Yes);
 }
 
+// A short text must not make the box too narrow for its caption.
+TEST(QtMessageBox, IsWideEnoughForItsCaption) {
+    test::TestEnvironment env;
+    App();
+    const QString caption = "Tarn Conduit Builder Register Tool";
+    WhenBoxIsShown(
+        [&](QMessageBox& box) {
+            QFont bold = box.font();
+            bold.setBold(true);
+            // Room for the caption, bold in most title bars, and the bar's icon and buttons.
+            EXPECT_GE(box.width(), QFontMetrics(bold).horizontalAdvance(caption) + 100);
+        },
+        QMessageBox::Ok);
+    QtUiBackend().ShowMessageBox({caption.toStdString(), "File not found", MessageIcon::Information,
+                                  MessageButtons::Ok, MessageAnswer::Ok});
+}
+
 TEST(QtMessageBox, WithoutADisplayTheInstalledQtUiStillPrintsToStderr) {
     test::TestEnvironment env;  // offscreen: no display
     App();
