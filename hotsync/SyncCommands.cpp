@@ -84,6 +84,35 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// Removes every occurrence of a flag (an option without a value); true when there was one.
+bool TakeFlag(Args& args, const std::string& flag) {
+    auto end = std::remove(args.begin(), args.end(), flag);
+    const bool found = end != args.end();
+    args.erase(end, args.end());
+    return found;
+}
+
+struct ConduitSummary {
+    std::string creator;
+    std::string title;
+    std::vector<platform::TableSummary> tables;
+};
+
+// What each conduit's tables did, after the log: a dry run says what a real sync would do.
+void PrintSummary(const std::vector<ConduitSummary>& conduits, bool dryRun) {
+    std::cout << (dryRun ? "Summary of the dry run (nothing was written; a sync would do this):\n"
+                         : "Summary:\n");
+    if (conduits.empty()) std::cout << "no conduit synchronized\n";
+    for (const auto& conduit : conduits) {
+        std::cout << "conduit " << conduit.creator << " (" << conduit.title << ")";
+        if (conduit.tables.empty()) std::cout << ": no table synchronized";
+        std::cout << "\n";
+        for (const auto& table : conduit.tables)
+            std::cout << "  table " << table.table << ": " << platform::SummaryText(table) << "\n";
+    }
+    std::cout << std::flush;
+}
+
 }  // namespace
 
 int RunRegsvr(const Args& args) {
@@ -126,14 +155,16 @@ int RunList(const Args& args) {
     return 0;
 }
 
-int RunSync(const Args& args) {
+int RunSync(const Args& arguments) {
+    Args args = arguments;
+    const bool dryRun = TakeFlag(args, "--dry-run");
     Options options;
     std::chrono::seconds wait = kDefaultHandheldWait;
     if (!ParseOptions(args, {"--handheld", "--user", "--creator", "--wait"}, options) ||
         !options.positional.empty() || !options.Has("--handheld") ||
         (options.Has("--wait") && !ParseWaitSeconds(options.Get("--wait"), wait))) {
         std::cerr << "usage: hotsync sync --handheld DIR [--user NAME] [--creator CRID] "
-                     "[--wait SECONDS]\n";
+                     "[--wait SECONDS] [--dry-run]\n";
         return 2;
     }
     std::filesystem::path handheld = std::filesystem::absolute(options.Get("--handheld"));
@@ -164,8 +195,9 @@ int RunSync(const Args& args) {
     platform::HotSyncUser user = users.FindOrCreateUser(userName);
     LogEcho log(platform::UserLogFile(user.name));
     int exitCode = 0;
+    std::vector<ConduitSummary> summaries;
     {
-        platform::HotSyncSession session(user.id, user.name, handheld.string());
+        platform::HotSyncSession session(user.id, user.name, handheld.string(), dryRun);
         for (const auto& info : toRun) {
             std::string creator = platform::CreatorIdToText(info.creatorId);
             std::string error;
@@ -179,6 +211,7 @@ int RunSync(const Args& args) {
             session.SetRunningCreatorId(info.creatorId);
             bool result = false;
             com::HRESULT status = (*conduit)->BeginProcess(&result);
+            platform::ClearProgressLine();
             log.Flush();
             if (!com::Succeeded(status)) {
                 std::cerr << "hotsync: conduit " << creator << " (" << info.title
@@ -189,6 +222,7 @@ int RunSync(const Args& args) {
             // BeginProcess returns false whatever happened; the conduit reports how its sync
             // ended in the session. A conduit that reports nothing is taken as completed.
             std::optional<platform::ConduitOutcome> outcome = session.RunningConduitOutcome();
+            if (outcome) summaries.push_back({creator, info.title, outcome->tables});
             if (outcome && !outcome->completed) {
                 std::cerr << "hotsync: conduit " << creator << " (" << info.title
                           << ") did not complete: " << OneLine(outcome->reason) << "\n";
@@ -197,6 +231,7 @@ int RunSync(const Args& args) {
         }
     }
     log.Flush();
+    PrintSummary(summaries, dryRun);
     return exitCode;
 }
 

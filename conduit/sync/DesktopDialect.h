@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "common/model/clsTable.h"
@@ -30,6 +31,7 @@ std::string ExactNumberColumnName(std::size_t fieldIndex);
 
 // Logs (level 1) that a failed sync may leave the table partly written, when the database
 // says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).
-void WarnWhenTableHasNoTransactions(ModuleState& state, const clsTable& table);
+// Returns false after that warning, nothing when the server will not say.
+std::optional<bool> TableTakesTransactions(ModuleState& state, const clsTable& table);
 
 }  // namespace tarn::conduit
