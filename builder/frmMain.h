@@ -79,6 +79,9 @@ class frmMain : public QMainWindow {
     bool VerifyConduitSettings();
     void InstallConduitLocally();
     void RemoveInstalledConduit();
+    // Runs a dry run of the locally installed conduit on a handheld folder the user chooses and
+    // shows what a HotSync would do, in the window "frmPreviewHotSync".
+    void PreviewHotSync();
     void mnuCompile_Opening();
     void mnuCompileCreateInstallation_Click();
 
@@ -212,6 +215,7 @@ class frmMain : public QMainWindow {
     QAction* mnuCompilerVerifySettings_;
     QAction* mnuCompileInstallLocally_;
     QAction* mnuCompileRemoveConduitLocally_;
+    QAction* mnuCompilePreviewHotSync_;
     QAction* mnuCompileCreateInstallation_;
 };
 

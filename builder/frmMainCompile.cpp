@@ -1,7 +1,13 @@
 // The Compile menu: verification, local installation and removal, the installation packager.
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -9,6 +15,7 @@
 #include "builder/ProgramFolders.h"
 #include "builder/Verification.h"
 #include "builder/frmMain.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MouseIcon.h"
 #include "register/ComInstall.h"
@@ -68,6 +75,8 @@ void frmMain::mnuCompile_Opening() {
     mnuCompilerVerifySettings_->setEnabled(state.verify);
     mnuCompileInstallLocally_->setEnabled(state.install);
     mnuCompileRemoveConduitLocally_->setEnabled(state.remove);
+    // Only an installed conduit can be run by the HotSync manager.
+    mnuCompilePreviewHotSync_->setEnabled(state.remove);
     mnuCompileCreateInstallation_->setEnabled(state.createInstallation);
 }
 
@@ -102,6 +111,64 @@ void frmMain::RemoveInstalledConduit() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     if (!folder.empty()) MComInstall::DeleteFileIfExists(folder + creatorId + ".cfg");
     ShowMessageBox("Remove Conduit", "Conduit has been unregistered", MessageIcon::Information);
+}
+
+namespace {
+
+// The HotSync host installed beside this program, else the one the search path finds.
+QString HotSyncProgram() {
+    const std::string beside = ExecutableFolder() + "hotsync";
+    return QString::fromStdString(std::filesystem::exists(beside) ? beside : "hotsync");
+}
+
+void ShowPreview(QWidget* parent, const QString& text) {
+    auto* window = new QDialog(parent);
+    window->setObjectName("frmPreviewHotSync");
+    window->setWindowTitle("Preview HotSync");
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto* output = new QPlainTextEdit(text, window);
+    output->setObjectName("txtPreviewOutput");
+    output->setReadOnly(true);
+    output->setLineWrapMode(QPlainTextEdit::NoWrap);
+    output->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(output);
+    layout->addWidget(buttons);
+    window->resize(760, 420);
+    window->show();
+}
+
+}  // namespace
+
+void frmMain::PreviewHotSync() {
+    const std::string creatorId = txtCreatorID_->text().toStdString();
+    std::optional<std::string> folder =
+        platform::ui::BrowseForFolder("Choose the handheld folder to preview a HotSync of");
+    if (!folder) return;
+    QProcess hotsync;
+    hotsync.setProgram(HotSyncProgram());
+    hotsync.setArguments({"sync", "--dry-run", "--handheld", QString::fromStdString(*folder),
+                          "--creator", QString::fromStdString(creatorId)});
+    // The reasons a conduit did not complete come on standard error; show them with the log.
+    hotsync.setProcessChannelMode(QProcess::MergedChannels);
+    {
+        platform::ui::MouseIcon busy(platform::ui::kHourglassPointer);
+        hotsync.start();
+        if (!hotsync.waitForStarted() || !hotsync.waitForFinished(-1)) {
+            ShowMessageBox("Preview HotSync",
+                           "The HotSync program " + hotsync.program().toStdString() +
+                               " could not be run: " + hotsync.errorString().toStdString(),
+                           MessageIcon::Critical);
+            return;
+        }
+    }
+    QString text = QString::fromUtf8(hotsync.readAll());
+    if (hotsync.exitStatus() != QProcess::NormalExit || hotsync.exitCode() != 0)
+        text += "\nThe preview did not complete (exit status " +
+                QString::number(hotsync.exitCode()) + "); nothing was written.\n";
+    ShowPreview(this, text);
 }
 
 void frmMain::mnuCompileCreateInstallation_Click() {

@@ -1,7 +1,9 @@
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
@@ -9,7 +11,9 @@
 
 #include "builder/testing/BuilderTestSupport.h"
 #include "common/config/ConfigFile.h"
+#include "platform/odbc/OdbcEnvironment.h"
 #include "tests/support/RunProcess.h"
+#include "tests/support/TempDir.h"
 
 namespace tarn::builder {
 namespace {
@@ -161,6 +165,59 @@ TEST_F(CompileMenuTest, AConduitThatDoesNotVerifyIsNotInstalled) {
     EXPECT_EQ(boxes_.Last()->text, "A version number for your conduit is required");
     EXPECT_EQ(HotSyncList(), "");
     EXPECT_FALSE(std::filesystem::exists(ProgramFolder() / "TORD.cfg"));
+}
+
+}  // namespace
+}  // namespace tarn::builder
+
+namespace tarn::builder {
+namespace {
+
+// The preview runs the real sync host's dry run of the installed conduit and shows its output;
+// neither the desktop nor the chosen handheld folder changes.
+TEST_F(CompileMenuTest, PreviewHotSyncShowsWhatASyncWouldDoAndChangesNothing) {
+    const std::string bin = tarn::test::BinDir().string();
+    ASSERT_EQ(
+        tarn::test::RunProcess(bin + "/hotsync", {"regsvr", bin + "/libTarnConduit2.so"}).exitCode,
+        0);
+    const std::string database = PathIn("orders.db");
+    platform::odbc::OpenOdbcEnvironment()
+        ->connect("DRIVER={SQLite3};Database=" + database)
+        ->execute("CREATE TABLE Orders (Id INTEGER); INSERT INTO Orders VALUES (1), (2)");
+    const std::string desktopBefore = tarn::test::ReadFileBytes(database);
+    const std::filesystem::path handheld = machine_.root() / "handheld";
+    std::filesystem::create_directories(handheld);
+
+    auto window = NewWindow();
+    FillValid(*window);
+    window->SetConnection({"SQLite3", "", database, "", "", ""});
+    window->mnuCompile_Opening();
+    EXPECT_FALSE(Enabled(*window, "mnuCompilePreviewHotSync"));
+    window->InstallConduitLocally();
+    window->mnuCompile_Opening();
+    EXPECT_TRUE(Enabled(*window, "mnuCompilePreviewHotSync"));
+
+    // The builder's tests run outside the program folder: the host is found on the path.
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin + ":" + path).c_str(), 1);
+    dialogs_.PresetAnswer(std::nullopt);  // cancelled: nothing runs
+    window->PreviewHotSync();
+    EXPECT_EQ(window->findChild<QDialog*>("frmPreviewHotSync"), nullptr);
+    dialogs_.PresetAnswer(handheld.string());
+    window->PreviewHotSync();
+    setenv("PATH", path.c_str(), 1);
+
+    auto* preview = window->findChild<QDialog*>("frmPreviewHotSync");
+    ASSERT_NE(preview, nullptr);
+    const std::string shown =
+        preview->findChild<QPlainTextEdit*>("txtPreviewOutput")->toPlainText().toStdString();
+    EXPECT_NE(shown.find("Summary of the dry run (nothing was written; a sync would do this):\n"
+                         "conduit TORD (Orders)\n  table Orders: desktop 0 added, 0 changed, 0 "
+                         "deleted; handheld 2 added, 0 changed, 0 deleted; 0 left alone\n"),
+              std::string::npos)
+        << shown;
+    EXPECT_EQ(tarn::test::ReadFileBytes(database), desktopBefore);
+    EXPECT_FALSE(std::filesystem::exists(handheld / "TarnOrders.pdb"));
 }
 
 }  // namespace

@@ -353,6 +353,8 @@ void frmMain::BuildMenus() {
         MenuItem(mnuCompile, "mnuCompileInstallLocally", "&Install Conduit Locally");
     mnuCompileRemoveConduitLocally_ =
         MenuItem(mnuCompile, "mnuCompileRemoveConduitLocally", "&Remove Conduit Locally");
+    mnuCompilePreviewHotSync_ =
+        MenuItem(mnuCompile, "mnuCompilePreviewHotSync", "Preview &HotSync...");
     mnuCompile->addSeparator();
     mnuCompileCreateInstallation_ =
         MenuItem(mnuCompile, "mnuCompileCreateInstallation", "&Create Installation");
@@ -361,6 +363,7 @@ void frmMain::BuildMenus() {
             [this] { ShowVerificationMessage(); });
     connect(mnuCompileInstallLocally_, &QAction::triggered, this,
             [this] { InstallConduitLocally(); });
+    connect(mnuCompilePreviewHotSync_, &QAction::triggered, this, [this] { PreviewHotSync(); });
     connect(mnuCompileRemoveConduitLocally_, &QAction::triggered, this,
             [this] { RemoveInstalledConduit(); });
     connect(mnuCompileCreateInstallation_, &QAction::triggered, this,

@@ -21,7 +21,8 @@ namespace com = platform::com;
 
 namespace {
 
-constexpr char kSyncUsage[] = "sync --handheld DIR [--user NAME] [--creator CRID] [--wait SECONDS]";
+constexpr char kSyncUsage[] =
+    "sync --handheld DIR [--user NAME] [--creator CRID] [--wait SECONDS] [--dry-run]";
 constexpr char kConfigureUsage[] = "configure CRID [--user NAME]";
 constexpr char kRegsvrUsage[] = "regsvr [-u] LIBRARY";
 
@@ -58,6 +59,27 @@ std::string OneLine(std::string text) {
     for (char& c : text)
         if (c == '\r' || c == '\n') c = ' ';
     return text;
+}
+
+struct ConduitSummary {
+    std::string creator;
+    std::string title;
+    std::vector<platform::TableSummary> tables;
+};
+
+// What each conduit's tables did, after the log: a dry run says what a real sync would do.
+void PrintSummary(const std::vector<ConduitSummary>& conduits, bool dryRun) {
+    std::cout << (dryRun ? "Summary of the dry run (nothing was written; a sync would do this):\n"
+                         : "Summary:\n");
+    if (conduits.empty()) std::cout << "no conduit synchronized\n";
+    for (const auto& conduit : conduits) {
+        std::cout << "conduit " << conduit.creator << " (" << conduit.title << ")";
+        if (conduit.tables.empty()) std::cout << ": no table synchronized";
+        std::cout << "\n";
+        for (const auto& table : conduit.tables)
+            std::cout << "  table " << table.table << ": " << platform::SummaryText(table) << "\n";
+    }
+    std::cout << std::flush;
 }
 
 }  // namespace
@@ -102,9 +124,10 @@ int RunList(const Args& args) {
 int RunSync(const Args& args) {
     int exitCode = 0;
     std::optional<HandheldArgs> parsed = ParseHandheldArgs(
-        "sync", args, {{"--user", "--creator", "--wait"}, {}}, kSyncUsage, exitCode);
+        "sync", args, {{"--user", "--creator", "--wait"}, {"--dry-run"}}, kSyncUsage, exitCode);
     if (!parsed) return exitCode;
     const ParsedArgs& options = parsed->args;
+    const bool dryRun = options.Has("--dry-run");
     if (!options.positional.empty())
         return UsageError("sync", "unexpected argument '" + options.positional[0] + "'",
                           kSyncUsage);
@@ -138,8 +161,9 @@ int RunSync(const Args& args) {
     platform::PosixHotSyncUsers users;
     platform::HotSyncUser user = users.FindOrCreateUser(userName);
     LogEcho log(platform::UserLogFile(user.name));
+    std::vector<ConduitSummary> summaries;
     {
-        platform::HotSyncSession session(user.id, user.name, handheld.string());
+        platform::HotSyncSession session(user.id, user.name, handheld.string(), dryRun);
         for (const auto& info : toRun) {
             std::string creator = platform::CreatorIdToText(info.creatorId);
             std::string error;
@@ -153,6 +177,7 @@ int RunSync(const Args& args) {
             session.SetRunningCreatorId(info.creatorId);
             bool result = false;
             com::HRESULT status = (*conduit)->BeginProcess(&result);
+            platform::ClearProgressLine();
             log.Flush();
             if (!com::Succeeded(status)) {
                 std::cerr << "hotsync: conduit " << creator << " (" << info.title
@@ -163,6 +188,7 @@ int RunSync(const Args& args) {
             // BeginProcess returns false whatever happened; the conduit reports how its sync
             // ended in the session. A conduit that reports nothing is taken as completed.
             std::optional<platform::ConduitOutcome> outcome = session.RunningConduitOutcome();
+            if (outcome) summaries.push_back({creator, info.title, outcome->tables});
             if (outcome && !outcome->completed) {
                 std::cerr << "hotsync: conduit " << creator << " (" << info.title
                           << ") did not complete: " << OneLine(outcome->reason) << "\n";
@@ -171,6 +197,7 @@ int RunSync(const Args& args) {
         }
     }
     log.Flush();
+    PrintSummary(summaries, dryRun);
     return exitCode;
 }
 

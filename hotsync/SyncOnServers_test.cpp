@@ -9,6 +9,7 @@
 #include "conduit/sync/testing/ServerAccount.h"
 #include "hotsync/testing/NotesConduit.h"
 #include "platform/odbc/OdbcEnvironment.h"
+#include "tests/support/TempDir.h"
 
 namespace tarn::hotsync {
 namespace {
@@ -78,6 +79,38 @@ TEST_P(SyncOnServers, AnAwkwardPasswordSyncsAndACraftedOneChangesNothing) {
               std::string::npos)
         << databases.out;
     EXPECT_EQ(NotesIds(other), "9 ");
+}
+
+// Through the real host: a dry run leaves the server's rows and the handheld folder as they were,
+// and its summary is the one the real sync after it prints.
+TEST_P(SyncOnServers, ADryRunChangesNothingAndForetellsTheSync) {
+    NotesConduit conduit;
+    auto odbc = platform::odbc::OpenOdbcEnvironment();
+    DesktopTarget target(GetParam(), conduit.machine, *odbc);
+    target.Connect()->execute("CREATE TABLE Notes (Id INTEGER, Text TEXT)");
+    target.Connect()->execute("INSERT INTO Notes VALUES (1, 'n1'), (2, 'n2')");
+    Describe(conduit, target, target.user, target.password);
+    ASSERT_EQ(conduit.Sync().exitCode, 0);  // the handheld now holds 1 and 2
+    target.Connect()->execute("DELETE FROM Notes WHERE Id = 2");
+    target.Connect()->execute("INSERT INTO Notes VALUES (3, 'n3')");
+    const std::string handheldBefore = tarn::test::ReadFileBytes(conduit.handheld / "NotesDB.pdb");
+
+    auto sync = [&](bool dryRun) {
+        std::vector<std::string> args{"sync", "--handheld", conduit.handheld.string()};
+        if (dryRun) args.push_back("--dry-run");
+        ProcessResult result = RunProcess(Program("hotsync"), args);
+        EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+        return result.out.substr(result.out.find("\nconduit NOTE (Notes)\n"));
+    };
+    const std::string dry = sync(true);
+    EXPECT_EQ(NotesIds(target), "1 3 ");
+    EXPECT_EQ(tarn::test::ReadFileBytes(conduit.handheld / "NotesDB.pdb"), handheldBefore);
+    // Record 2 came from the desktop and is back there; 3 goes to the handheld.
+    EXPECT_EQ(dry,
+              "\nconduit NOTE (Notes)\n  table Notes: desktop 1 added, 0 changed, 0 deleted; "
+              "handheld 1 added, 0 changed, 0 deleted; 1 left alone\n");
+    EXPECT_EQ(sync(false), dry);
+    EXPECT_EQ(NotesIds(target), "1 2 3 ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SyncOnServers,

@@ -6,20 +6,21 @@
 namespace {
 
 void PrintUsage() {
-    std::cerr << "usage: hotsync COMMAND [ARGS]\n"
-                 "  sync --handheld DIR [--user NAME] [--creator CRID] [--wait SECONDS]\n"
-                 "                                    run a HotSync of a handheld folder\n"
-                 "  list                              list the registered conduits\n"
-                 "  regsvr [-u] LIBRARY               register (unregister) a conduit library\n"
-                 "  configure CRID [--user NAME]      open a conduit's configuration window\n"
-                 "  databases --handheld DIR          list the databases of a handheld folder\n"
-                 "  dump --handheld DIR NAME          show the records of one database\n"
-                 "  backups --handheld DIR            list the kept earlier database files\n"
-                 "  restore --handheld DIR NAME [--generation N] [--wait SECONDS]\n"
-                 "                                    put an earlier database file back\n"
-                 "  reg get KEYPATH NAME              read a registry value\n"
-                 "  reg set KEYPATH NAME VALUE [--dword]  write a registry value\n"
-                 "  reg delete KEYPATH NAME           delete a registry value\n";
+    std::cerr
+        << "usage: hotsync COMMAND [ARGS]\n"
+           "  sync --handheld DIR [--user NAME] [--creator CRID] [--wait SECONDS] [--dry-run]\n"
+           "                                    run a HotSync of a handheld folder\n"
+           "  list                              list the registered conduits\n"
+           "  regsvr [-u] LIBRARY               register (unregister) a conduit library\n"
+           "  configure CRID [--user NAME]      open a conduit's configuration window\n"
+           "  databases --handheld DIR          list the databases of a handheld folder\n"
+           "  dump --handheld DIR NAME          show the records of one database\n"
+           "  backups --handheld DIR            list the kept earlier database files\n"
+           "  restore --handheld DIR NAME [--generation N] [--wait SECONDS]\n"
+           "                                    put an earlier database file back\n"
+           "  reg get KEYPATH NAME              read a registry value\n"
+           "  reg set KEYPATH NAME VALUE [--dword]  write a registry value\n"
+           "  reg delete KEYPATH NAME           delete a registry value\n";
 }
 
 }  // namespace

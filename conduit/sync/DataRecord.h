@@ -39,6 +39,8 @@ class clsDataRecord {
     // deleted, the texts of the desktop rows its key matched. Statements that must find those
     // rows name them so, whatever the database's collation or number format.
     std::vector<std::string> DesktopKeyValues;
+    // Set when this sync writes the record to either side: added or changed there.
+    bool Written = false;
 
     // The handheld record's bytes, field after field in the table's order, big-endian.
     std::string BuildPalmRecord(ModuleState& state) const;
@@ -66,6 +68,9 @@ class colDataRecord {
 
     // Decodes one handheld record and admits it: a key already queued keeps its record.
     void AddPalmRecord(ModuleState& state, const colFields& TableDef, std::string_view pData);
+    // Decodes one handheld record without admitting it. Throws as AddPalmRecord does.
+    static Record DecodePalmRecord(ModuleState& state, const colFields& TableDef,
+                                   std::string_view pData);
     // Reads the current desktop row and admits it: it replaces a queued handheld record of the
     // same key unless that one is marked deleted; an earlier desktop row of the key wins.
     // Returns false, admitting nothing, for a row whose key is NULL or empty: the handheld

@@ -65,8 +65,8 @@ std::string ExactNumberColumns(const ModuleState& state, const clsTable& table) 
     return columns;
 }
 
-void WarnWhenTableHasNoTransactions(ModuleState& state, const clsTable& table) {
-    if (state.Dialect != DesktopDialect::MySql) return;
+std::optional<bool> TableTakesTransactions(ModuleState& state, const clsTable& table) {
+    if (state.Dialect != DesktopDialect::MySql) return true;
     const std::string sql =
         "SELECT t.ENGINE, e.TRANSACTIONS FROM information_schema.TABLES t "
         "JOIN information_schema.ENGINES e ON e.ENGINE = t.ENGINE "
@@ -75,14 +75,16 @@ void WarnWhenTableHasNoTransactions(ModuleState& state, const clsTable& table) {
     try {
         auto rows =
             state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
-        if (rows->atEnd() || rows->value(std::size_t{1}).value_or("") == "YES") return;
+        if (rows->atEnd() || rows->value(std::size_t{1}).value_or("") == "YES") return true;
         state.WriteLog("Table " + table.DesktopTableName + " uses the storage engine " +
                            rows->value(std::size_t{0}).value_or("") +
                            ", which has no transactions: a failed sync may leave it partly "
                            "written",
                        1);
+        return false;
     } catch (const std::exception&) {
         // A server that will not say is not worth failing the sync over.
+        return std::nullopt;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "common/model/clsTable.h"
@@ -37,6 +38,7 @@ bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& err
 
 // Logs (level 1) that a failed sync may leave the table partly written, when the database
 // says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).
-void WarnWhenTableHasNoTransactions(ModuleState& state, const clsTable& table);
+// Returns false after that warning, nothing when the server will not say.
+std::optional<bool> TableTakesTransactions(ModuleState& state, const clsTable& table);
 
 }  // namespace tarn::conduit

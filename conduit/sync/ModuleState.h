@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "conduit/sync/SyncPlatform.h"
 #include "platform/odbc/Database.h"
 #include "platform/palm/RecordDatabase.h"
+#include "platform/suite/ConduitOutcome.h"
 
 namespace tarn::conduit {
 
@@ -46,6 +49,17 @@ struct ModuleState {
 
     // Why the synchronisation in progress will not complete (SyncOutcome.h).
     std::vector<std::string> Failures;
+
+    // A dry run: every table runs in full, then its desktop transaction is rolled back and its
+    // handheld database discarded.
+    bool DryRun = false;
+    // What each table did, and the table in progress (SyncCounts.h).
+    std::vector<platform::TableSummary> Summaries;
+    platform::TableSummary Counts;
+    // The handheld records as the table's sync found them: record order key -> bytes.
+    std::map<std::string, std::string> HandheldBefore;
+    // When the host last heard how far the sync has come (SyncProgress.h).
+    std::chrono::steady_clock::time_point LastProgress;
 
     int32_t DebugLevel() const { return Log.DebugLevel; }
     void WriteLog(const std::string& text, int32_t level) { Log.WriteLog(text, level); }

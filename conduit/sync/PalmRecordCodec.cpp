@@ -231,6 +231,11 @@ std::string clsDataRecord::BuildPalmRecord(ModuleState& state) const {
 
 void colDataRecord::AddPalmRecord(ModuleState& state, const colFields& TableDef,
                                   std::string_view pData) {
+    AdmitPalmRecord(state, DecodePalmRecord(state, TableDef, pData));
+}
+
+colDataRecord::Record colDataRecord::DecodePalmRecord(ModuleState& state, const colFields& TableDef,
+                                                      std::string_view pData) {
     auto record = std::make_shared<clsDataRecord>();
     record->Fields().Reserve(TableDef.Count());
     record->PalmSource = true;
@@ -253,7 +258,7 @@ void colDataRecord::AddPalmRecord(ModuleState& state, const colFields& TableDef,
     const clsField& first = *fields.Item(1);
     record->PrimaryFieldName = first.FieldName;
     record->PrimaryFieldValue = first.Value;
-    AdmitPalmRecord(state, std::move(record));
+    return record;
 }
 
 }  // namespace tarn::conduit

@@ -65,8 +65,8 @@ std::string BareTableDelimiter(DesktopKind kind) {
     return kind == DesktopKind::PostgreSql ? "" : "`";
 }
 
-// The five situations of a key: only on the handheld (1), only there and marked deleted (2),
-// only on the desktop (3), on both sides (4), on both with the handheld copy marked deleted (5).
+}  // namespace
+
 void SeedFiveSituations(SyncHarness& h) {
     h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
     h.Exec("INSERT INTO Items VALUES (3, 'd3'), (4, 'd4'), (5, 'd5')");
@@ -74,7 +74,16 @@ void SeedFiveSituations(SyncHarness& h) {
                                 ItemRecord(5, "h5", 1)});
 }
 
-}  // namespace
+void SeedThreeTablesSecondFails(SyncHarness& h) {
+    for (const char* t : {"A", "B", "C"}) {
+        h.Exec(std::string("CREATE TABLE ") + t + " (Id INTEGER, Name TEXT CHECK (Name <> 'bad'))");
+        h.Exec(std::string("INSERT INTO ") + t + " VALUES (9, 'desk')");
+        // In B, record 1 is inserted before record 5 fails the check.
+        const char* fifth = std::string(t) == "B" ? "bad" : "fine";
+        h.WriteHandheld(std::string(t) + "DB", {ItemRecord(1, "hand"), ItemRecord(5, fifth)});
+        AddItemFields(h.AddTable(t, std::string(t) + "DB", 0));
+    }
+}
 
 std::vector<MethodCase> MethodCases() {
     const Pairs desktopBefore = {{"3", "d3"}, {"4", "d4"}, {"5", "d5"}};
@@ -118,14 +127,7 @@ TEST_P(ResultingBehaviour, BothSidesEndAsTheMethodSays) {
 }
 
 void ExpectBailOutKeepsEachTableWhole(SyncHarness& h) {
-    for (const char* t : {"A", "B", "C"}) {
-        h.Exec(std::string("CREATE TABLE ") + t + " (Id INTEGER, Name TEXT CHECK (Name <> 'bad'))");
-        h.Exec(std::string("INSERT INTO ") + t + " VALUES (9, 'desk')");
-        // In B, record 1 is inserted before record 5 fails the check.
-        const char* fifth = std::string(t) == "B" ? "bad" : "fine";
-        h.WriteHandheld(std::string(t) + "DB", {ItemRecord(1, "hand"), ItemRecord(5, fifth)});
-        AddItemFields(h.AddTable(t, std::string(t) + "DB", 0));
-    }
+    SeedThreeTablesSecondFails(h);
     h.settings.ConduitTitle = ScrambleString("Orders é");
     h.Install();
     const std::string handheldB = tarn::test::ReadFileBytes(h.platform.handheldDir / "BDB.pdb");

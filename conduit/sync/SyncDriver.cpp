@@ -1,6 +1,7 @@
 #include "conduit/sync/SyncDriver.h"
 
 #include <exception>
+#include <optional>
 #include <stdexcept>
 
 #include "common/config/ConfigFile.h"
@@ -13,6 +14,7 @@
 #include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncCounts.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/SyncOutcome.h"
 #include "conduit/sync/Transfer.h"
@@ -50,10 +52,25 @@ void WriteRecordDump(ModuleState& state, const clsTable& table, const colDataRec
     state.WriteLog("##### END OF DUMP", 4);
 }
 
+// The rows a purge is about to delete: one count for the whole table, as the rows themselves
+// are never read. A count the database will not give is left out of the summary.
+long RowsToPurge(ModuleState& state, const std::string& from) {
+    try {
+        auto rows = state.DesktopConnection->openResultSet("SELECT COUNT(*)" + from,
+                                                           platform::odbc::CursorKind::ForwardOnly);
+        if (rows->atEnd()) return 0;
+        return std::stol(rows->value(std::size_t{0}).value_or("0"));
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
 void PurgeDesktop(ModuleState& state, const clsTable& table) {
     state.WriteLog("Purging all records from desktop", 2);
-    std::string sql = "DELETE FROM " + state.LeftDelimiter + table.DesktopTableName +
-                      state.RightDelimiter + BuildFilterClause(state, table, true);
+    const std::string from = " FROM " + state.LeftDelimiter + table.DesktopTableName +
+                             state.RightDelimiter + BuildFilterClause(state, table, true);
+    state.Counts.desktopDeleted += RowsToPurge(state, from);
+    std::string sql = "DELETE" + from;
     state.WriteLog(sql, 4);
     state.DesktopConnection->execute(sql);
 }
@@ -66,7 +83,6 @@ void RemoveAllPalmRecords(ModuleState& state) {
 void RunTable(ModuleState& state, clsTable& table, colDataRecord& queue) {
     const int16_t method = table.SyncMethod;
     const bool purge = table.PurgeBeforeSync;
-    if (method != kDesktopOverwritesHandheld) WarnWhenTableHasNoTransactions(state, table);
     queue.DesktopRowsReplaceDeletions = method == kDesktopOverwritesHandheld;
     if (!(method == kDesktopOverwritesHandheld && purge)) LoadPalmRecords(state, table, queue);
     if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(state, table, queue);
@@ -105,6 +121,17 @@ class OpenResources {
   private:
     ModuleState& state_;
 };
+
+// A dry run must leave the desktop as it was, which only a transaction can promise. A table
+// whose desktop cannot take part in one is left out rather than written.
+void RefuseDryRun(ModuleState& state, const clsTable& table) {
+    state.PalmDatabase.reset();
+    const std::string reason = "Dry run: table " + table.DesktopTableName +
+                               " was not synchronized: its desktop database cannot undo "
+                               "changes (no transactions), so a dry run would write it";
+    state.WriteLog(reason, 1);
+    NoteFailure(state, reason);
+}
 
 void BailOut(ModuleState& state, const ErrorReport& error) {
     state.WriteLog("##### " + text::ToUpper(DescrambleString(state.Settings.ConduitTitle)) +
@@ -152,8 +179,20 @@ void SyncTable(ModuleState& state, clsTable& table) {
     }
     colDataRecord queue;
     const bool writesDesktop = table.SyncMethod != kDesktopOverwritesHandheld;
+    const bool writesHandheld = table.SyncMethod != kHandheldOverwritesDesktop;
+    const std::optional<bool> tableTakesTransactions =
+        writesDesktop ? TableTakesTransactions(state, table) : std::optional<bool>(true);
+    if (state.DryRun && tableTakesTransactions != true) {
+        RefuseDryRun(state, table);
+        return;
+    }
     const bool inTransaction = writesDesktop && state.DesktopConnection->beginTransaction();
+    if (state.DryRun && writesDesktop && !inTransaction) {
+        RefuseDryRun(state, table);
+        return;
+    }
     try {
+        BeginTableCounts(state, table, writesHandheld);
         RunTable(state, table, queue);
         // The new handheld file is on disk before the desktop commits, so that nothing but a
         // rename can fail once the desktop is changed.
@@ -161,6 +200,15 @@ void SyncTable(ModuleState& state, clsTable& table) {
                                "Error preparing Palm database " + table.PalmDatabaseName);
         state.PalmDatabase->Prepare();
         preparing.Done();
+        if (state.DryRun) {
+            // Everything a real sync would do has been done and can fail as it would; now
+            // neither side keeps any of it.
+            if (inTransaction) state.DesktopConnection->rollback();
+            EndTableCounts(state, queue, writesHandheld);
+            state.PalmDatabase->Discard();
+            state.PalmDatabase.reset();
+            return;
+        }
         if (inTransaction) {
             ErrorContext committing(state.ErrorStack,
                                     "Error committing desktop table " + table.DesktopTableName);
@@ -181,6 +229,7 @@ void SyncTable(ModuleState& state, clsTable& table) {
                             "Error publishing Palm database " + table.PalmDatabaseName);
     state.PalmDatabase->Publish();
     publishing.Done();
+    EndTableCounts(state, queue, writesHandheld);
 }
 
 void Synchronize(ModuleState& state) {
@@ -197,6 +246,7 @@ void Synchronize(ModuleState& state) {
     state.WriteLog("Starting Synchronization", 1);
 
     auto syncInformation = platform.SyncUtility().GetSyncInformation();
+    state.DryRun = syncInformation->DryRun();
     state.WriteLog("Getting Conduit Data", 2);
     auto registration = platform.ConduitManager().Lookup(syncInformation->RunningCreatorId());
     state.ConfigPath = registration.directory + registration.file;
@@ -246,10 +296,12 @@ void Synchronize(ModuleState& state) {
         BailOut(state, error);
         NoteFailure(state, "table " + tableName + " bailed out: " + error.description + " (error " +
                                std::to_string(error.number) + ")");
+        WriteSummaryLines(state);
         ReportOutcome(state);
         return;
     }
     state.WriteLog("Completed Synchronization", 1);
+    WriteSummaryLines(state);
     ReportOutcome(state);
 }
 

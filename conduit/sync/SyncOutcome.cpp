@@ -21,6 +21,7 @@ std::string OneLine(const std::string& text) {
 
 void BeginOutcome(ModuleState& state) {
     state.Failures.clear();
+    state.Summaries.clear();
 }
 
 void NoteFailure(ModuleState& state, const std::string& reason) {
@@ -32,6 +33,7 @@ void ReportOutcome(ModuleState& state) {
     outcome.completed = state.Failures.empty();
     for (const auto& reason : state.Failures)
         outcome.reason += (outcome.reason.empty() ? "" : "; ") + reason;
+    outcome.tables = state.Summaries;
     state.Platform.SyncUtility().ReportOutcome(outcome);
 }
 

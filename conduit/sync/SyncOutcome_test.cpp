@@ -104,7 +104,8 @@ TEST(SyncOutcome, ACompletedSyncIsReportedCompletedEachTime) {
     h.Sync();
     ASSERT_EQ(h.platform.utility.outcomes.size(), 2u);
     EXPECT_FALSE(h.platform.utility.outcomes[0].completed);
-    EXPECT_EQ(h.platform.utility.outcomes[1], (ConduitOutcome{true, ""}));
+    EXPECT_TRUE(h.platform.utility.outcomes[1].completed);
+    EXPECT_EQ(h.platform.utility.outcomes[1].reason, "");
 }
 
 // The bytes of a handheld file that exists but holds no readable record database.

@@ -6,8 +6,10 @@
 #include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncCounts.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/SyncOutcome.h"
+#include "conduit/sync/SyncProgress.h"
 #include "conduit/sync/TarnFunc.h"
 #include "platform/Error.h"
 #include "platform/palm/HandheldFolder.h"
@@ -58,7 +60,9 @@ bool OpenPalmDatabase(ModuleState& state, const std::string& name) {
         database.creator = state.ConfigCreatorID;
         database.type = "DATA";
         state.PalmDatabase =
-            handheld.CreateRecordDatabase(database, platform::palm::kOpenReadWriteSecret);
+            state.DryRun
+                ? handheld.PreviewNewRecordDatabase(database, platform::palm::kOpenReadWriteSecret)
+                : handheld.CreateRecordDatabase(database, platform::palm::kOpenReadWriteSecret);
     } catch (const std::exception& error) {
         createError = error.what();
     }
@@ -77,11 +81,13 @@ void LoadPalmRecords(ModuleState& state, const clsTable& table, colDataRecord& q
     auto& database = *state.PalmDatabase;
     database.SetIterationIndex(0);
     long count = 0;
-    if (database.RecordCount() > 0) {
+    const long total = static_cast<long>(database.RecordCount());
+    if (total > 0) {
         auto record = database.ReadNext();
         while (!database.EndOfData()) {
             queue.AddPalmRecord(state, table.Fields(), record.data);
             ++count;
+            ReportProgress(state, table.DesktopTableName, "reading the handheld", count, total);
             record = database.ReadNext();
         }
     }
@@ -101,6 +107,7 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
     while (!rows->atEnd()) {
         if (!queue.AddDesktopRecord(state, table.Fields(), *rows)) ++withoutKey;
         ++count;
+        ReportProgress(state, table.DesktopTableName, "reading the desktop", count, 0);
         rows->next();
     }
     state.WriteLog("Records from Desktop Database: " + std::to_string(count), 2);
@@ -119,7 +126,10 @@ void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colData
     // The filter condition only depends on the table, so it is built once, not per record.
     std::string updateFilter;
     bool updateFilterBuilt = false;
+    const long total = queue.Count();
+    long done = 0;
     for (const auto& record : queue) {
+        ReportProgress(state, table.DesktopTableName, "writing the desktop", ++done, total);
         if (record->RecordStatus & RecordDeleted) {
             state.WriteLog("Deleting Desktop Record", 2);
             const std::string where = " WHERE " + Identifier(state, record->PrimaryFieldName);
@@ -134,6 +144,8 @@ void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colData
                 state.WriteLog(sql, 4);
                 connection.execute(sql);
             }
+            // Only the rows the key matched when the table was read are known to be there.
+            state.Counts.desktopDeleted += static_cast<long>(record->DesktopKeyValues.size());
             continue;
         }
         if (!record->PalmSource) continue;
@@ -151,10 +163,13 @@ void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colData
             }
             sql = record->BuildDesktopWriteQuery(state, table, true, state.WorkFilters) +
                   updateFilter;
+            ++state.Counts.desktopChanged;
         } else {
             state.WriteLog("Adding New Desktop Record. Key: " + record->PrimaryFieldValue, 2);
             sql = record->BuildDesktopWriteQuery(state, table, false, state.WorkFilters);
+            ++state.Counts.desktopAdded;
         }
+        record->Written = true;
         state.WriteLog(sql, 4);
         connection.execute(sql);
     }
@@ -171,8 +186,10 @@ void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRec
                             " can hold at most 65535 records; this sync would write " +
                             std::to_string(toWrite));
     auto& database = *state.PalmDatabase;
+    long written = 0;
     for (const auto& record : queue) {
         if (record->RecordStatus & RecordDeleted) continue;
+        ReportProgress(state, table.DesktopTableName, "writing the handheld", ++written, toWrite);
         const std::string suffix = table.PalmDatabaseName + " Key=" + record->PrimaryFieldValue;
         state.WriteLog("Saving Record: Key=" + record->PrimaryFieldValue, 4);
         ErrorContext building(state.ErrorStack, "Error constucting Palm Record for " + suffix);
@@ -181,6 +198,7 @@ void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRec
         ErrorContext writing(state.ErrorStack, "Error writing record to Palm for " + suffix);
         database.WriteRecord(0, 0, 0, data);
         writing.Done();
+        CountHandheldWrite(state, *record, data);
     }
 }
 

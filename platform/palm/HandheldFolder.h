@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/palm/PalmErrors.h"
 #include "platform/palm/RecordDatabase.h"
 
 // The handheld's databases, found by the name in their header. Failures throw
@@ -48,6 +49,15 @@ class HandheldFolder {
     std::unique_ptr<RecordDatabase> CreateRecordDatabase(const NewDatabase& database,
                                                          unsigned openMode = kOpenReadWriteSecret) {
         return CreateDatabase(database, openMode);
+    }
+
+    // What CreateRecordDatabase would return, failing as it would, but stored nowhere, now or
+    // when it is published: for a dry run, which must leave the handheld as it was.
+    virtual std::unique_ptr<RecordDatabase> PreviewNewRecordDatabase(const NewDatabase& database,
+                                                                     unsigned openMode) {
+        ThrowPalmError(kErrWriteFailed,
+                       "this handheld cannot preview the new database " + database.name);
+        (void)openMode;
     }
 
     // Every database, in file-name order; damaged files included with the reason.

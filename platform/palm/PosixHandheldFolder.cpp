@@ -137,24 +137,51 @@ std::unique_ptr<RecordDatabase> PosixHandheldFolder::OpenDatabase(const std::str
     return Load(files.front(), name, openMode);
 }
 
-std::unique_ptr<RecordDatabase> PosixHandheldFolder::CreateDatabase(const NewDatabase& wanted,
-                                                                    unsigned openMode) {
+PdbDatabase PosixHandheldFolder::NewDatabaseIfFree(const NewDatabase& wanted,
+                                                   std::filesystem::path& file) const {
     PdbDatabase database = NewEmptyDatabase(wanted);
     if (!FilesNamed(database.header.name).empty())
         ThrowPalmError(kErrDatabaseExists, "a database named " + Quoted(wanted.name) +
                                                " already exists in " + folder_.string());
-    std::filesystem::path file = folder_ / FileNameForDatabase(wanted.name);
+    file = folder_ / FileNameForDatabase(wanted.name);
     std::error_code existsError;
     // Another database's file (its header names something else) is never overwritten.
     if (std::filesystem::exists(file, existsError) || existsError)
         ThrowPalmError(kErrDatabaseExists, "cannot create database " + Quoted(wanted.name) +
                                                ": the file " + file.string() +
                                                " exists and holds another database");
+    return database;
+}
+
+std::unique_ptr<RecordDatabase> PosixHandheldFolder::CreateDatabase(const NewDatabase& wanted,
+                                                                    unsigned openMode) {
+    std::filesystem::path file;
+    PdbDatabase database = NewDatabaseIfFree(wanted, file);
     std::string error;
     if (!WriteFileAtomically(file, SerializePdb(database), &error))
         ThrowPalmError(kErrWriteFailed,
                        "cannot create database " + Quoted(wanted.name) + ": " + error);
     return Load(file, wanted.name, openMode);
+}
+
+namespace {
+
+// Keeps nothing: a database that is only previewed never reaches the folder.
+class UnstoredDatabase : public DatabaseStore {
+  public:
+    void Prepare(const std::string&) override {}
+    void Publish() override {}
+    void Discard() noexcept override {}
+};
+
+}  // namespace
+
+std::unique_ptr<RecordDatabase> PosixHandheldFolder::PreviewNewRecordDatabase(
+    const NewDatabase& wanted, unsigned openMode) {
+    std::filesystem::path file;
+    PdbDatabase database = NewDatabaseIfFree(wanted, file);
+    return std::make_unique<PdbRecordDatabase>(std::move(database), openMode,
+                                               std::make_unique<UnstoredDatabase>());
 }
 
 std::vector<DatabaseListing> PosixHandheldFolder::ListDatabases() {

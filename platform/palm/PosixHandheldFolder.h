@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/palm/HandheldFolder.h"
+#include "platform/palm/PdbFile.h"
 
 namespace tarn::platform::palm {
 
@@ -13,6 +14,8 @@ class PosixHandheldFolder : public HandheldFolder {
     explicit PosixHandheldFolder(std::filesystem::path folder);
 
     std::vector<DatabaseListing> ListDatabases() override;
+    std::unique_ptr<RecordDatabase> PreviewNewRecordDatabase(const NewDatabase& database,
+                                                             unsigned openMode) override;
 
     const std::filesystem::path& folder() const { return folder_; }
 
@@ -22,6 +25,8 @@ class PosixHandheldFolder : public HandheldFolder {
     std::unique_ptr<RecordDatabase> CreateDatabase(const NewDatabase& database,
                                                    unsigned openMode) override;
     std::vector<std::filesystem::path> DatabaseFiles() const;
+    // The new database, after the checks a creation makes; `file` is where it would be stored.
+    PdbDatabase NewDatabaseIfFree(const NewDatabase& wanted, std::filesystem::path& file) const;
     // The files whose header carries this name; only headers are read.
     std::vector<std::filesystem::path> FilesNamed(const std::string& ansiName) const;
     std::unique_ptr<RecordDatabase> Load(const std::filesystem::path& file, const std::string& name,

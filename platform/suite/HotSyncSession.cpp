@@ -63,14 +63,68 @@ constexpr char kFailed[] = "Failed";
 
 // An outcome that cannot be read is kept as a failure: a conduit that reported something
 // unreadable did not report a completed sync.
+constexpr char kUnreadableOutcome[] = "the conduit's outcome in the session file cannot be read";
+
+std::string SummaryKey(size_t index, const char* part) {
+    return "Table" + std::to_string(index + 1) + part;
+}
+
+std::string CountsText(const TableSummary& summary) {
+    std::string text;
+    for (long count : {summary.desktopAdded, summary.desktopChanged, summary.desktopDeleted,
+                       summary.handheldAdded, summary.handheldChanged, summary.handheldDeleted,
+                       summary.leftAlone})
+        text += (text.empty() ? "" : " ") + std::to_string(count);
+    return text;
+}
+
+bool ReadCounts(const std::string& text, TableSummary& summary) {
+    long* counts[] = {&summary.desktopAdded,  &summary.desktopChanged,  &summary.desktopDeleted,
+                      &summary.handheldAdded, &summary.handheldChanged, &summary.handheldDeleted,
+                      &summary.leftAlone};
+    size_t start = 0;
+    for (long* count : counts) {
+        if (start > text.size()) return false;
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        std::optional<std::uint64_t> value =
+            ParseWhole<std::uint64_t>(std::string_view(text).substr(start, end - start));
+        if (!value || *value > 0x7FFFFFFF) return false;
+        *count = static_cast<long>(*value);
+        start = end + 1;
+    }
+    return start == text.size() + 1;
+}
+
+// False when the recorded summaries cannot be read back whole.
+bool SummariesFrom(const IniSection& section, std::vector<TableSummary>& tables) {
+    const std::string* rawCount = section.Find("Tables");
+    if (!rawCount) return true;
+    std::optional<std::uint64_t> count = ParseWhole<std::uint64_t>(*rawCount);
+    if (!count || *count > 100000) return false;
+    for (size_t i = 0; i < *count; ++i) {
+        const std::string* rawName = section.Find(SummaryKey(i, "Name"));
+        const std::string* rawCounts = section.Find(SummaryKey(i, "Counts"));
+        if (!rawName || !rawCounts) return false;
+        std::optional<std::string> name = UnquoteText(*rawName);
+        TableSummary summary;
+        if (!name || !ReadCounts(*rawCounts, summary)) return false;
+        summary.table = *name;
+        tables.push_back(std::move(summary));
+    }
+    return true;
+}
+
 std::optional<ConduitOutcome> OutcomeFrom(const IniSection& section) {
     const std::string* rawOutcome = section.Find("Outcome");
     if (!rawOutcome) return std::nullopt;
     const std::string* rawReason = section.Find("Reason");
     std::optional<std::string> reason = rawReason ? UnquoteText(*rawReason) : std::string();
-    if (*rawOutcome == kCompleted && reason) return ConduitOutcome{true, *reason};
-    if (*rawOutcome == kFailed && reason) return ConduitOutcome{false, *reason};
-    return ConduitOutcome{false, "the conduit's outcome in the session file cannot be read"};
+    std::vector<TableSummary> tables;
+    if (!SummariesFrom(section, tables)) return ConduitOutcome{false, kUnreadableOutcome, {}};
+    if (*rawOutcome == kCompleted && reason) return ConduitOutcome{true, *reason, tables};
+    if (*rawOutcome == kFailed && reason) return ConduitOutcome{false, *reason, tables};
+    return ConduitOutcome{false, kUnreadableOutcome, {}};
 }
 
 std::optional<SessionRecord> FromDocument(const IniDocument& document) {
@@ -84,6 +138,7 @@ std::optional<SessionRecord> FromDocument(const IniDocument& document) {
     std::optional<std::string> user = rawUser ? UnquoteText(*rawUser) : std::nullopt;
     const std::string* rawFolder = section->Find("Handheld");
     std::optional<std::string> folder = rawFolder ? UnquoteText(*rawFolder) : std::string();
+    const std::string* rawDryRun = section->Find("DryRun");
     std::optional<std::uint64_t> pid = number("ProcessId"), start = number("ProcessStart"),
                                  userId = number("UserId"), creatorId = number("CreatorId");
     // A damaged record cannot be trusted to belong to anybody: treat it as no session.
@@ -96,7 +151,8 @@ std::optional<SessionRecord> FromDocument(const IniDocument& document) {
                          *user,
                          static_cast<std::uint32_t>(*creatorId),
                          *folder,
-                         OutcomeFrom(*section)};
+                         OutcomeFrom(*section),
+                         rawDryRun && *rawDryRun == "1"};
 }
 
 void ToDocument(const SessionRecord& record, IniDocument& document) {
@@ -108,9 +164,16 @@ void ToDocument(const SessionRecord& record, IniDocument& document) {
     section.Set("User", QuoteText(record.userName));
     section.Set("CreatorId", std::to_string(record.creatorId));
     section.Set("Handheld", QuoteText(record.handheldFolder));
+    if (record.dryRun) section.Set("DryRun", "1");
     if (record.outcome) {
         section.Set("Outcome", record.outcome->completed ? kCompleted : kFailed);
         section.Set("Reason", QuoteText(record.outcome->reason));
+        const auto& tables = record.outcome->tables;
+        if (!tables.empty()) section.Set("Tables", std::to_string(tables.size()));
+        for (size_t i = 0; i < tables.size(); ++i) {
+            section.Set(SummaryKey(i, "Name"), QuoteText(tables[i].table));
+            section.Set(SummaryKey(i, "Counts"), CountsText(tables[i]));
+        }
     }
 }
 
@@ -148,9 +211,10 @@ std::optional<SessionRecord> CurrentProcessSession() {
 }
 
 HotSyncSession::HotSyncSession(std::uint32_t userId, const std::string& userName,
-                               const std::string& handheldFolder) {
-    SessionRecord mine{getpid(),    ProcessStartTime(getpid()), userId, userName, 0, handheldFolder,
-                       std::nullopt};
+                               const std::string& handheldFolder, bool dryRun) {
+    SessionRecord mine{
+        getpid(), ProcessStartTime(getpid()), userId, userName, 0, handheldFolder, std::nullopt,
+        dryRun};
     std::optional<SessionRecord> other;
     std::string error;
     StoreStatus status = SessionStore().Update(

@@ -19,6 +19,8 @@ struct SessionRecord {
     std::uint32_t creatorId = 0;            // the conduit being run, 0 before the first one
     std::string handheldFolder;             // the folder of the handheld being synchronised
     std::optional<ConduitOutcome> outcome;  // what the running conduit reported, if anything
+    // A dry run: conduits run their whole sync but leave both sides exactly as they were.
+    bool dryRun = false;
 };
 
 // The session, when one is recorded and it belongs to this very process. The conduit library
@@ -40,7 +42,7 @@ void RecordConduitOutcome(const ConduitOutcome& outcome);
 class HotSyncSession {
   public:
     HotSyncSession(std::uint32_t userId, const std::string& userName,
-                   const std::string& handheldFolder);
+                   const std::string& handheldFolder, bool dryRun = false);
     ~HotSyncSession();
     HotSyncSession(const HotSyncSession&) = delete;
     HotSyncSession& operator=(const HotSyncSession&) = delete;

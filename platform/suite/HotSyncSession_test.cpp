@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "platform/suite/PosixHotSyncNotifier.h"
 #include "platform/suite/PosixSyncUtility.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace tarn::platform {
@@ -166,6 +167,49 @@ TEST(HotSyncSession, TheRunningConduitsOutcomeLastsUntilTheNextConduitStarts) {
               }),
               0);
     EXPECT_EQ(session.RunningConduitOutcome(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tarn::platform
+
+namespace tarn::platform {
+namespace {
+
+// The dry-run flag and the figures of every table travel through the session file whole; a
+// figure damaged there makes the outcome a failure, never a completed sync with wrong figures.
+TEST(HotSyncSession, TheDryRunFlagAndTheTableFiguresTravelWhole) {
+    test::TestEnvironment env;
+    PosixSyncUtility utility;
+    HotSyncSession session(1, "Ann", "/handheld", true);
+    session.SetRunningCreatorId(0x41424344u);
+    EXPECT_TRUE(utility.GetSyncInformation()->DryRun());
+    const ConduitOutcome reported{
+        true,
+        "",
+        {{"Items", 1, 2, 3, 4, 5, 6, 7}, {"Odd \"name\" = x; y", 0, 0, 0, 0, 0, 0, 65535}}};
+    utility.ReportOutcome(reported);
+    EXPECT_EQ(session.RunningConduitOutcome(), reported);
+
+    const std::filesystem::path file = env.tarnHome() / "session.ini";
+    std::string text = test::ReadFileBytes(file);
+    const std::string counts = "1 2 3 4 5 6 7";
+    for (const std::string& damaged :
+         {"1 2 3 4 5 6", "1 2 3 4 5 6 7 8", "1 2 x 4 5 6 7", "1  2 3 4 5 6 7"}) {
+        SCOPED_TRACE(damaged);
+        std::string changed = text;
+        changed.replace(changed.find(counts), counts.size(), damaged);
+        test::WriteFileBytes(file, changed);
+        std::optional<ConduitOutcome> outcome = session.RunningConduitOutcome();
+        ASSERT_TRUE(outcome);
+        EXPECT_FALSE(outcome->completed);
+        EXPECT_TRUE(outcome->tables.empty());
+    }
+}
+
+TEST(HotSyncSession, ARealSyncIsNoDryRun) {
+    test::TestEnvironment env;
+    HotSyncSession session(1, "Ann", "/handheld");
+    EXPECT_FALSE(PosixSyncUtility().GetSyncInformation()->DryRun());
 }
 
 }  // namespace

@@ -67,6 +67,11 @@ class SessionSyncInformation : public SyncInformation {
         if (!session) throw PlatformError(suite_error::kNotFound, "No HotSync is running");
         return session->creatorId;
     }
+    bool DryRun() override {
+        std::optional<SessionRecord> session = CurrentProcessSession();
+        if (!session) throw PlatformError(suite_error::kNotFound, "No HotSync is running");
+        return session->dryRun;
+    }
 };
 
 }  // namespace
@@ -87,6 +92,29 @@ std::unique_ptr<SyncInformation> PosixSyncUtility::GetSyncInformation() {
 
 void PosixSyncUtility::ReportOutcome(const ConduitOutcome& outcome) {
     RecordConduitOutcome(outcome);
+}
+
+namespace {
+
+// Carriage return, then the text, then "erase to the end of the line".
+void WriteProgressLine(const std::string& text) {
+    if (!isatty(STDERR_FILENO)) return;
+    const std::string line = "\r" + text + "\x1b[K";
+    // A terminal that will not take the line costs the sync nothing.
+    [[maybe_unused]] ssize_t ignored = write(STDERR_FILENO, line.data(), line.size());
+}
+
+}  // namespace
+
+void PosixSyncUtility::ReportProgress(const SyncProgress& progress) {
+    std::string text = progress.conduit + ": table " + progress.table + ": " + progress.step + " " +
+                       std::to_string(progress.done);
+    if (progress.total > 0) text += " of " + std::to_string(progress.total);
+    WriteProgressLine(text);
+}
+
+void ClearProgressLine() {
+    WriteProgressLine("");
 }
 
 }  // namespace tarn::platform

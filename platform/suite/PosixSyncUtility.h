@@ -17,11 +17,16 @@ class PosixSyncUtility : public SyncUtility {
                      std::int32_t reserved) override;
     std::unique_ptr<SyncInformation> GetSyncInformation() override;
     void ReportOutcome(const ConduitOutcome& outcome) override;
+    // One line on standard error, rewritten in place, when standard error is a terminal.
+    void ReportProgress(const SyncProgress& progress) override;
 };
 
 // The HotSync log file of a user. The name is made safe as a single folder name: bytes other
 // than letters, digits, blank, '-', '_' and '.' are written as %XX, as is a leading '.', so no
 // user name can reach outside the users folder.
 std::filesystem::path UserLogFile(const std::string& userName);
+
+// Clears the progress line, when standard error is a terminal, before other output follows.
+void ClearProgressLine();
 
 }  // namespace tarn::platform

@@ -15,6 +15,18 @@ class SyncInformation {
     // Creator ID number of the conduit the host is running now. Throws PlatformError outside
     // a HotSync.
     virtual std::uint32_t RunningCreatorId() = 0;
+    // Whether the host runs a dry run: the sync runs in full, but neither side may keep any
+    // change. Throws PlatformError outside a HotSync.
+    virtual bool DryRun() = 0;
+};
+
+// Where a running sync is: the conduit, its table, and how far the step in progress has come.
+struct SyncProgress {
+    std::string conduit;
+    std::string table;
+    std::string step;  // "reading the handheld", "writing the desktop", ...
+    long done = 0;
+    long total = 0;  // 0 while unknown
 };
 
 // The HotSync manager's services for a running conduit.
@@ -30,6 +42,9 @@ class SyncUtility {
     // Tells the host how the running conduit's synchronisation ended; the last report of a
     // conduit stands. Nothing happens outside a HotSync.
     virtual void ReportOutcome(const ConduitOutcome& outcome) = 0;
+    // Shows where the sync is, where someone watches; the conduit calls it a few times a
+    // second at most. Showing nothing is a fine implementation.
+    virtual void ReportProgress(const SyncProgress&) {}
 };
 
 }  // namespace tarn::platform

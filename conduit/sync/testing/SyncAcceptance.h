@@ -26,6 +26,14 @@ Pairs HandheldPairs(SyncHarness& h, const std::string& database);
 // Id ("Integer"), Name ("String") and the status field.
 void AddItemFields(clsTable& table);
 
+// The desktop table Items and the handheld database ItemsDB with the five situations of a key:
+// only on the handheld (1), only there and marked deleted (2), only on the desktop (3), on both
+// sides (4), on both with the handheld copy marked deleted (5). Adds no table description.
+void SeedFiveSituations(SyncHarness& h);
+// Tables A, B and C (each with its handheld database and description) of which the second
+// fails half way: its handheld record 5 breaks a check of the desktop table.
+void SeedThreeTablesSecondFails(SyncHarness& h);
+
 // One row of the resulting-behaviour table: how both sides end for a sync method.
 struct MethodCase {
     const char* name;

@@ -126,4 +126,26 @@ std::string DoubleBytes(double value) {
     return out;
 }
 
+namespace {
+
+bool IsSummaryLine(const std::string& line) {
+    return line.rfind("Summary: table ", 0) == 0 ||
+           line.rfind("Dry run, nothing written: table ", 0) == 0;
+}
+
+}  // namespace
+
+std::vector<std::string> SyncHarness::LogLines() const {
+    std::vector<std::string> lines = platform.utility.lines;
+    while (!lines.empty() && IsSummaryLine(lines.back())) lines.pop_back();
+    return lines;
+}
+
+std::vector<std::string> SyncHarness::SummaryLines() const {
+    std::vector<std::string> lines;
+    for (const auto& line : platform.utility.lines)
+        if (IsSummaryLine(line)) lines.push_back(line);
+    return lines;
+}
+
 }  // namespace tarn::conduit::test

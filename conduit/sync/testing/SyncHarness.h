@@ -60,7 +60,9 @@ class SyncHarness {
 
     void Sync();
     std::string Log() const { return platform.LogText(); }
-    std::vector<std::string> LogLines() const { return platform.utility.lines; }
+    // The log without the summary lines that close every sync, which SummaryLines returns.
+    std::vector<std::string> LogLines() const;
+    std::vector<std::string> SummaryLines() const;
 
   private:
     std::unique_ptr<platform::odbc::Connection> db_;

@@ -12,17 +12,20 @@ namespace {
 
 class FixedSyncInformation : public platform::SyncInformation {
   public:
-    explicit FixedSyncInformation(uint32_t creatorId) : creatorId_(creatorId) {}
+    FixedSyncInformation(uint32_t creatorId, bool dryRun)
+        : creatorId_(creatorId), dryRun_(dryRun) {}
     uint32_t RunningCreatorId() override { return creatorId_; }
+    bool DryRun() override { return dryRun_; }
 
   private:
     uint32_t creatorId_;
+    bool dryRun_;
 };
 
 }  // namespace
 
 std::unique_ptr<platform::SyncInformation> CapturingSyncUtility::GetSyncInformation() {
-    return std::make_unique<FixedSyncInformation>(runningCreatorId);
+    return std::make_unique<FixedSyncInformation>(runningCreatorId, dryRun);
 }
 
 TestSyncPlatform::TestSyncPlatform()

@@ -32,6 +32,7 @@ class CapturingSyncUtility : public platform::SyncUtility {
     std::vector<std::string> lines;
     std::vector<platform::ConduitOutcome> outcomes;
     uint32_t runningCreatorId = 0;
+    bool dryRun = false;
 };
 
 class SwitchableNotifier : public platform::HotSyncNotifier {

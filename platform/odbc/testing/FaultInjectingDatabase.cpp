@@ -87,6 +87,7 @@ std::unique_ptr<Connection> FaultInjectingEnvironment::connect(
     auto connection =
         std::make_unique<FaultInjectingConnection>(inner_->connect(connectionString), faults_);
     if (commitFault_) connection->failCommit(commitFault_->errorNumber, commitFault_->errorText);
+    if (refuseTransactions_) connection->refuseTransactions();
     last_ = connection.get();
     return connection;
 }

@@ -33,6 +33,8 @@ class FaultInjectingConnection final : public Connection {
     // The next commit throws without committing; the transaction stays open, as a driver's
     // failed commit leaves it, for the caller to roll back.
     void failCommit(int errorNumber, std::string errorText);
+    // Behaves like a driver without transactions: beginTransaction refuses, changing nothing.
+    void refuseTransactions() { refuseTransactions_ = true; }
     // Every statement seen so far, failed ones included, in order.
     const std::vector<std::string>& statements() const { return statements_; }
 
@@ -46,8 +48,10 @@ class FaultInjectingConnection final : public Connection {
     std::string driverInfo(unsigned short infoType) override {
         return inner_->driverInfo(infoType);
     }
-    bool supportsTransactions() override { return inner_->supportsTransactions(); }
-    bool beginTransaction() override { return inner_->beginTransaction(); }
+    bool supportsTransactions() override {
+        return !refuseTransactions_ && inner_->supportsTransactions();
+    }
+    bool beginTransaction() override { return !refuseTransactions_ && inner_->beginTransaction(); }
     void commit() override;
     void rollback() override { inner_->rollback(); }
 
@@ -58,6 +62,7 @@ class FaultInjectingConnection final : public Connection {
     std::vector<StatementFault> faults_;
     std::optional<StatementFault> commitFault_;
     std::vector<std::string> statements_;
+    bool refuseTransactions_ = false;
 };
 
 // Hands out FaultInjectingConnections armed with the faults given so far, or fails every
@@ -71,6 +76,7 @@ class FaultInjectingEnvironment final : public Environment {
     void failStatementStartingWith(std::string start, int errorNumber, std::string errorText);
     void failConnect(int errorNumber, std::string errorText);
     void failCommit(int errorNumber, std::string errorText);
+    void refuseTransactions() { refuseTransactions_ = true; }
     // The connection handed out last, while it lives; null before the first.
     FaultInjectingConnection* lastConnection() const { return last_; }
 
@@ -82,6 +88,7 @@ class FaultInjectingEnvironment final : public Environment {
     std::vector<StatementFault> faults_;
     std::optional<StatementFault> connectFault_;
     std::optional<StatementFault> commitFault_;
+    bool refuseTransactions_ = false;
     FaultInjectingConnection* last_ = nullptr;
 };
 

@@ -1,0 +1,199 @@
+// Dry runs and the change summary, on every desktop database: a dry run goes through the whole
+// sync, leaves both sides exactly as they were, and its figures are those of the real sync that
+// follows.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "conduit/sync/testing/SyncAcceptance.h"
+#include "platform/odbc/OdbcEnvironment.h"
+#include "platform/odbc/testing/FaultInjectingDatabase.h"
+#include "tests/support/TempDir.h"
+
+namespace tarn::conduit::test {
+namespace {
+
+using platform::TableSummary;
+
+// Every file under the handheld folder (backups and temporary files included) with its bytes.
+std::map<std::string, std::string> HandheldFiles(SyncHarness& h) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(h.platform.handheldDir))
+        files[entry.path().lexically_relative(h.platform.handheldDir).string()] =
+            entry.is_regular_file() ? tarn::test::ReadFileBytes(entry.path()) : "<folder>";
+    return files;
+}
+
+struct BothSides {
+    std::map<std::string, std::string> handheld;
+    std::vector<Row> desktop;
+    bool operator==(const BothSides&) const = default;
+};
+
+BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables) {
+    BothSides sides{HandheldFiles(h), {}};
+    for (const auto& table : tables) {
+        auto rows = h.Query("SELECT * FROM " + table + " ORDER BY 1, 2");
+        sides.desktop.insert(sides.desktop.end(), rows.begin(), rows.end());
+        sides.desktop.push_back({"--- end of " + table});
+    }
+    return sides;
+}
+
+struct SyncRun {
+    std::vector<std::string> log;  // without the summary lines
+    std::vector<TableSummary> tables;
+};
+
+SyncRun RunSync(SyncHarness& h, bool dryRun) {
+    h.platform.utility.lines.clear();
+    h.platform.utility.dryRun = dryRun;
+    h.Sync();
+    EXPECT_FALSE(h.platform.utility.outcomes.empty());
+    if (h.platform.utility.outcomes.empty()) return {h.LogLines(), {}};
+    return {h.LogLines(), h.platform.utility.outcomes.back().tables};
+}
+
+bool ChangesNothing(const TableSummary& s) {
+    return s.desktopAdded == 0 && s.desktopChanged == 0 && s.desktopDeleted == 0 &&
+           s.handheldAdded == 0 && s.handheldChanged == 0 && s.handheldDeleted == 0;
+}
+
+}  // namespace
+
+TEST_P(ResultingBehaviour, ADryRunChangesNothingAndForetellsTheRealSync) {
+    const auto& [kind, c] = GetParam();
+    SyncHarness h(kind);
+    SeedFiveSituations(h);
+    AddItemFields(h.AddTable("Items", "ItemsDB", c.method, c.purge));
+    h.Install();
+    const BothSides before = Snapshot(h, {"Items"});
+
+    const SyncRun dry = RunSync(h, true);
+    EXPECT_TRUE(h.platform.utility.outcomes.back().completed) << h.Log();
+    EXPECT_TRUE(Snapshot(h, {"Items"}) == before) << "the dry run changed a side";
+    for (const auto& line : h.SummaryLines())
+        EXPECT_EQ(line.rfind("Dry run, nothing written: table Items: ", 0), 0u) << line;
+
+    const SyncRun real = RunSync(h, false);
+    EXPECT_EQ(real.log, dry.log) << "a dry run logs what the sync logs";
+    EXPECT_EQ(real.tables, dry.tables);
+    EXPECT_EQ(h.DesktopPairs("Items", "Id", "Name"), c.desktop);
+    EXPECT_EQ(HandheldPairs(h, "ItemsDB"), c.handheld);
+    if (c.method == 6) {
+        EXPECT_TRUE(real.tables.empty());
+        return;
+    }
+    ASSERT_EQ(real.tables.size(), 1u);
+
+    const SyncRun again = RunSync(h, false);
+    ASSERT_EQ(again.tables.size(), 1u);
+    // Purging the desktop deletes and adds its rows again at every sync, and says so.
+    if (c.method == 2 && c.purge)
+        EXPECT_EQ(again.tables[0].desktopDeleted, again.tables[0].desktopAdded);
+    else
+        EXPECT_TRUE(ChangesNothing(again.tables[0])) << platform::SummaryText(again.tables[0]);
+}
+
+TEST_P(SyncAcceptance, TheSummaryCountsEachKindOfChange) {
+    SyncHarness h(GetParam());
+    SeedFiveSituations(h);
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    h.Install();
+    const SyncRun first = RunSync(h, false);
+    ASSERT_EQ(first.tables.size(), 1u);
+    // 1 goes to the desktop; 3 to the handheld; 4 takes the desktop's name on the handheld;
+    // 2 and 5, deleted on the handheld, leave it, and 5 leaves the desktop too.
+    EXPECT_EQ(first.tables[0], (TableSummary{"Items", 1, 0, 1, 1, 1, 2, 0}))
+        << platform::SummaryText(first.tables[0]);
+    ASSERT_EQ(h.SummaryLines().size(), 1u);
+    EXPECT_EQ(h.SummaryLines()[0],
+              "Summary: table Items: desktop 1 added, 0 changed, 1 deleted; handheld 1 added, 1 "
+              "changed, 2 deleted; 0 left alone");
+    const SyncRun second = RunSync(h, false);
+    EXPECT_EQ(second.tables, (std::vector<TableSummary>{{"Items", 0, 0, 0, 0, 0, 0, 3}}));
+}
+
+TEST_P(SyncAcceptance, ADryRunBailsOutAsTheSyncWouldAndKeepsBothSides) {
+    SyncHarness h(GetParam());
+    SeedThreeTablesSecondFails(h);
+    h.Install();
+    const BothSides before = Snapshot(h, {"A", "B", "C"});
+    const SyncRun dry = RunSync(h, true);
+    EXPECT_FALSE(h.platform.utility.outcomes.back().completed);
+    EXPECT_TRUE(Snapshot(h, {"A", "B", "C"}) == before) << "the dry run changed a side";
+    const SyncRun real = RunSync(h, false);
+    EXPECT_FALSE(h.platform.utility.outcomes.back().completed);
+    EXPECT_EQ(real.log, dry.log);
+    EXPECT_EQ(real.tables, dry.tables);
+    ASSERT_EQ(real.tables.size(), 1u);  // only A ran to its end
+    EXPECT_EQ(real.tables[0].table, "A");
+}
+
+TEST_P(SyncAcceptance, ADryRunCreatesNoMissingHandheldDatabase) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    h.Exec("INSERT INTO Items VALUES (3, 'd3')");
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    h.Install();
+    const SyncRun dry = RunSync(h, true);
+    EXPECT_FALSE(h.HandheldExists("ItemsDB"));
+    EXPECT_TRUE(HandheldFiles(h).empty());
+    const SyncRun real = RunSync(h, false);
+    EXPECT_TRUE(h.HandheldExists("ItemsDB"));
+    EXPECT_EQ(real.log, dry.log);
+    EXPECT_EQ(real.tables, dry.tables);
+}
+
+// Without a transaction the desktop writes could not be undone: such a table is left out of a
+// dry run, saying why, and the others still run; a table that only writes the handheld needs none.
+TEST_P(SyncAcceptance, ADryRunLeavesOutTablesItCannotUndo) {
+    SyncHarness h(GetParam());
+    SeedFiveSituations(h);
+    h.Exec("CREATE TABLE Other (Id INTEGER, Name TEXT)");
+    h.Exec("INSERT INTO Other VALUES (7, 'd7')");
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    AddItemFields(h.AddTable("Other", "OtherDB", 3));
+    h.Install();
+    auto odbc = std::make_unique<platform::odbc::fakes::FaultInjectingEnvironment>(
+        platform::odbc::OpenOdbcEnvironment());
+    odbc->refuseTransactions();
+    h.platform.SetOdbc(std::move(odbc));
+    const BothSides before = Snapshot(h, {"Items", "Other"});
+
+    const SyncRun dry = RunSync(h, true);
+    const platform::ConduitOutcome& outcome = h.platform.utility.outcomes.back();
+    EXPECT_FALSE(outcome.completed);
+    const std::string refusal =
+        "Dry run: table Items was not synchronized: its desktop database cannot undo changes (no "
+        "transactions), so a dry run would write it";
+    EXPECT_EQ(outcome.reason, refusal);
+    EXPECT_NE(h.Log().find("\n" + refusal + "\n"), std::string::npos) << h.Log();
+    EXPECT_TRUE(Snapshot(h, {"Items", "Other"}) == before) << "the dry run changed a side";
+    ASSERT_EQ(dry.tables.size(), 1u);
+    EXPECT_EQ(dry.tables[0].table, "Other");
+    EXPECT_EQ(dry.tables[0].handheldAdded, 1);
+}
+
+// MariaDB says which tables cannot take part in a transaction; a dry run writes none of them.
+TEST_P(SyncAcceptance, ADryRunLeavesOutTablesOfAStorageEngineWithoutTransactions) {
+    if (GetParam() != DesktopKind::MariaDb) GTEST_SKIP() << "only MariaDB has such tables";
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Plain (Id INTEGER, Name VARCHAR(20)) ENGINE=MyISAM");
+    h.Exec("CREATE TABLE Safe (Id INTEGER, Name VARCHAR(20)) ENGINE=InnoDB");
+    for (const char* name : {"Plain", "Safe"}) {
+        h.WriteHandheld(name, {ItemRecord(1, "h1")});
+        AddItemFields(h.AddTable(name, name, 0));
+    }
+    h.Install();
+    const BothSides before = Snapshot(h, {"Plain", "Safe"});
+    const SyncRun dry = RunSync(h, true);
+    EXPECT_FALSE(h.platform.utility.outcomes.back().completed);
+    EXPECT_NE(h.Log().find("Dry run: table Plain was not synchronized"), std::string::npos)
+        << h.Log();
+    EXPECT_TRUE(Snapshot(h, {"Plain", "Safe"}) == before) << "the dry run changed a side";
+    ASSERT_EQ(dry.tables.size(), 1u);
+    EXPECT_EQ(dry.tables[0], (TableSummary{"Safe", 1, 0, 0, 0, 0, 0, 0}));
+}
+
+}  // namespace tarn::conduit::test
