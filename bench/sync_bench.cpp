@@ -1,6 +1,8 @@
 // Synchronises the largest handheld database there can be (65,535 records) one way and the
-// other on SQLite, PostgreSQL and MariaDB, and sets each time beside a plain bulk insert of the
-// same rows through the same driver in one transaction. PostgreSQL runs twice: as configured
+// other on SQLite, PostgreSQL and MariaDB, and sets each time beside the cheapest way through
+// the same driver: a plain bulk insert of the same rows in one transaction, and one SELECT
+// reading the table whole. Then an everyday sync, both ways with 1% changed on each side, with
+// the peak memory it took per record. PostgreSQL runs twice: as configured
 // by default, and with psqlODBC's "Protocol=7.4-1" (on an error roll back the transaction, not
 // the statement), which spares the savepoint it otherwise sets around every statement.
 // The servers are private ones, started for the run in a temporary folder.
@@ -9,9 +11,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include "common/config/Scramble.h"
@@ -51,6 +56,28 @@ std::string InsertStatement(int i) {
            "(" +
            std::to_string(i) + ", '" + Customer(i) + "', 'North', " + std::to_string(i) +
            ".25, '2005-12-31', '13:05:09')";
+}
+
+// Peak resident memory of this process in bytes since the last ResetPeakMemory (Linux keeps it
+// in /proc/self/status as VmHWM; writing 5 to clear_refs starts it afresh).
+long PeakMemoryBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) * 1024;
+    return 0;
+}
+
+void ResetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+long CurrentMemoryBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6) * 1024;
+    return 0;
 }
 
 double Seconds(Clock::time_point start) {
@@ -100,16 +127,79 @@ double BulkInsert(const Target& target, int records) {
     return Seconds(start);
 }
 
+// The read floor: the seeded table read whole through the same driver with one SELECT.
+double ReadTable(const Target& target, int records) {
+    SyncHarness h(target.kind);
+    Configure(h, target);
+    h.Exec(kCreateTable);
+    Seed(h, records);
+    auto connection = h.desktop.Connect();
+    auto start = Clock::now();
+    long rows = 0;
+    auto result = connection->openResultSet("SELECT * FROM Orders",
+                                            tarn::platform::odbc::CursorKind::Dynamic);
+    for (; !result->atEnd(); result->next()) ++rows;
+    double seconds = Seconds(start);
+    if (rows != records) {
+        std::fprintf(stderr, "the read floor read %ld rows of %d\n", rows, records);
+        std::exit(1);
+    }
+    return seconds;
+}
+
+std::string OrderRecord(int i, const std::string& customer) {
+    return Int32Bytes(i) + TextBytes(customer) + TextBytes("North") + DoubleBytes(i + 0.25) +
+           DoubleBytes(1051231) + DoubleBytes(130509) + Int32Bytes(0);
+}
+
+// Both ways after a first sync, with 1% of the records changed on each side: the everyday
+// HotSync. Also the peak memory the sync took above what the process held before it.
+struct Everyday {
+    double seconds = 0;
+    double bytesPerRecord = 0;
+};
+
+Everyday BothWaysOnePercent(const Target& target, int records) {
+    SyncHarness h(target.kind, "BNCH");
+    Configure(h, target);
+    h.Exec(kCreateTable);
+    Seed(h, records);
+    // As after an earlier sync, but for 1% changed on the handheld, 1% changed on the desktop,
+    // and 1% gone from the desktop that the handheld still holds.
+    std::vector<std::string> data;
+    data.reserve(records);
+    for (int i = 1; i <= records; ++i)
+        data.push_back(OrderRecord(i, i % 100 == 1 ? "changed on the handheld" : Customer(i)));
+    h.WriteHandheld("OrdersDB", data, "BNCH");
+    h.Exec("UPDATE Orders SET Customer = 'changed on the desktop' WHERE OrderNo % 100 = 50");
+    h.Exec("DELETE FROM Orders WHERE OrderNo % 100 = 75");
+    AddOrderFields(h.AddTable("Orders", "OrdersDB", 0));
+    h.Install();
+
+    malloc_trim(0);  // memory freed by earlier runs would otherwise hide this run's peak
+    const long before = CurrentMemoryBytes();
+    ResetPeakMemory();
+    auto start = Clock::now();
+    h.Sync();
+    Everyday result;
+    result.seconds = Seconds(start);
+    result.bytesPerRecord = static_cast<double>(PeakMemoryBytes() - before) / records;
+    auto count = h.Query("SELECT COUNT(*) FROM Orders");
+    if (h.Log().rfind("Completed Synchronization") == std::string::npos ||
+        count[0][0].value_or("") != std::to_string(records)) {
+        std::fprintf(stderr, "the both-ways sync did not complete:\n%s", h.Log().c_str());
+        std::exit(1);
+    }
+    return result;
+}
+
 double HandheldToDesktop(const Target& target, int records) {
     SyncHarness h(target.kind, "BNCH");
     Configure(h, target);
     h.Exec(kCreateTable);
     std::vector<std::string> data;
     data.reserve(records);
-    for (int i = 1; i <= records; ++i)
-        data.push_back(Int32Bytes(i) + TextBytes(Customer(i)) + TextBytes("North") +
-                       DoubleBytes(i + 0.25) + DoubleBytes(1051231) + DoubleBytes(130509) +
-                       Int32Bytes(0));
+    for (int i = 1; i <= records; ++i) data.push_back(OrderRecord(i, Customer(i)));
     h.WriteHandheld("OrdersDB", data, "BNCH");
     AddOrderFields(h.AddTable("Orders", "OrdersDB", 2));
     h.Install();
@@ -145,12 +235,17 @@ double DesktopToHandheld(const Target& target, int records) {
 
 void Measure(const Target& target, int records) {
     double bulk = BulkInsert(target, records);
+    double read = ReadTable(target, records);
     double up = HandheldToDesktop(target, records);
     double down = DesktopToHandheld(target, records);
+    Everyday everyday = BothWaysOnePercent(target, records);
     std::printf("%s, %d records\n", target.title, records);
     std::printf("  bulk insert, one transaction   %7.3f s\n", bulk);
+    std::printf("  one SELECT read whole          %7.3f s\n", read);
     std::printf("  handheld -> empty desktop      %7.3f s  (%.1fx bulk)\n", up, up / bulk);
-    std::printf("  desktop -> empty handheld      %7.3f s  (%.1fx bulk)\n", down, down / bulk);
+    std::printf("  desktop -> empty handheld      %7.3f s  (%.1fx read)\n", down, down / read);
+    std::printf("  both ways, 1%% changed each    %7.3f s  (%.1fx read), peak %.0f bytes/record\n",
+                everyday.seconds, everyday.seconds / read, everyday.bytesPerRecord);
     std::fflush(stdout);
 }
 
