@@ -15,31 +15,6 @@ namespace {
 
 using platform::TableSummary;
 
-// Every file under the handheld folder (backups and temporary files included) with its bytes.
-std::map<std::string, std::string> HandheldFiles(SyncHarness& h) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(h.platform.handheldDir))
-        files[entry.path().lexically_relative(h.platform.handheldDir).string()] =
-            entry.is_regular_file() ? tarn::test::ReadFileBytes(entry.path()) : "<folder>";
-    return files;
-}
-
-struct BothSides {
-    std::map<std::string, std::string> handheld;
-    std::vector<Row> desktop;
-    bool operator==(const BothSides&) const = default;
-};
-
-BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables) {
-    BothSides sides{HandheldFiles(h), {}};
-    for (const auto& table : tables) {
-        auto rows = h.Query("SELECT * FROM " + table + " ORDER BY 1, 2");
-        sides.desktop.insert(sides.desktop.end(), rows.begin(), rows.end());
-        sides.desktop.push_back({"--- end of " + table});
-    }
-    return sides;
-}
-
 struct SyncRun {
     std::vector<std::string> log;  // without the summary lines
     std::vector<TableSummary> tables;
@@ -138,7 +113,7 @@ TEST_P(SyncAcceptance, ADryRunCreatesNoMissingHandheldDatabase) {
     h.Install();
     const SyncRun dry = RunSync(h, true);
     EXPECT_FALSE(h.HandheldExists("ItemsDB"));
-    EXPECT_TRUE(HandheldFiles(h).empty());
+    EXPECT_TRUE(Snapshot(h, {}).handheld.empty());
     const SyncRun real = RunSync(h, false);
     EXPECT_TRUE(h.HandheldExists("ItemsDB"));
     EXPECT_EQ(real.log, dry.log);

@@ -50,10 +50,17 @@ inline void PrintTo(const MethodCase& c, std::ostream* out) {
 class ResultingBehaviour : public ::testing::TestWithParam<std::tuple<DesktopKind, MethodCase>> {};
 class SyncAcceptance : public ::testing::TestWithParam<DesktopKind> {};
 
-// Runs the harness's sync once more and expects neither side to change at all: the handheld
-// database file byte for byte, and every row of the desktop table.
-void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table,
-                                    const std::string& palmDatabase);
+// Both sides as they stand: every file under the handheld folder (backups and temporary files
+// included) with its bytes, and every row of the named desktop tables.
+struct BothSides {
+    std::map<std::string, std::string> handheld;
+    std::vector<Row> desktop;
+    bool operator==(const BothSides&) const = default;
+};
+BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables);
+
+// Runs the harness's sync once more and expects neither side to change at all.
+void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table);
 
 // Three tables, a statement of the second fails: checks the bail-out block, that the first
 // table is fully synchronised and that the second and third are untouched on both sides.
