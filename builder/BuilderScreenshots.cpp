@@ -17,7 +17,7 @@
 #include "builder/frmSplash.h"
 #include "platform/Error.h"
 #include "platform/ui/MessageBox.h"
-#include "tools/screenshots/WindowPicture.h"
+#include "common/ui/WindowPicture.h"
 
 using tarn::screenshots::SaveWindowPicture;
 

@@ -1,6 +1,6 @@
 #include "builder/RecentFiles.h"
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn::builder {
 

@@ -16,7 +16,7 @@
 #include "builder/frmMain.h"
 #include "common/connection/ConnectionTest.h"
 #include "common/model/DataTypes.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "common/ui/ModalWindow.h"
 #include "platform/ui/MessageBox.h"
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "platform/files/AtomicFile.h"
 
 namespace tarn {

@@ -1,6 +1,6 @@
 #include "common/config/Scramble.h"
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn {
 namespace {

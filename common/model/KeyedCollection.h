@@ -8,7 +8,7 @@
 
 #include "common/model/CollectionErrors.h"
 #include "common/model/ProjectingIterator.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn {
 

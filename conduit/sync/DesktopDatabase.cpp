@@ -7,7 +7,7 @@
 
 #include "common/config/Scramble.h"
 #include "common/connection/ConnectionValue.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/LockWaits.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"

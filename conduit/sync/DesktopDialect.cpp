@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "common/model/DataTypes.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/ModuleState.h"
 #include "platform/Error.h"

@@ -5,7 +5,7 @@
 
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/TarnFunc.h"

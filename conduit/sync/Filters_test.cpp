@@ -4,7 +4,7 @@
 
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/DesktopTestSupport.h"
 #include "platform/palm/HandheldFolder.h"

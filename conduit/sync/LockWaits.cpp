@@ -1,6 +1,6 @@
 #include "conduit/sync/LockWaits.h"
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit {
 

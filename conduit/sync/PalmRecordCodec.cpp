@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/model/DataTypes.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"

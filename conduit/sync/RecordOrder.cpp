@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 // The order text is a primary part, one zero byte, then the key folded to lower case. The
 // primary part holds one weight per character of the folded key, written as byte codes whose

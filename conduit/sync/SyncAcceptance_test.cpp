@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/config/Scramble.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/TarnFunc.h"
 #include "tests/support/TempDir.h"
 

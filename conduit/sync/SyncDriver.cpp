@@ -8,7 +8,7 @@
 #include "common/config/Scramble.h"
 #include "common/model/CollectionErrors.h"
 #include "common/model/DataTypes.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/log/DebugLevel.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/DesktopDialect.h"

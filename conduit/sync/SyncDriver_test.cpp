@@ -3,7 +3,7 @@
 #include <map>
 
 #include "common/config/Scramble.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/SyncDriver.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "conduit/sync/testing/SyncHarness.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/TarnFunc.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "tests/support/TempDir.h"

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "platform/odbc/OdbcDiagnostics.h"
 #include "platform/odbc/Utf16.h"
 

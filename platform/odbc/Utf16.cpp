@@ -1,6 +1,6 @@
 #include "platform/odbc/Utf16.h"
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn::platform::odbc {
 

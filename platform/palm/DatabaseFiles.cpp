@@ -1,6 +1,6 @@
 #include "platform/palm/DatabaseFiles.h"
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "platform/palm/FourCharCode.h"
 #include "platform/palm/PalmClock.h"
 #include "platform/palm/PalmErrors.h"

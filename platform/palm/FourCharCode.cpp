@@ -1,6 +1,6 @@
 #include "platform/palm/FourCharCode.h"
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn::platform::palm {
 

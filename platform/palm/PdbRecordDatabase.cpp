@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "platform/palm/FourCharCode.h"
 #include "platform/palm/PalmClock.h"
 #include "platform/palm/PalmErrors.h"

@@ -1,6 +1,6 @@
 #include "platform/suite/CreatorId.h"
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "platform/Error.h"
 #include "platform/suite/SuiteErrors.h"
 

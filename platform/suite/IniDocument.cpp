@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 
 namespace tarn::platform {
 namespace {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "platform/suite/TarnHome.h"
 
 namespace tarn::platform {

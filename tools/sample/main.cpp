@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "platform/palm/PosixHandheldFolder.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
 #include "platform/suite/SyncUtility.h"
-#include "tools/screenshots/WindowPicture.h"
+#include "common/ui/WindowPicture.h"
 
 using tarn::screenshots::SaveWindowPicture;
 

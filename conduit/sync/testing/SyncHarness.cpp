@@ -5,7 +5,7 @@
 
 #include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/log/DebugLevel.h"
 #include "conduit/log/RegistryFunctions.h"
 #include "conduit/sync/SyncDriver.h"
