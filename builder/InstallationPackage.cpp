@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "builder/ConduitForm.h"
 #include "builder/DocumentFile.h"
 #include "builder/InstallerScript.h"
 #include "builder/PackageCompiler.h"
+#include "builder/PackageDeploymentCopy.h"
 #include "builder/ProgramFolders.h"
 #include "builder/Verification.h"
 #include "common/config/ConfigFile.h"
@@ -38,12 +38,13 @@ PackageBuild Failed(std::string reason) {
     return {false, std::move(reason)};
 }
 
-PackageBuild Package(const ConduitForm& form, const colTables& tables,
+constexpr char kCompilerLogFileName[] = "_temp.log";
+
+PackageBuild Package(const ConduitForm& form, const colTables& tables, const std::string& copy,
                      const std::string& packageFile, const std::string& builderFolder,
                      const std::string& workFolder) {
-    const std::string copy = workFolder + PackageConfigFileName(form);
     const std::string script = workFolder + kScriptFileName;
-    const std::string log = workFolder + "_temp.log";
+    const std::string log = workFolder + kCompilerLogFileName;
     if (!WriteConfigFile(copy, SettingsFromForm(form, false, tables.Count()), tables))
         return Failed("There was an error saving the config file " + copy);
     if (!WriteScriptHeader(script, HeaderFor(form, builderFolder, packageFile)) ||
@@ -91,10 +92,11 @@ PackageBuild CreateInstallation(const std::string& descriptionPath, const std::s
 
     const std::string workFolder = DeploymentFolder(builderFolder);
     if (workFolder.empty()) return Failed("There was an error saving the config file");
-    PackageBuild result = Package(form, tables, Absolute(packageFile), builderFolder, workFolder);
-    for (const std::string& name :
-         {std::string(kScriptFileName), std::string("_temp.log"), PackageConfigFileName(form)})
-        MComInstall::DeleteFileIfExists(workFolder + name);
+    PackageDeploymentCopy copy(workFolder + PackageConfigFileName(form));
+    PackageBuild result =
+        Package(form, tables, copy.Path(), Absolute(packageFile), builderFolder, workFolder);
+    MComInstall::DeleteFileIfExists(workFolder + kScriptFileName);
+    MComInstall::DeleteFileIfExists(workFolder + kCompilerLogFileName);
     return result;
 }
 

@@ -94,6 +94,22 @@ TEST_F(PackagerTest, CancellingTheSaveDialogBuildsNothingAndLeavesNothingBehind)
     ExpectNoTemporaryFiles();
 }
 
+// Named after its Creator ID, the package's deployment copy takes the place of the local
+// installation's description, which the installed conduit still needs afterwards.
+TEST_F(PackagerTest, KeepsTheDescriptionOfALocalInstallation) {
+    auto window = NewWindow();
+    test::FillValidConduit(*window);
+    Find<QLineEdit>(*window, "txtConduitShortName").setText("TORD");
+    window->InstallConduitLocally();
+    const fs::path installed = ProgramFolder() / "TORD.cfg";
+    const std::string before = tarn::test::ReadFileBytes(installed);
+    Find<QLineEdit>(*window, "txtCompanyName").setText("Another Company");
+    dialogs_.PresetAnswer(std::nullopt);
+    CreateInstallation(*window);
+    EXPECT_EQ(tarn::test::ReadFileBytes(installed), before);
+    EXPECT_FALSE(fs::exists(ProgramFolder() / "_temp.nsi"));
+}
+
 TEST_F(PackagerTest, AConduitThatDoesNotVerifyOpensNoPackager) {
     auto window = NewWindow();
     test::FillValidConduit(*window);

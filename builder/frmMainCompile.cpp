@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "builder/InstallerScript.h"
+#include "builder/PackageDeploymentCopy.h"
 #include "builder/ProgramFolders.h"
 #include "builder/Verification.h"
 #include "builder/frmCompile.h"
@@ -181,13 +182,12 @@ void frmMain::mnuCompileCreateInstallation_Click() {
         ShowMessageBox("", "There was an error saving the config file", MessageIcon::Critical);
         return;
     }
-    const std::string copy = folder + PackageConfigFileName(form);
+    PackageDeploymentCopy copy(folder + PackageConfigFileName(form));
     // A copy that was not written makes the compiler fail, which the packager reports.
-    SaveConfigFile(copy, false);
+    SaveConfigFile(copy.Path(), false);
     frmCompile packager(form, programFolder_, folder, this);
     packager.CompileInstallation();
     if (!packager.PackageFile().empty()) packageFile_ = packager.PackageFile();
-    MComInstall::DeleteFileIfExists(copy);
 }
 
 }  // namespace tarn::builder
