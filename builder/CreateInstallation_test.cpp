@@ -79,10 +79,23 @@ TEST_F(CreateInstallationCommand, FailsWithTheReasonAndNoPackage) {
     EXPECT_EQ(usage.err, "usage: TarnCBuilder --create-installation DESCRIPTION PACKAGE.exe\n");
 }
 
-// The compiler's own words say which file is missing.
-TEST_F(CreateInstallationCommand, ReportsWhatTheCompilerSaidWhenItFails) {
+TEST_F(CreateInstallationCommand, NamesAWindowsFileMissingBesideTheBuilder) {
     fs::remove(builder_ / "PalmCOMInstaller.exe");
     before_ = FilesIn(builder_);
+    fs::path package = machine_.root() / "setup.exe";
+    auto run = BuildPackage(builder_, WriteDocument(machine_.root() / "orders.tcf"), package);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "TarnCBuilder: PalmCOMInstaller.exe is missing beside the builder in " +
+                           builder_.string() +
+                           "/ (the Windows edition: scripts/build-windows.sh)\n");
+    EXPECT_FALSE(fs::exists(package));
+    ExpectBuilderFolderAsBefore();
+}
+
+// The compiler's own words say what went wrong.
+TEST_F(CreateInstallationCommand, ReportsWhatTheCompilerSaidWhenItFails) {
+    // makensis reads the version of the libraries it packs.
+    tarn::test::WriteFileBytes(builder_ / "TarnConduit2.dll", "not a Windows library");
     fs::path package = machine_.root() / "setup.exe";
     auto run = BuildPackage(builder_, WriteDocument(machine_.root() / "orders.tcf"), package);
     EXPECT_EQ(run.exitCode, 1);
@@ -91,7 +104,7 @@ TEST_F(CreateInstallationCommand, ReportsWhatTheCompilerSaidWhenItFails) {
                             0),
               0u)
         << run.err;
-    EXPECT_NE(run.err.find("PalmCOMInstaller.exe"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("TarnConduit2.dll"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(package));
     ExpectBuilderFolderAsBefore();
 }

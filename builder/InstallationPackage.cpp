@@ -90,6 +90,12 @@ PackageBuild CreateInstallation(const std::string& descriptionPath, const std::s
     Verification check = VerifyConduit(form, tables);
     if (!check.valid()) return Failed(check.message);
 
+    for (const std::string& name : PackedWindowsFiles()) {
+        std::error_code error;
+        if (!fs::is_regular_file(fs::path(builderFolder) / name, error))
+            return Failed(name + " is missing beside the builder in " + builderFolder +
+                          " (the Windows edition: scripts/build-windows.sh)");
+    }
     const std::string workFolder = DeploymentFolder(builderFolder);
     if (workFolder.empty()) return Failed("There was an error saving the config file");
     PackageDeploymentCopy copy(workFolder + PackageConfigFileName(form));

@@ -1,5 +1,6 @@
 #include "builder/InstallerScript.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "builder/InstallerTemplate.h"
@@ -97,6 +98,19 @@ const std::string& ScriptTemplate() {
         return withCrLf;
     }();
     return text;
+}
+
+std::vector<std::string> PackedWindowsFiles() {
+    const std::string_view text(kInstallerTemplate);
+    const std::string_view folder = "${VBFILESDIR}\\";
+    std::vector<std::string> names;
+    for (std::size_t at = text.find(folder); at != std::string_view::npos;
+         at = text.find(folder, at + 1)) {
+        std::size_t begin = at + folder.size();
+        std::string name(text.substr(begin, text.find('"', begin) - begin));
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
 }
 
 bool WriteScriptHeader(const std::string& scriptPath, const InstallerHeader& header) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "builder/ConduitForm.h"
 
@@ -41,6 +42,10 @@ std::string ScriptHeader(const InstallerHeader& header);
 
 // The fixed template with CR LF line ends.
 const std::string& ScriptTemplate();
+
+// The Windows files the template packs from VBFILESDIR, in the order it names them: the one
+// list of what must be beside the builder.
+std::vector<std::string> PackedWindowsFiles();
 
 // Creates (or empties) the script and writes the header lines; then appends the template.
 // makensis reads a script without a byte-order mark in the locale's encoding, so the script

@@ -79,6 +79,12 @@ TEST(ScriptTemplate, InstallsTheTypeLibraryLastAndUnregistered) {
         << "defined beyond the type library's entry";
 }
 
+TEST(ScriptTemplate, PacksTheWindowsEdition) {
+    EXPECT_EQ(PackedWindowsFiles(),
+              (std::vector<std::string>{"TarnConduit2.tlb", "PalmCOMInstaller.exe",
+                                        "TarnConduit2.dll", "TarnCReg.exe"}));
+}
+
 TEST(ScriptFile, HeaderThenTemplateBehindAUtf8Mark) {
     test::TempDir dir;
     const std::string script = (dir / "_temp.nsi").string();

@@ -91,12 +91,12 @@ frmCompile::frmCompile(const ConduitForm& form, std::string builderFolder, std::
     layout->addWidget(ProgressBar1_);
     layout->addStretch();
     layout->addLayout(buttons);
+    setFixedSize(490, 184);  // 7350 by 2760 twips
 }
 
 void frmCompile::CompileInstallation() {
     cmdOK_->setVisible(false);
     tmrCompile_->start(pauses.startMs);
-    setFixedSize(490, 184);  // 7350 by 2760 twips
     SetStatus("Starting compile...");
     ui::ExecModal(*this);
     tmrCompile_->stop();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "builder/ConduitForm.h"
+#include "builder/InstallerScript.h"
 #include "common/config/ConfigFile.h"
 #include "common/model/clsTable.h"
 #include "tests/support/RunProcess.h"
@@ -22,13 +23,6 @@
 namespace tarn::builder::test {
 
 namespace fs = std::filesystem;
-
-// The Windows files a package carries, found in the builder's folder.
-inline const std::vector<std::string>& PackedWindowsFiles() {
-    static const std::vector<std::string> names = {"TarnConduit2.dll", "TarnConduit2.tlb",
-                                                   "TarnCReg.exe", "PalmCOMInstaller.exe"};
-    return names;
-}
 
 // The stand-ins made at build time (see builder/CMakeLists.txt).
 inline fs::path WindowsStandIns() {
