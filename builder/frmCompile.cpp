@@ -124,51 +124,51 @@ void frmCompile::RollBackProgressBar() {
 }
 
 void frmCompile::StartCompiler() {
-    {
-        platform::ui::MouseIcon busy(platform::ui::kHourglassPointer);
-        const std::string script = workFolder_ + kScriptFileName;
-        SetStatus("Specify file name to save installation to");
-        std::optional<std::string> chosen =
-            platform::ui::ChooseSaveFile("", "Installation File (*.exe) | *.exe", "", "*.exe");
-        if (!chosen) {
-            SetStatus("Compilation cancelled due to no destination selected");
-            RollBackProgressBar();
-        } else {
-            packageFile_ = *chosen;
-            SetStatus("Saving to: " + packageFile_);
-            SetStatus("Creating installation - Step 1");
-            bool written =
-                WriteScriptHeader(script, HeaderFor(form_, builderFolder_, packageFile_));
-            if (!written) {
-                ReportFailure("Error compiling installation package - Step 1");
-            } else {
-                SetStatus("Creating installation - Step 2");
-                written = AppendScriptTemplate(script);
-                if (!written) ReportFailure("Error compiling installation package - Step 2");
-            }
-            if (written) {
-                SetStatus("Creating installation - Step 3");
-                CompileResult compiled = CompilePackage(
-                    CompilerCommandLine(NsisCompiler(builderFolder_), script), packageFile_);
-                QCoreApplication::processEvents();
-                if (compiled.outcome == CompileOutcome::PackageBuilt) {
-                    ProgressBar1_->setValue(ProgressBar1_->maximum());
-                    SetStatus("Compilation Complete - Conduit Installation Created");
-                    ShowMessageBox(
-                        kCaption,
-                        "Installation Package \"" + packageFile_ + "\" Successfully Built",
-                        MessageIcon::Information);
-                } else if (compiled.outcome == CompileOutcome::PackageNotFound) {
-                    ReportFailure("Installation Package not Found");
-                } else {
-                    ReportFailure("Error compiling installation package - Step 3");
-                }
-            }
-        }
-    }
+    Package();
     RemoveTemporaryFiles();
     finished_ = true;
     cmdOK_->setVisible(true);
+}
+
+void frmCompile::Package() {
+    platform::ui::MouseIcon busy(platform::ui::kHourglassPointer);
+    const std::string script = workFolder_ + kScriptFileName;
+    SetStatus("Specify file name to save installation to");
+    std::optional<std::string> chosen =
+        platform::ui::ChooseSaveFile("", "Installation File (*.exe) | *.exe", "", "*.exe");
+    if (!chosen) {
+        SetStatus("Compilation cancelled due to no destination selected");
+        RollBackProgressBar();
+        return;
+    }
+    packageFile_ = *chosen;
+    SetStatus("Saving to: " + packageFile_);
+
+    // A script that cannot be written is a failure like any other, not a silent stop.
+    SetStatus("Creating installation - Step 1");
+    if (!WriteScriptHeader(script, HeaderFor(form_, builderFolder_, packageFile_)))
+        return ReportFailure("Error compiling installation package - Step 1");
+    SetStatus("Creating installation - Step 2");
+    if (!AppendScriptTemplate(script))
+        return ReportFailure("Error compiling installation package - Step 2");
+
+    SetStatus("Creating installation - Step 3");
+    CompileResult compiled =
+        CompilePackage(CompilerCommandLine(NsisCompiler(builderFolder_), script), packageFile_);
+    QCoreApplication::processEvents();
+    switch (compiled.outcome) {
+        case CompileOutcome::PackageBuilt:
+            ProgressBar1_->setValue(ProgressBar1_->maximum());
+            SetStatus("Compilation Complete - Conduit Installation Created");
+            ShowMessageBox(kCaption,
+                           "Installation Package \"" + packageFile_ + "\" Successfully Built",
+                           MessageIcon::Information);
+            return;
+        case CompileOutcome::PackageNotFound:
+            return ReportFailure("Installation Package not Found");
+        case CompileOutcome::CompilerNotStarted:
+            return ReportFailure("Error compiling installation package - Step 3");
+    }
 }
 
 void frmCompile::ReportFailure(const std::string& status) {

@@ -54,6 +54,8 @@ class frmCompile : public QDialog {
 
   private:
     void tmrCompile_Timer();
+    // The steps from the save dialog to the compiler's outcome.
+    void Package();
     // Ends a run that did not build the package: status line, progress back, message.
     void ReportFailure(const std::string& status);
     void RemoveTemporaryFiles();
