@@ -4,8 +4,6 @@
 
 #include <regex>
 
-#include "tests/support/TempDir.h"
-
 namespace tarn::builder {
 namespace {
 
@@ -42,17 +40,6 @@ TEST(ScriptHeader, SevenLinesInOrderWithEveryValueQuotedAndEscaped) {
               "OutFile \"/tmp/out/$etup.exe\"\r\n");
 }
 
-TEST(ScriptHeader, TakesTheConduitFromTheForm) {
-    ConduitForm form;
-    form.ConduitTitle = "Orders";
-    form.InstallationPath = "C:\\Orders";
-    form.CreatorID = "TORD";
-    form.ConduitShortName = "TarnOrders";
-    EXPECT_EQ(
-        HeaderFor(form, "/bin/", "/tmp/o.exe"),
-        (InstallerHeader{"Orders", "C:\\Orders", "/bin/", "TORD", "TarnOrders.cfg", "/tmp/o.exe"}));
-}
-
 TEST(ScriptTemplate, StartsWithTheCommentAndEndsEveryLineInCrLf) {
     const std::string& text = ScriptTemplate();
     EXPECT_EQ(text.rfind("\r\n;This is the start\r\n", 0), 0u);
@@ -83,19 +70,6 @@ TEST(ScriptTemplate, PacksTheWindowsEdition) {
     EXPECT_EQ(PackedWindowsFiles(),
               (std::vector<std::string>{"TarnConduit2.tlb", "PalmCOMInstaller.exe",
                                         "TarnConduit2.dll", "TarnCReg.exe"}));
-}
-
-TEST(ScriptFile, HeaderThenTemplateBehindAUtf8Mark) {
-    test::TempDir dir;
-    const std::string script = (dir / "_temp.nsi").string();
-    test::WriteFileBytes(script, "an old script, longer than nothing");
-    InstallerHeader header{"Café", "C:\\Café", "/bin", "CAFE", "Cafe.cfg", "/tmp/cafe.exe"};
-    ASSERT_TRUE(WriteScriptHeader(script, header));
-    ASSERT_TRUE(AppendScriptTemplate(script));
-    EXPECT_EQ(test::ReadFileBytes(script),
-              "\xEF\xBB\xBF" + ScriptHeader(header) + ScriptTemplate());
-    EXPECT_FALSE(WriteScriptHeader((dir / "no folder" / "_temp.nsi").string(), header));
-    EXPECT_FALSE(AppendScriptTemplate((dir / "no folder" / "_temp.nsi").string()));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "register/CommandWords.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace tarn::builder {
 namespace {
@@ -74,14 +73,6 @@ TEST(CompilePackage, JudgesByExitCodeAndThePackageWrittenByThisRun) {
             EXPECT_EQ(test::ReadFileBytes(package), "package\n") << c.name;
         }
     }
-}
-
-TEST(CompilePackage, ACompilerThatCannotStart) {
-    test::TempDir dir;
-    test::ScopedEnv path("PATH", dir.path().string());
-    CompileResult result =
-        CompilePackage(CompilerCommandLine("makensis", "x.nsi"), (dir / "setup.exe").string());
-    EXPECT_EQ(result.outcome, CompileOutcome::CompilerNotStarted);
 }
 
 }  // namespace

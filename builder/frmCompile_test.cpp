@@ -130,10 +130,8 @@ TEST_F(PackagerTest, ACompilerThatFailsIsNeverTakenForSuccess) {
         std::string status;
     } cases[] = {
         {"compiler missing", std::nullopt, "Error compiling installation package - Step 3"},
-        {"compiler fails", "exit 1", "Installation Package not Found"},
         {"compiler fails leaving a file", "echo half > '" + package.string() + "'; exit 1",
          "Installation Package not Found"},
-        {"compiler writes nothing", "exit 0", "Installation Package not Found"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
