@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "builder/frmCompile.h"
 #include "builder/frmField.h"
 #include "builder/frmImportTables.h"
 #include "builder/frmMain.h"
@@ -118,6 +119,13 @@ int main(int argc, char** argv) {
     builder::frmImportTables import(tables, database);
     import.findChild<QListWidget*>("lstTable")->setCurrentRow(0);
     ok &= SaveWindowPicture(import, folder, "builder-import-tables.png");
+
+    // The packager as a successful run leaves it.
+    builder::SetPackagerPauses({0, 0, 0});
+    builder::frmCompile packager(builder::ConduitForm{}, "", "");
+    for (int step = 0; step < 9; ++step) packager.SetStatus("");
+    packager.SetStatus("Compilation Complete - Conduit Installation Created");
+    ok &= SaveWindowPicture(packager, folder, "builder-compile-installation.png");
 
     builder::frmSplash about;
     about.findChild<QPushButton*>("cmdOk")->setVisible(true);

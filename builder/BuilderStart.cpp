@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/InstallationPackage.h"
 #include "builder/ProgramFolders.h"
 #include "builder/frmMain.h"
 #include "builder/frmSplash.h"
@@ -14,6 +15,9 @@
 namespace tarn::builder {
 
 int RunBuilder(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == kCreateInstallationOption)
+        return RunCreateInstallation(std::vector<std::string>(argv + 1, argv + argc),
+                                     ExecutableFolder());
     QApplication app(argc, argv);
     platform::ui::SetProgramTitle("TarnConduit");
     platform::ui::InstallQtUi();

@@ -12,8 +12,11 @@
 #include <filesystem>
 #include <thread>
 
+#include "builder/InstallerScript.h"
+#include "builder/PackageDeploymentCopy.h"
 #include "builder/ProgramFolders.h"
 #include "builder/Verification.h"
+#include "builder/frmCompile.h"
 #include "builder/frmMain.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
@@ -173,10 +176,18 @@ void frmMain::PreviewHotSync() {
 
 void frmMain::mnuCompileCreateInstallation_Click() {
     if (!VerifyConduitSettings()) return;
-    ShowMessageBox("Create Installation",
-                   "Creating installation packages is not available in this version of the "
-                   "builder.",
-                   MessageIcon::Information);
+    const ConduitForm form = FormFromWindow();
+    const std::string folder = DeploymentFolder(programFolder_);
+    if (folder.empty()) {
+        ShowMessageBox("", "There was an error saving the config file", MessageIcon::Critical);
+        return;
+    }
+    PackageDeploymentCopy copy(folder + PackageConfigFileName(form));
+    // A copy that was not written makes the compiler fail, which the packager reports.
+    SaveConfigFile(copy.Path(), false);
+    frmCompile packager(form, programFolder_, folder, this);
+    packager.CompileInstallation();
+    if (!packager.PackageFile().empty()) packageFile_ = packager.PackageFile();
 }
 
 }  // namespace tarn::builder

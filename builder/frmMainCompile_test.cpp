@@ -25,17 +25,7 @@ using test::Find;
 
 class CompileMenuTest : public BuilderTest {
   protected:
-    void FillValid(frmMain& window) {
-        Box(window, "txtConduitTitle").setText("Orders");
-        Box(window, "txtCreatorID").setText("TORD");
-        Box(window, "txtCompanyName").setText("Tarn Ltd");
-        Box(window, "txtConduitShortName").setText("TarnOrders");
-        Box(window, "txtInstallationPath").setText("/opt/orders");
-        Box(window, "txtVersion").setText("1.0");
-        auto table = window.Tables().Add("Orders", "TarnOrders");
-        table->Fields().Add("Id", 3);
-        window.RefreshTableList();
-    }
+    void FillValid(frmMain& window) { test::FillValidConduit(window); }
     QLineEdit& Box(frmMain& window, const char* name) { return Find<QLineEdit>(window, name); }
     std::string HotSyncList() {
         auto result = tarn::test::RunProcess((tarn::test::BinDir() / "hotsync").string(), {"list"});

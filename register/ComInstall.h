@@ -62,8 +62,9 @@ std::string GetSystemDir();
 // literally. There is no shell: no variables, globbing, pipes or redirections. True once the
 // program has started, whether it finished in time or not; false when the line is empty or
 // malformed or the program cannot be started. A program still running after the time-out is left to
-// run.
-bool ShellAndWait(const std::string& commandLine, long timeoutMs);
+// run. `exitCode`, when given, receives the program's exit code, or -1 when it did not end in time
+// or was ended by a signal.
+bool ShellAndWait(const std::string& commandLine, long timeoutMs, int* exitCode = nullptr);
 
 // Deletes the file when there is one at `path` (not a folder). Never fails.
 void DeleteFileIfExists(const std::string& path);

@@ -210,7 +210,25 @@ TEST(ShellAndWait, WaitsForTheProgramWithItsOutputDiscarded) {
 }
 
 TEST(ShellAndWait, TrueWhenTheWaitTimesOut) {
-    EXPECT_TRUE(ShellAndWait("sleep 2", 20));
+    int exitCode = 0;
+    EXPECT_TRUE(ShellAndWait("sleep 2", 20, &exitCode));
+    EXPECT_EQ(exitCode, -1);  // still running: no exit code yet
+}
+
+TEST(ShellAndWait, ReportsTheExitCodeOfAProgramThatEnded) {
+    const struct {
+        const char* commandLine;
+        int exitCode;
+    } cases[] = {
+        {"true", 0},
+        {"sh -c 'exit 3'", 3},
+        {"sh -c 'kill -KILL $$'", -1},  // ended by a signal: no exit code
+    };
+    for (const auto& c : cases) {
+        int exitCode = 99;
+        EXPECT_TRUE(ShellAndWait(c.commandLine, 60000, &exitCode)) << c.commandLine;
+        EXPECT_EQ(exitCode, c.exitCode) << c.commandLine;
+    }
 }
 
 TEST(ShellAndWait, FalseWhenTheProgramCannotBeStarted) {

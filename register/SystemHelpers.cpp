@@ -26,14 +26,19 @@ void ReapLater(pid_t pid) {
     }).detach();
 }
 
-// True when the child ended (or cannot be waited for any more) before the deadline.
-bool WaitUntil(pid_t pid, long timeoutMs) {
+// True when the child ended (or cannot be waited for any more) before the deadline; `status`
+// then holds what waitpid reported, or -1 when it could not report.
+bool WaitUntil(pid_t pid, long timeoutMs, int& status) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
-        pid_t done = waitpid(pid, nullptr, WNOHANG);
+        status = -1;
+        pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) return true;
-        if (done < 0 && errno != EINTR) return true;  // e.g. SIGCHLD ignored: already reaped
+        if (done < 0 && errno != EINTR) {
+            status = -1;
+            return true;  // e.g. SIGCHLD ignored: already reaped
+        }
         if (timeoutMs >= 0 && Clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -55,7 +60,8 @@ std::string GetSystemDir() {
     }
 }
 
-bool ShellAndWait(const std::string& commandLine, long timeoutMs) {
+bool ShellAndWait(const std::string& commandLine, long timeoutMs, int* exitCode) {
+    if (exitCode) *exitCode = -1;
     std::optional<std::vector<std::string>> words = SplitCommandLine(commandLine);
     if (!words || words->empty()) return false;
     std::vector<char*> argv;
@@ -74,7 +80,11 @@ bool ShellAndWait(const std::string& commandLine, long timeoutMs) {
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0) return false;
 
-    if (!WaitUntil(pid, timeoutMs)) ReapLater(pid);
+    int status = -1;
+    if (!WaitUntil(pid, timeoutMs, status))
+        ReapLater(pid);
+    else if (exitCode && status != -1 && WIFEXITED(status))
+        *exitCode = WEXITSTATUS(status);
     return true;
 }
 

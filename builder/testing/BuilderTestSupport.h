@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QSettings>
 #include <QString>
 #include <filesystem>
@@ -51,6 +52,18 @@ class BuilderTest : public ::testing::Test {
 template <typename Control>
 Control& Find(QWidget& window, const char* name) {
     return ui::test::Find<Control>(window, name);
+}
+
+// Fills the window with a conduit that verifies: "Orders" (TORD), one table with one field.
+inline void FillValidConduit(frmMain& window) {
+    Find<QLineEdit>(window, "txtConduitTitle").setText("Orders");
+    Find<QLineEdit>(window, "txtCreatorID").setText("TORD");
+    Find<QLineEdit>(window, "txtCompanyName").setText("Tarn Ltd");
+    Find<QLineEdit>(window, "txtConduitShortName").setText("TarnOrders");
+    Find<QLineEdit>(window, "txtInstallationPath").setText("/opt/orders");
+    Find<QLineEdit>(window, "txtVersion").setText("1.0");
+    window.Tables().Add("Orders", "TarnOrders")->Fields().Add("Id", 3);
+    window.RefreshTableList();
 }
 
 }  // namespace tarn::builder::test
