@@ -53,10 +53,4 @@ class PosixRegistry : public Registry {
     RegistryHandle nextHandle_ = 0x100;
 };
 
-// Full name of a predefined root key ("HKEY_LOCAL_MACHINE"), or empty for another handle.
-std::string RootKeyName(RegistryHandle root);
-// The root key handle for "HKEY_LOCAL_MACHINE" or its short form "HKLM" (any letter case);
-// 0 when the name is not a root key.
-RegistryHandle RootKeyFromName(std::string_view name);
-
 }  // namespace tarn::platform

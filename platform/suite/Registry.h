@@ -68,4 +68,10 @@ class Registry {
 std::string DwordBytes(std::uint32_t value);
 std::uint32_t DwordFromBytes(std::string_view bytes);
 
+// Full name of a predefined root key ("HKEY_LOCAL_MACHINE"), or empty for another handle.
+std::string RootKeyName(RegistryHandle root);
+// The root key handle for "HKEY_LOCAL_MACHINE" or its short form "HKLM" (any letter case);
+// 0 when the name is not a root key.
+RegistryHandle RootKeyFromName(std::string_view name);
+
 }  // namespace tarn::platform
