@@ -125,6 +125,15 @@ TEST_F(WindowsEditionTest, TheHostRunsARealHotSyncThroughTheConduitLibrary) {
     EXPECT_EQ(DesktopRows(), rows);
     EXPECT_EQ(rows, "1,one;2,two;");
 
+    // The configuration window of the Windows edition points to the builder.
+    result = HotSync({"configure", "ITEM"});
+    EXPECT_EQ(result.exitCode, 0) << Explain(result);
+    EXPECT_NE(result.err.find("TarnConduit2: This conduit is configured with the Tarn Conduit "
+                              "Builder (TarnCBuilder).\nIts description file is " +
+                              wine::WindowsPath(config_) + "."),
+              std::string::npos)
+        << Explain(result);
+
     result = TarnCReg({"-U", "ITEM"});
     EXPECT_EQ(result.exitCode, 0) << Explain(result);
     EXPECT_EQ(HotSync({"list"}).out, "");
