@@ -157,6 +157,15 @@ TEST_F(WindowsEditionTest, TheDebugLevelLivesInTheRealRegistry) {
     EXPECT_NE(wine::Reg({"query", "HKLM\\Software\\TarnConduit2", "/v", "DebugLevel"}).exitCode, 0);
 }
 
+TEST_F(WindowsEditionTest, WithoutTarnHomeTheStateLivesInTheUsersLocalApplicationData) {
+    ProcessResult result = wine::Run("hotsync.exe", {"list"}, {});
+    ASSERT_EQ(result.exitCode, 0) << Explain(result);
+    bool found = false;
+    for (const auto& user : std::filesystem::directory_iterator(wine::DriveC() / "users"))
+        found = found || std::filesystem::is_directory(user.path() / "AppData" / "Local" / "Tarn");
+    EXPECT_TRUE(found) << "no Tarn folder in a user's AppData\\Local";
+}
+
 TEST_F(WindowsEditionTest, TheRegisterToolSaysWhatWentWrongAndExitsAccordingly) {
     struct Case {
         std::vector<std::string> args;

@@ -16,7 +16,8 @@ std::string WineProgram() {
 
 // The same variables for every run: the prefix, and wine's own messages off.
 ProcessResult RunInPrefix(const std::vector<std::string>& args, const std::string& tarnHome) {
-    std::vector<std::string> envArgs = {"WINEPREFIX=" + Prefix().string(), "WINEDEBUG=-all"};
+    std::vector<std::string> envArgs = {"-u", "TARN_HOME", "WINEPREFIX=" + Prefix().string(),
+                                        "WINEDEBUG=-all"};
     if (!tarnHome.empty()) envArgs.push_back("TARN_HOME=" + tarnHome);
     envArgs.push_back(WineProgram());
     envArgs.insert(envArgs.end(), args.begin(), args.end());
@@ -49,7 +50,7 @@ ProcessResult Run(const std::string& program, const std::vector<std::string>& ar
                   const std::filesystem::path& tarnHome) {
     std::vector<std::string> all = {(BinDir() / program).string()};
     all.insert(all.end(), args.begin(), args.end());
-    return RunInPrefix(all, WindowsPath(tarnHome));
+    return RunInPrefix(all, tarnHome.empty() ? std::string() : WindowsPath(tarnHome));
 }
 
 ProcessResult Reg(const std::vector<std::string>& args) {

@@ -16,7 +16,8 @@ std::filesystem::path Prefix();
 std::string WindowsPath(const std::filesystem::path& path);
 
 // The Windows program of the build ("hotsync.exe") under wine, with TARN_HOME set to the
-// Windows name of `tarnHome` for it alone. Its output's lines end in "\n" alone.
+// Windows name of `tarnHome` for it alone (unset when empty). Its output's lines end in "\n"
+// alone.
 ProcessResult Run(const std::string& program, const std::vector<std::string>& args,
                   const std::filesystem::path& tarnHome);
 
