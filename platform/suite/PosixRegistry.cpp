@@ -196,25 +196,6 @@ RegistryStatus PosixRegistry::ReadValue(RegistryHandle key, std::string_view nam
     return kRegSuccess;
 }
 
-RegistryStatus PosixRegistry::QueryValueInfo(RegistryHandle key, std::string_view name,
-                                             std::uint32_t& type, std::uint32_t& size) {
-    std::string data;
-    RegistryStatus status = ReadValue(key, name, type, data);
-    if (status == kRegSuccess) size = static_cast<std::uint32_t>(data.size());
-    return status;
-}
-
-RegistryStatus PosixRegistry::QueryValue(RegistryHandle key, std::string_view name,
-                                         std::uint32_t capacity, std::uint32_t& type,
-                                         std::string& data) {
-    std::string value;
-    RegistryStatus status = ReadValue(key, name, type, value);
-    if (status != kRegSuccess) return status;
-    if (value.size() > capacity) return kRegMoreData;
-    data = std::move(value);
-    return kRegSuccess;
-}
-
 RegistryStatus PosixRegistry::SetValue(RegistryHandle key, std::string_view name,
                                        std::uint32_t type, std::string_view data) {
     OpenedKey opened;

@@ -63,6 +63,19 @@ class Registry {
     virtual RegistryStatus CloseKey(RegistryHandle key) = 0;
 };
 
+// A registry whose values are read whole: both queries follow from one read.
+class WholeValueRegistry : public Registry {
+  public:
+    RegistryStatus QueryValueInfo(RegistryHandle key, std::string_view name, std::uint32_t& type,
+                                  std::uint32_t& size) override;
+    RegistryStatus QueryValue(RegistryHandle key, std::string_view name, std::uint32_t capacity,
+                              std::uint32_t& type, std::string& data) override;
+
+  protected:
+    virtual RegistryStatus ReadValue(RegistryHandle key, std::string_view name, std::uint32_t& type,
+                                     std::string& data) = 0;
+};
+
 // A 32-bit number as the four little-endian bytes Windows stores for REG_DWORD, and back
 // (fewer than four bytes are taken as the low bytes of the number).
 std::string DwordBytes(std::uint32_t value);

@@ -1,4 +1,5 @@
-// What every edition's registry shares: the names of the root keys and the bytes of a DWORD.
+// What every edition's registry shares: the names of the root keys, the bytes of a DWORD and
+// the queries of a value read whole.
 #include "common/text/Windows1252.h"
 #include "platform/suite/Registry.h"
 
@@ -44,6 +45,25 @@ RegistryHandle RootKeyFromName(std::string_view name) {
         if (text::EqualsIgnoreCase(name, r.name) || text::EqualsIgnoreCase(name, r.shortName))
             return r.handle;
     return 0;
+}
+
+RegistryStatus WholeValueRegistry::QueryValueInfo(RegistryHandle key, std::string_view name,
+                                                  std::uint32_t& type, std::uint32_t& size) {
+    std::string data;
+    RegistryStatus status = ReadValue(key, name, type, data);
+    if (status == kRegSuccess) size = static_cast<std::uint32_t>(data.size());
+    return status;
+}
+
+RegistryStatus WholeValueRegistry::QueryValue(RegistryHandle key, std::string_view name,
+                                              std::uint32_t capacity, std::uint32_t& type,
+                                              std::string& data) {
+    std::string value;
+    RegistryStatus status = ReadValue(key, name, type, value);
+    if (status != kRegSuccess) return status;
+    if (value.size() > capacity) return kRegMoreData;
+    data = std::move(value);
+    return kRegSuccess;
 }
 
 }  // namespace tarn::platform

@@ -70,8 +70,8 @@ RegistryStatus Win32Registry::OpenKey(RegistryHandle parent, std::string_view su
     return OpenOrCreate(parent, subKey, 0, access, false, key);
 }
 
-RegistryStatus Win32Registry::Read(RegistryHandle key, std::string_view name, std::uint32_t& type,
-                                   std::string& data) {
+RegistryStatus Win32Registry::ReadValue(RegistryHandle key, std::string_view name,
+                                        std::uint32_t& type, std::string& data) {
     HKEY opened = static_cast<HKEY>(SystemKey(key));
     if (!opened) return kRegInvalidHandle;
     const std::wstring wideName = WideFromUtf8(name);
@@ -97,25 +97,6 @@ RegistryStatus Win32Registry::Read(RegistryHandle key, std::string_view name, st
         }
         return kRegSuccess;
     }
-}
-
-RegistryStatus Win32Registry::QueryValueInfo(RegistryHandle key, std::string_view name,
-                                             std::uint32_t& type, std::uint32_t& size) {
-    std::string data;
-    RegistryStatus status = Read(key, name, type, data);
-    if (status == kRegSuccess) size = static_cast<std::uint32_t>(data.size());
-    return status;
-}
-
-RegistryStatus Win32Registry::QueryValue(RegistryHandle key, std::string_view name,
-                                         std::uint32_t capacity, std::uint32_t& type,
-                                         std::string& data) {
-    std::string value;
-    RegistryStatus status = Read(key, name, type, value);
-    if (status != kRegSuccess) return status;
-    if (value.size() > capacity) return kRegMoreData;
-    data = std::move(value);
-    return kRegSuccess;
 }
 
 RegistryStatus Win32Registry::SetValue(RegistryHandle key, std::string_view name,

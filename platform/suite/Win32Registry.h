@@ -9,7 +9,7 @@ namespace tarn::platform {
 
 // The Windows registry itself. Names and text values are UTF-8 here and UTF-16 in the
 // registry; other values keep their bytes.
-class Win32Registry : public Registry {
+class Win32Registry : public WholeValueRegistry {
   public:
     ~Win32Registry() override;
 
@@ -17,10 +17,6 @@ class Win32Registry : public Registry {
                              std::uint32_t access, RegistryHandle& key) override;
     RegistryStatus OpenKey(RegistryHandle parent, std::string_view subKey, std::uint32_t access,
                            RegistryHandle& key) override;
-    RegistryStatus QueryValueInfo(RegistryHandle key, std::string_view name, std::uint32_t& type,
-                                  std::uint32_t& size) override;
-    RegistryStatus QueryValue(RegistryHandle key, std::string_view name, std::uint32_t capacity,
-                              std::uint32_t& type, std::string& data) override;
     RegistryStatus SetValue(RegistryHandle key, std::string_view name, std::uint32_t type,
                             std::string_view data) override;
     RegistryStatus DeleteValue(RegistryHandle key, std::string_view name) override;
@@ -32,8 +28,8 @@ class Win32Registry : public Registry {
     RegistryStatus OpenOrCreate(RegistryHandle parent, std::string_view subKey,
                                 std::uint32_t options, std::uint32_t access, bool create,
                                 RegistryHandle& key);
-    RegistryStatus Read(RegistryHandle key, std::string_view name, std::uint32_t& type,
-                        std::string& data);
+    RegistryStatus ReadValue(RegistryHandle key, std::string_view name, std::uint32_t& type,
+                             std::string& data) override;
 
     std::mutex mutex_;
     std::map<RegistryHandle, void*> openKeys_;
