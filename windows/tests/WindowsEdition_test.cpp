@@ -143,6 +143,17 @@ TEST_F(WindowsEditionTest, TheHostRunsARealHotSyncThroughTheConduitLibrary) {
     EXPECT_NE(wine::Reg({"query", kProgIdKey}).exitCode, 0);
 }
 
+TEST_F(WindowsEditionTest, TheTypeLibraryLoadsFromItsFileAndFromTheConduitLibrary) {
+    const std::string check = (test::BinDir() / ".." / "tests" / "tarn-typelib-check.exe").string();
+    for (const char* file : {"TarnConduit2.tlb", "TarnConduit2.dll"}) {
+        ProcessResult result =
+            wine::Run(check, {wine::WindowsPath(test::BinDir() / file)}, machine_.tarnHome());
+        EXPECT_EQ(result.exitCode, 0) << file << "\n" << Explain(result);
+        EXPECT_EQ(result.out, "version 2.0\nclass cTarnConduit\ninterface IPDClientNotify\n")
+            << file;
+    }
+}
+
 TEST_F(WindowsEditionTest, TheDebugLevelLivesInTheRealRegistry) {
     ProcessResult result =
         HotSync({"reg", "set", "HKLM\\Software\\TarnConduit2", "DebugLevel", "3", "--dword"});

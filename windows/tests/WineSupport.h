@@ -15,8 +15,8 @@ std::filesystem::path Prefix();
 // The Windows name of a file of this machine: "Z:" and the path with backslashes.
 std::string WindowsPath(const std::filesystem::path& path);
 
-// The Windows program of the build ("hotsync.exe") under wine, with TARN_HOME set to the
-// Windows name of `tarnHome` for it alone (unset when empty). Its output's lines end in "\n"
+// A Windows program of the build ("hotsync.exe", or a full path) under wine, with TARN_HOME set to
+// the Windows name of `tarnHome` for it alone (unset when empty). Its output's lines end in "\n"
 // alone.
 ProcessResult Run(const std::string& program, const std::vector<std::string>& args,
                   const std::filesystem::path& tarnHome);
