@@ -26,10 +26,11 @@ constexpr char kBackupsUsage[] = "backups --handheld DIR";
 constexpr char kRestoreUsage[] = "restore --handheld DIR NAME [--generation N] [--wait SECONDS]";
 
 std::string LocalTime(std::time_t time) {
-    std::tm parts{};
-    localtime_r(&time, &parts);
+    // The host is single-threaded, so the shared result of localtime is safe here.
+    const std::tm* parts = std::localtime(&time);
+    if (!parts) return "?";
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", parts);
     return text;
 }
 

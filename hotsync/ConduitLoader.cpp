@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/suite/PosixComServers.h"
+#include "platform/suite/DefaultSuite.h"
 
 namespace tarn::hotsync {
 
@@ -21,7 +21,7 @@ std::string StatusText(com::HRESULT status) {
 std::unique_ptr<LoadedConduit> LoadConduit(const std::string& comClass, std::string& error) {
     std::optional<std::filesystem::path> path;
     try {
-        path = platform::PosixComServers().Resolve(comClass);
+        path = platform::DefaultComServers()->Resolve(comClass);
     } catch (const std::exception& e) {
         error = "the class registrations cannot be read: " + std::string(e.what());
         return nullptr;

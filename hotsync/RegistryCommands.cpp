@@ -5,12 +5,12 @@
 #include <optional>
 
 #include "hotsync/Commands.h"
-#include "platform/suite/PosixRegistry.h"
+#include "platform/suite/DefaultSuite.h"
 
 namespace tarn::hotsync {
 namespace {
 
-using platform::PosixRegistry;
+using platform::Registry;
 using platform::RegistryHandle;
 using platform::RegistryStatus;
 
@@ -93,7 +93,7 @@ std::string FormatValue(std::uint32_t type, std::string data) {
     return hex;
 }
 
-int Get(PosixRegistry& registry, const KeyPath& path, const std::string& keyText,
+int Get(Registry& registry, const KeyPath& path, const std::string& keyText,
         const std::string& name) {
     RegistryHandle key = 0;
     RegistryStatus status = registry.OpenKey(path.root, path.subKey, platform::kKeyRead, key);
@@ -108,7 +108,7 @@ int Get(PosixRegistry& registry, const KeyPath& path, const std::string& keyText
     return 0;
 }
 
-int Set(PosixRegistry& registry, const KeyPath& path, const std::string& keyText,
+int Set(Registry& registry, const KeyPath& path, const std::string& keyText,
         const std::string& name, const std::string& value, bool dword) {
     std::string data;
     std::uint32_t type = platform::kRegSz;
@@ -131,7 +131,7 @@ int Set(PosixRegistry& registry, const KeyPath& path, const std::string& keyText
     return 0;
 }
 
-int Delete(PosixRegistry& registry, const KeyPath& path, const std::string& keyText,
+int Delete(Registry& registry, const KeyPath& path, const std::string& keyText,
            const std::string& name) {
     RegistryHandle key = 0;
     RegistryStatus status = registry.OpenKey(path.root, path.subKey, platform::kKeySetValue, key);
@@ -159,10 +159,10 @@ int RunReg(const Args& args) {
     std::optional<KeyPath> path = ParseKeyPath(rest[1]);
     if (!path) return UsageError("'" + rest[1] + "' does not start with a root key");
 
-    PosixRegistry registry;
-    if (action == "get") return Get(registry, *path, rest[1], rest[2]);
-    if (action == "set") return Set(registry, *path, rest[1], rest[2], rest[3], dword);
-    return Delete(registry, *path, rest[1], rest[2]);
+    std::unique_ptr<Registry> registry = platform::DefaultRegistry();
+    if (action == "get") return Get(*registry, *path, rest[1], rest[2]);
+    if (action == "set") return Set(*registry, *path, rest[1], rest[2], rest[3], dword);
+    return Delete(*registry, *path, rest[1], rest[2]);
 }
 
 }  // namespace tarn::hotsync

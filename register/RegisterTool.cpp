@@ -4,6 +4,7 @@
 
 #include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
+#include "platform/files/PathSeparators.h"
 #include "platform/ui/MessageBox.h"
 #include "tarn/Version.h"
 
@@ -44,7 +45,7 @@ char AsciiUpper(char c) {
 }
 
 struct ConfigLocation {
-    std::string directory;  // ends in "/" when not empty, as given on the command line
+    std::string directory;  // ends in a separator when not empty, as given on the command line
     std::string fileName;
 };
 
@@ -53,7 +54,7 @@ struct ConfigLocation {
 std::optional<ConfigLocation> FindConfigFile(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = path.find_last_of(platform::kPathSeparators);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return ConfigLocation{path.substr(0, path.size() - name.size()), name};
 }

@@ -1,4 +1,5 @@
-// The process and file helpers of the registration module, used by the installation packager.
+// The process helpers of the registration module on POSIX systems, used by the installation
+// packager.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -86,14 +87,6 @@ bool ShellAndWait(const std::string& commandLine, long timeoutMs, int* exitCode)
     else if (exitCode && status != -1 && WIFEXITED(status))
         *exitCode = WEXITSTATUS(status);
     return true;
-}
-
-void DeleteFileIfExists(const std::string& path) {
-    std::error_code error;
-    if (path.empty()) return;
-    auto status = std::filesystem::symlink_status(path, error);
-    if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return;
-    std::filesystem::remove(path, error);
 }
 
 }  // namespace tarn::MComInstall

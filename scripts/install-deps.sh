@@ -16,6 +16,9 @@ packages=(
   postgresql odbc-postgresql mariadb-server odbc-mariadb
   # an independent reader and writer of handheld database files, used by the tests
   perl libpalm-pdb-perl
+  # the Windows edition: cross compiler, widl and the IDL files of the type library, and wine
+  # (64-bit) to test it; makensis packs installers
+  mingw-w64 mingw-w64-tools libwine-dev wine wine64 nsis
 )
 
 missing=()

@@ -3,6 +3,8 @@
 
 namespace tarn::conduit {
 
-void ShowConfigurationWindow(ModuleState& state) { ShowConduitConfiguration(state); }
+void ShowConfigurationWindow(ModuleState& state) {
+    ShowConduitConfiguration(state);
+}
 
 }  // namespace tarn::conduit

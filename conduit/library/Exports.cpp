@@ -4,9 +4,14 @@
 #include "conduit/library/cTarnConduit.h"
 #include "platform/com/ClientNotify.h"
 #include "platform/loading/SharedLibrary.h"
-#include "platform/suite/PosixComServers.h"
+#include "platform/suite/DefaultSuite.h"
 
+#ifdef _WIN32
+// Exported by name through TarnConduit2.def.
+#define TARN_EXPORT extern "C"
+#else
 #define TARN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace {
 
@@ -56,7 +61,7 @@ TARN_EXPORT com::HRESULT DllRegisterServer() {
     try {
         auto self = tarn::platform::ModulePathOf(reinterpret_cast<const void*>(&DllRegisterServer));
         if (self.empty()) return com::kRegisterClassFailed;
-        tarn::platform::PosixComServers().RegisterServer(kProgId, self);
+        tarn::platform::DefaultComServers()->RegisterServer(kProgId, self);
         return com::kOk;
     } catch (...) {
         return com::kRegisterClassFailed;
@@ -65,7 +70,7 @@ TARN_EXPORT com::HRESULT DllRegisterServer() {
 
 TARN_EXPORT com::HRESULT DllUnregisterServer() {
     try {
-        tarn::platform::PosixComServers().UnregisterServer(kProgId);
+        tarn::platform::DefaultComServers()->UnregisterServer(kProgId);
         return com::kOk;
     } catch (...) {
         return com::kRegisterClassFailed;

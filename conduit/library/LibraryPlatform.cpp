@@ -3,10 +3,10 @@
 #include "platform/Error.h"
 #include "platform/odbc/OdbcEnvironment.h"
 #include "platform/palm/PosixHandheldFolder.h"
+#include "platform/suite/DefaultSuite.h"
 #include "platform/suite/HotSyncSession.h"
 #include "platform/suite/PosixConduitManager.h"
 #include "platform/suite/PosixHotSyncNotifier.h"
-#include "platform/suite/PosixRegistry.h"
 #include "platform/suite/PosixSyncUtility.h"
 #include "platform/suite/SuiteErrors.h"
 #include "platform/ui/MessageBox.h"
@@ -34,7 +34,7 @@ platform::ConduitManager& LibraryPlatform::ConduitManager() {
 }
 
 platform::Registry& LibraryPlatform::Registry() {
-    if (!registry_) registry_ = std::make_unique<platform::PosixRegistry>();
+    if (!registry_) registry_ = platform::DefaultRegistry();
     return *registry_;
 }
 

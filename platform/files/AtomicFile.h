@@ -50,6 +50,18 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes,
 bool ReadFileOrNothing(const std::filesystem::path& path, std::string& bytes,
                        std::string* error = nullptr);
 
+// The first bytes of a file, at most `size`; empty when it cannot be read.
+std::string ReadFileStart(const std::filesystem::path& path, size_t size);
+
+// Appends `bytes` to a file in one write, creating it (readable by its owner only) when
+// missing, so that lines appended by different writers never interleave.
+bool AppendToFile(const std::filesystem::path& path, std::string_view bytes,
+                  std::string* error = nullptr);
+
+// Whether this process may replace the file: its folder takes new files and the file, when
+// there is one, may be written.
+bool CanReplaceFile(const std::filesystem::path& path);
+
 // The permissions a new file gets: `requested` less the bits the process umask removes.
 unsigned CreationMode(unsigned requested);
 

@@ -1,5 +1,7 @@
 #include "platform/odbc/Utf8DriverCharset.h"
 
+#include <locale.h>
+
 #include <initializer_list>
 
 namespace tarn::platform::odbc {
@@ -19,10 +21,11 @@ locale_t Utf8Ctype() {
 
 Utf8DriverCharset::Utf8DriverCharset() {
     if (locale_t utf8 = Utf8Ctype()) previous_ = uselocale(utf8);
+    static_assert(sizeof(locale_t) == sizeof(void*));
 }
 
 Utf8DriverCharset::~Utf8DriverCharset() {
-    if (previous_) uselocale(previous_);
+    if (previous_) uselocale(static_cast<locale_t>(previous_));
 }
 
 }  // namespace tarn::platform::odbc

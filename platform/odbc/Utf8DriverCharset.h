@@ -1,7 +1,5 @@
 #pragma once
 
-#include <locale.h>
-
 namespace tarn::platform::odbc {
 
 // unixODBC hands text to drivers without wide entry points (the SQLite3 driver is one) in the
@@ -18,7 +16,7 @@ class Utf8DriverCharset {
     Utf8DriverCharset& operator=(const Utf8DriverCharset&) = delete;
 
   private:
-    locale_t previous_ = locale_t(0);
+    void* previous_ = nullptr;  // the thread's locale_t before; none on Windows
 };
 
 }  // namespace tarn::platform::odbc

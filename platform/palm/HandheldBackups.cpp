@@ -1,12 +1,9 @@
 #include "platform/palm/HandheldBackups.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
+#include <chrono>
 #include <random>
+#include <system_error>
 
 #include "platform/files/AtomicFile.h"
 #include "platform/palm/DatabaseFiles.h"
@@ -16,8 +13,8 @@ namespace {
 
 constexpr char kNameCharacters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
-bool Fail(std::string* error, const std::string& what, int code) {
-    if (error) *error = what + ": " + std::strerror(code);
+bool Fail(std::string* error, const std::string& what, const std::error_code& code) {
+    if (error) *error = what + ": " + code.message();
     return false;
 }
 
@@ -45,15 +42,16 @@ std::filesystem::path BackupFile(const std::filesystem::path& handheld, const st
 bool PrepareBackup(const std::filesystem::path& handheld, const std::filesystem::path& file,
                    std::filesystem::path& prepared, std::string* error) {
     prepared.clear();
-    struct stat info {};
-    if (stat(file.c_str(), &info) != 0) {
-        if (errno == ENOENT) return true;
-        return Fail(error, "cannot read " + file.string(), errno);
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(file, code);
+    if (code) {
+        if (code == std::errc::no_such_file_or_directory) return true;
+        return Fail(error, "cannot read " + file.string(), code);
     }
-    if (!S_ISREG(info.st_mode)) return true;  // nothing a backup could hold
+    if (!std::filesystem::is_regular_file(status)) return true;  // nothing a backup could hold
     const std::filesystem::path folder = BackupFolder(handheld);
-    if (mkdir(folder.c_str(), CreationMode(0777)) != 0 && errno != EEXIST)
-        return Fail(error, "cannot create the backup folder " + folder.string(), errno);
+    std::filesystem::create_directory(folder, code);
+    if (code) return Fail(error, "cannot create the backup folder " + folder.string(), code);
 
     // A link shares the old file's bytes, which the coming rename leaves untouched. Its name is a
     // temporary one of the usual pattern, so that an interrupted sync's link is cleared away.
@@ -65,11 +63,12 @@ bool PrepareBackup(const std::filesystem::path& handheld, const std::filesystem:
             suffix += kNameCharacters[random() % (sizeof kNameCharacters - 1)];
         std::filesystem::path candidate =
             folder / ("." + target.filename().string() + "." + suffix);
-        if (link(file.c_str(), candidate.c_str()) == 0) {
+        std::filesystem::create_hard_link(file, candidate, code);
+        if (!code) {
             prepared = candidate;
             return true;
         }
-        if (errno != EEXIST) break;
+        if (code != std::errc::file_exists) break;
     }
     // No links here: copy the bytes instead.
     std::string bytes;
@@ -83,12 +82,17 @@ bool PublishBackup(const std::filesystem::path& handheld, const std::string& fil
     for (int generation = kBackupGenerations - 1; generation >= 1; --generation) {
         std::filesystem::path from = BackupFile(handheld, fileName, generation);
         std::filesystem::path to = BackupFile(handheld, fileName, generation + 1);
-        if (rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT)
-            return Fail(error, "cannot keep the backup " + from.string(), errno);
+        // Looked for first: not every system reports a missing file as such on a rename.
+        std::error_code code;
+        if (!std::filesystem::exists(from, code) && !code) continue;
+        std::filesystem::rename(from, to, code);
+        if (code && code != std::errc::no_such_file_or_directory)
+            return Fail(error, "cannot keep the backup " + from.string(), code);
     }
     std::filesystem::path newest = BackupFile(handheld, fileName, 1);
-    if (rename(prepared.c_str(), newest.c_str()) != 0)
-        return Fail(error, "cannot keep the backup " + newest.string(), errno);
+    std::error_code code;
+    std::filesystem::rename(prepared, newest, code);
+    if (code) return Fail(error, "cannot keep the backup " + newest.string(), code);
     return true;
 }
 
@@ -99,8 +103,11 @@ std::vector<BackupListing> ListBackups(const std::filesystem::path& handheld) {
         BackupListing listing;
         listing.generation = GenerationOf(entry.path().filename().string(), listing.fileName);
         if (listing.generation == 0 || !entry.is_regular_file(ignored)) continue;
-        struct stat info {};
-        if (stat(entry.path().c_str(), &info) == 0) listing.modified = info.st_mtime;
+        auto written = std::filesystem::last_write_time(entry.path(), ignored);
+        if (!ignored)
+            listing.modified = std::chrono::system_clock::to_time_t(
+                std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                    std::chrono::file_clock::to_sys(written)));
         std::string bytes;
         if (!ReadWholeFile(entry.path(), bytes, &listing.error)) {
             listings.push_back(std::move(listing));

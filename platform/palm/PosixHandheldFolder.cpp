@@ -1,8 +1,5 @@
 #include "platform/palm/PosixHandheldFolder.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,23 +12,6 @@
 
 namespace tarn::platform::palm {
 namespace {
-
-// The first bytes of a file, at most `size`; empty when it cannot be read.
-std::string ReadFileStart(const std::filesystem::path& file, size_t size) {
-    int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
-    std::string bytes(size, '\0');
-    size_t got = 0;
-    while (got < size) {
-        ssize_t n = pread(fd, bytes.data() + got, size - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
-    close(fd);
-    bytes.resize(got);
-    return bytes;
-}
 
 std::string Quoted(const std::string& name) {
     return "\"" + name + "\"";

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 
 namespace tarn::platform {
 
-// Holds an exclusive advisory lock (flock) on a lock file for the lifetime of the object, so
-// that processes rewriting the same state file take turns and no update is lost. The lock is
-// released by the kernel when the process dies, so a crash never leaves it stuck.
+// Holds an exclusive advisory lock (flock, LockFileEx on Windows) on a lock file for the lifetime
+// of the object, so that processes rewriting the same state file take turns and no update is lost.
+// The lock is released by the kernel when the process dies, so a crash never leaves it stuck.
 class ExclusiveFileLock {
   public:
     // Creates the lock file when missing and waits for the lock. Check locked() afterwards:
@@ -20,12 +21,14 @@ class ExclusiveFileLock {
     ExclusiveFileLock(const ExclusiveFileLock&) = delete;
     ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
 
-    bool locked() const { return fd_ >= 0; }
+    bool locked() const { return handle_ != kNoHandle; }
     bool timedOut() const { return timedOut_; }
     int errorNumber() const { return errorNumber_; }
 
   private:
-    int fd_ = -1;
+    // A descriptor, or a Windows handle.
+    static constexpr std::intptr_t kNoHandle = -1;
+    std::intptr_t handle_ = kNoHandle;
     bool timedOut_ = false;
     int errorNumber_ = 0;
 };

@@ -1,12 +1,8 @@
 #include "platform/suite/HotSyncSession.h"
 
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "platform/Error.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/process/ProcessIdentity.h"
 #include "platform/suite/IniStore.h"
 #include "platform/suite/NumberText.h"
 #include "platform/suite/StoreErrors.h"
@@ -22,40 +18,20 @@ IniStore SessionStore() {
     return IniStore(TarnHome() / "session.ini");
 }
 
-// The start time the kernel reports for a process (field 22 of /proc/PID/stat). Together with
-// the pid it tells a live session from one whose pid has been reused; 0 when unknown.
-std::uint64_t ProcessStartTime(pid_t pid) {
-    std::string stat;
-    if (!ReadWholeFile("/proc/" + std::to_string(pid) + "/stat", stat)) return 0;
-    size_t pos = stat.rfind(')');
-    if (pos == std::string::npos) return 0;
-    // Fields after the command name start with field 3; the start time is the 20th of them.
-    int field = 0;
-    size_t start = pos + 2;
-    while (start < stat.size()) {
-        size_t end = stat.find(' ', start);
-        if (end == std::string::npos) end = stat.size();
-        if (++field == 20)
-            return ParseWhole<std::uint64_t>(std::string_view(stat).substr(start, end - start))
-                .value_or(0);
-        start = end + 1;
-    }
-    return 0;
-}
-
 bool SameStart(std::uint64_t recorded, std::uint64_t actual) {
     return recorded == 0 || actual == 0 || recorded == actual;
 }
 
 bool IsAlive(const SessionRecord& record) {
     if (record.processId <= 0) return false;
-    if (kill(record.processId, 0) != 0 && errno != EPERM) return false;
-    return SameStart(record.processStart, ProcessStartTime(record.processId));
+    if (!process::ProcessExists(record.processId)) return false;
+    return SameStart(record.processStart, process::ProcessStartTime(record.processId));
 }
 
 bool OwnedByThisProcess(const SessionRecord& record) {
-    return record.processId == getpid() &&
-           SameStart(record.processStart, ProcessStartTime(getpid()));
+    const std::int64_t self = process::CurrentProcessId();
+    return record.processId == self &&
+           SameStart(record.processStart, process::ProcessStartTime(self));
 }
 
 constexpr char kCompleted[] = "Completed";
@@ -212,9 +188,14 @@ std::optional<SessionRecord> CurrentProcessSession() {
 
 HotSyncSession::HotSyncSession(std::uint32_t userId, const std::string& userName,
                                const std::string& handheldFolder, bool dryRun) {
-    SessionRecord mine{
-        getpid(), ProcessStartTime(getpid()), userId, userName, 0, handheldFolder, std::nullopt,
-        dryRun};
+    SessionRecord mine{static_cast<pid_t>(process::CurrentProcessId()),
+                       process::ProcessStartTime(process::CurrentProcessId()),
+                       userId,
+                       userName,
+                       0,
+                       handheldFolder,
+                       std::nullopt,
+                       dryRun};
     std::optional<SessionRecord> other;
     std::string error;
     StoreStatus status = SessionStore().Update(

@@ -1,7 +1,5 @@
 #include "platform/suite/IniStore.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -58,10 +56,7 @@ StoreStatus IniStore::Update(const std::function<bool(IniDocument&)>& change, st
 }
 
 bool IniStore::Writable() const {
-    std::filesystem::path folder = file_.parent_path();
-    if (folder.empty()) folder = ".";
-    if (access(folder.c_str(), W_OK) != 0) return false;
-    return access(file_.c_str(), F_OK) != 0 || access(file_.c_str(), W_OK) == 0;
+    return CanReplaceFile(file_);
 }
 
 }  // namespace tarn::platform

@@ -11,19 +11,6 @@ namespace {
 
 constexpr std::uint32_t kWriteAccess = kKeySetValue | kKeyCreateSubKey | kKeyCreateLink;
 
-struct RootName {
-    RegistryHandle handle;
-    const char* name;
-    const char* shortName;
-};
-
-constexpr RootName kRoots[] = {
-    {kHkeyClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
-    {kHkeyCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
-    {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
-    {kHkeyUsers, "HKEY_USERS", "HKU"},
-};
-
 std::string HexBytes(std::string_view data) {
     static const char kHex[] = "0123456789abcdef";
     std::string out;
@@ -128,32 +115,6 @@ RegistryStatus StatusOf(StoreStatus status) {
 
 }  // namespace
 
-std::string DwordBytes(std::uint32_t value) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    return bytes;
-}
-
-std::uint32_t DwordFromBytes(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (size_t i = 0; i < bytes.size() && i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-    return value;
-}
-
-std::string RootKeyName(RegistryHandle root) {
-    for (const auto& r : kRoots)
-        if (r.handle == root) return r.name;
-    return {};
-}
-
-RegistryHandle RootKeyFromName(std::string_view name) {
-    for (const auto& r : kRoots)
-        if (text::EqualsIgnoreCase(name, r.name) || text::EqualsIgnoreCase(name, r.shortName))
-            return r.handle;
-    return 0;
-}
-
 PosixRegistry::PosixRegistry() : PosixRegistry(TarnHome() / "registry.ini") {}
 
 PosixRegistry::PosixRegistry(std::filesystem::path file) : store_(std::move(file)) {}
@@ -232,25 +193,6 @@ RegistryStatus PosixRegistry::ReadValue(RegistryHandle key, std::string_view nam
     const std::string* raw = section ? section->Find(name) : nullptr;
     if (!raw) return kRegNotFound;
     if (!DecodeValue(*raw, type, data)) return kRegCorrupt;
-    return kRegSuccess;
-}
-
-RegistryStatus PosixRegistry::QueryValueInfo(RegistryHandle key, std::string_view name,
-                                             std::uint32_t& type, std::uint32_t& size) {
-    std::string data;
-    RegistryStatus status = ReadValue(key, name, type, data);
-    if (status == kRegSuccess) size = static_cast<std::uint32_t>(data.size());
-    return status;
-}
-
-RegistryStatus PosixRegistry::QueryValue(RegistryHandle key, std::string_view name,
-                                         std::uint32_t capacity, std::uint32_t& type,
-                                         std::string& data) {
-    std::string value;
-    RegistryStatus status = ReadValue(key, name, type, value);
-    if (status != kRegSuccess) return status;
-    if (value.size() > capacity) return kRegMoreData;
-    data = std::move(value);
     return kRegSuccess;
 }
 

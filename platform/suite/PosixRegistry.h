@@ -17,7 +17,7 @@ namespace tarn::platform {
 //   "Name"=dword:0000002a    REG_DWORD of four bytes
 //   "Name"=hex:04,00,00,00   REG_BINARY
 //   "Name"=hex(N):..         anything else (type N), so every value keeps its exact bytes
-class PosixRegistry : public Registry {
+class PosixRegistry : public WholeValueRegistry {
   public:
     PosixRegistry();  // registry.ini under TarnHome()
     explicit PosixRegistry(std::filesystem::path file);
@@ -26,10 +26,6 @@ class PosixRegistry : public Registry {
                              std::uint32_t access, RegistryHandle& key) override;
     RegistryStatus OpenKey(RegistryHandle parent, std::string_view subKey, std::uint32_t access,
                            RegistryHandle& key) override;
-    RegistryStatus QueryValueInfo(RegistryHandle key, std::string_view name, std::uint32_t& type,
-                                  std::uint32_t& size) override;
-    RegistryStatus QueryValue(RegistryHandle key, std::string_view name, std::uint32_t capacity,
-                              std::uint32_t& type, std::string& data) override;
     RegistryStatus SetValue(RegistryHandle key, std::string_view name, std::uint32_t type,
                             std::string_view data) override;
     RegistryStatus DeleteValue(RegistryHandle key, std::string_view name) override;
@@ -45,18 +41,12 @@ class PosixRegistry : public Registry {
                                 std::uint32_t access, bool create, RegistryHandle& key);
     RegistryStatus Resolve(RegistryHandle key, std::uint32_t neededAccess, OpenedKey& opened);
     RegistryStatus ReadValue(RegistryHandle key, std::string_view name, std::uint32_t& type,
-                             std::string& data);
+                             std::string& data) override;
 
     IniStore store_;
     std::mutex mutex_;
     std::map<RegistryHandle, OpenedKey> openKeys_;
     RegistryHandle nextHandle_ = 0x100;
 };
-
-// Full name of a predefined root key ("HKEY_LOCAL_MACHINE"), or empty for another handle.
-std::string RootKeyName(RegistryHandle root);
-// The root key handle for "HKEY_LOCAL_MACHINE" or its short form "HKLM" (any letter case);
-// 0 when the name is not a root key.
-RegistryHandle RootKeyFromName(std::string_view name);
 
 }  // namespace tarn::platform

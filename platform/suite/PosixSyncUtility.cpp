@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/Error.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/suite/HotSyncSession.h"
 #include "platform/suite/SuiteErrors.h"
 #include "platform/suite/TarnHome.h"
@@ -36,28 +37,11 @@ std::string SafeFolderName(const std::string& name) {
 void AppendLine(const std::filesystem::path& file, const std::string& text) {
     std::error_code ignored;
     std::filesystem::create_directories(file.parent_path(), ignored);
-    // The log may show keys and values of the user's records.
-    int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw PlatformError(
-            suite_error::kAccessDenied,
-            "Cannot open the HotSync log " + file.string() + ": " + std::strerror(errno));
-    // One write per entry, so entries from different writers never interleave within a line.
-    std::string line = text + '\n';
-    size_t written = 0;
-    while (written < line.size()) {
-        ssize_t n = write(fd, line.data() + written, line.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            int saved = errno;
-            close(fd);
-            throw PlatformError(
-                suite_error::kAccessDenied,
-                "Cannot write the HotSync log " + file.string() + ": " + std::strerror(saved));
-        }
-        written += static_cast<size_t>(n);
-    }
-    close(fd);
+    // The log may show keys and values of the user's records: owner-only, and one write per
+    // entry.
+    std::string error;
+    if (!AppendToFile(file, text + '\n', &error))
+        throw PlatformError(suite_error::kAccessDenied, "Cannot write the HotSync log: " + error);
 }
 
 class SessionSyncInformation : public SyncInformation {

@@ -63,9 +63,28 @@ class Registry {
     virtual RegistryStatus CloseKey(RegistryHandle key) = 0;
 };
 
+// A registry whose values are read whole: both queries follow from one read.
+class WholeValueRegistry : public Registry {
+  public:
+    RegistryStatus QueryValueInfo(RegistryHandle key, std::string_view name, std::uint32_t& type,
+                                  std::uint32_t& size) override;
+    RegistryStatus QueryValue(RegistryHandle key, std::string_view name, std::uint32_t capacity,
+                              std::uint32_t& type, std::string& data) override;
+
+  protected:
+    virtual RegistryStatus ReadValue(RegistryHandle key, std::string_view name, std::uint32_t& type,
+                                     std::string& data) = 0;
+};
+
 // A 32-bit number as the four little-endian bytes Windows stores for REG_DWORD, and back
 // (fewer than four bytes are taken as the low bytes of the number).
 std::string DwordBytes(std::uint32_t value);
 std::uint32_t DwordFromBytes(std::string_view bytes);
+
+// Full name of a predefined root key ("HKEY_LOCAL_MACHINE"), or empty for another handle.
+std::string RootKeyName(RegistryHandle root);
+// The root key handle for "HKEY_LOCAL_MACHINE" or its short form "HKLM" (any letter case);
+// 0 when the name is not a root key.
+RegistryHandle RootKeyFromName(std::string_view name);
 
 }  // namespace tarn::platform

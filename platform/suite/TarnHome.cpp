@@ -14,8 +14,7 @@ std::filesystem::path TarnHome() {
     if (configured && *configured) {
         home = configured;
     } else {
-        const char* user = std::getenv("HOME");
-        home = std::filesystem::path(user && *user ? user : "/tmp") / ".local" / "share" / "tarn";
+        home = DefaultTarnHome();
     }
     std::error_code error;
     std::filesystem::create_directories(home, error);

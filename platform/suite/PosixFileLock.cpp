@@ -20,7 +20,7 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile) {
         close(fd);
         return;
     }
-    fd_ = fd;
+    handle_ = fd;
 }
 
 ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile,
@@ -33,7 +33,7 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile,
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
         if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            fd_ = fd;
+            handle_ = fd;
             return;
         }
         if (errno != EWOULDBLOCK && errno != EINTR) break;
@@ -49,7 +49,7 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile,
 
 ExclusiveFileLock::~ExclusiveFileLock() {
     // Closing the descriptor drops the flock.
-    if (fd_ >= 0) close(fd_);
+    if (locked()) close(static_cast<int>(handle_));
 }
 
 }  // namespace tarn::platform

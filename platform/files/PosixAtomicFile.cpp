@@ -12,8 +12,6 @@
 namespace tarn::platform {
 namespace {
 
-constexpr size_t kRandomPartLength = 6;  // what mkstemp puts in place of "XXXXXX"
-
 bool Fail(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + std::strerror(errno);
     return false;
@@ -128,33 +126,6 @@ void DiscardFile(const std::filesystem::path& prepared) {
     if (!prepared.empty()) unlink(prepared.c_str());
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::string* error, FileAccess access) {
-    std::filesystem::path prepared;
-    if (!PrepareFile(path, bytes, access, prepared, error)) return false;
-    if (!PublishFile(prepared, path, error)) {
-        int saved = errno;
-        DiscardFile(prepared);
-        errno = saved;
-        return false;
-    }
-    return true;
-}
-
-std::string TemporaryFileTarget(const std::string& fileName) {
-    if (fileName.size() < 1 + 1 + 1 + kRandomPartLength || fileName[0] != '.') return {};
-    const size_t dot = fileName.size() - kRandomPartLength - 1;
-    if (fileName[dot] != '.') return {};
-    for (size_t i = dot + 1; i < fileName.size(); ++i)
-        if (!std::isalnum(static_cast<unsigned char>(fileName[i]))) return {};
-    return fileName.substr(1, dot - 1);
-}
-
-bool IsTemporaryFileName(const std::string& fileName, const std::string& targetName) {
-    std::string target = TemporaryFileTarget(fileName);
-    return !target.empty() && (targetName.empty() || target == targetName);
-}
-
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* error) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Fail(error, "cannot open " + path.string());
@@ -187,6 +158,40 @@ bool ReadFileOrNothing(const std::filesystem::path& path, std::string& bytes, st
         return false;
     }
     return ReadWholeFile(path, bytes, error);
+}
+
+std::string ReadFileStart(const std::filesystem::path& path, size_t size) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string bytes(size, '\0');
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = pread(fd, bytes.data() + got, size - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    close(fd);
+    bytes.resize(got);
+    return bytes;
+}
+
+bool AppendToFile(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return Fail(error, "cannot open " + path.string());
+    if (!WriteAll(fd, bytes)) {
+        int saved = errno;
+        close(fd);
+        errno = saved;
+        return Fail(error, "cannot write " + path.string());
+    }
+    close(fd);
+    return true;
+}
+
+bool CanReplaceFile(const std::filesystem::path& path) {
+    if (access(FolderOf(path).c_str(), W_OK) != 0) return false;
+    return access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0;
 }
 
 }  // namespace tarn::platform
