@@ -13,7 +13,8 @@
 
 namespace tarn::platform::odbc {
 class ResultSet;
-}
+struct Parameter;
+}  // namespace tarn::platform::odbc
 
 namespace tarn::conduit {
 
@@ -48,10 +49,20 @@ class clsDataRecord {
     // handheld record into the desktop table.
     std::string BuildDesktopWriteQuery(const ModuleState& state, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters) const;
+    // The values of that statement, bound to the markers of BuildDesktopWriteStatement in
+    // order (for an UPDATE the key of its WHERE part last). `out` is reused from call to call.
+    void DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
+                                const colFilters& WorkFilters,
+                                std::vector<platform::odbc::Parameter>& out) const;
 
   private:
     mutable std::shared_ptr<colFields> fields_;
 };
+
+// The statement of BuildDesktopWriteQuery with a parameter marker in place of every value; the
+// same for every record of the table, so it is prepared once.
+std::string BuildDesktopWriteStatement(const ModuleState& state, const clsTable& WorkTable,
+                                       bool UpdateQuery, const colFilters& WorkFilters);
 
 // The record queue of one table: at most one record per key (keys compare without regard to
 // letter case), in ascending key order. Admission costs O(log n).

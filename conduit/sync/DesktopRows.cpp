@@ -9,6 +9,7 @@
 #include "conduit/sync/FieldText.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/TarnFunc.h"
 #include "conduit/sync/Transfer.h"
 #include "platform/odbc/Database.h"
@@ -102,6 +103,31 @@ bool InInsert(const clsField& definition, const colFilters& WorkFilters) {
     return definition.DataType != kTypeByte && definition.DataType != kTypeRecordStatus;
 }
 
+bool InWrite(const clsField& definition, bool UpdateQuery, const colFilters& WorkFilters) {
+    return UpdateQuery ? InUpdate(definition.DataType) : InInsert(definition, WorkFilters);
+}
+
+// The bound form of a field's value, by the same rules as ValueLiteral: each value in the type
+// of its field, so that the database reads it as it read the literal.
+void ValueParameter(const clsField& field, bool isKey, platform::odbc::Parameter& parameter) {
+    using platform::odbc::ParameterType;
+    const std::string& value = field.Value;
+    switch (field.DataType) {
+        case kTypeDate: {
+            if (value.empty()) return parameter.SetNull(ParameterType::Date);
+            CalendarDate date = value == "0" ? CalendarDate{} : ParseDate(value);
+            return parameter.SetDate(date.year, date.month, date.day);
+        }
+        case kTypeString:
+        case kTypeSignature:
+        case kTypeTime:
+            if (value.empty() && !isKey) return parameter.SetNull(ParameterType::Text);
+            return parameter.SetText(value);
+        default:
+            return NumberParameter(value, parameter);
+    }
+}
+
 // Removes the separator left after the last item.
 void DropTrailingSeparator(std::string& sql) {
     if (sql.size() >= 2 && sql.compare(sql.size() - 2, 2, ", ") == 0) sql.resize(sql.size() - 2);
@@ -150,6 +176,49 @@ bool colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableD
     if (keyText && *keyText != key->Value) record->DesktopKeyValues.push_back(*keyText);
     AdmitDesktopRecord(state, record);
     return true;
+}
+
+std::string BuildDesktopWriteStatement(const ModuleState& state, const clsTable& WorkTable,
+                                       bool UpdateQuery, const colFilters& WorkFilters) {
+    std::string columns;
+    for (const auto& definition : WorkTable.Fields()) {
+        if (!InWrite(*definition, UpdateQuery, WorkFilters)) continue;
+        columns += Identifier(state, definition->FieldName) + (UpdateQuery ? "=?, " : ", ");
+    }
+    DropTrailingSeparator(columns);
+    const std::string table = Identifier(state, WorkTable.DesktopTableName);
+    if (UpdateQuery) {
+        const std::string& keyName = WorkTable.Fields().Item(1)->FieldName;
+        return "UPDATE " + table + " SET " + columns + " WHERE " + Identifier(state, keyName) +
+               "=?";
+    }
+    std::string markers;
+    for (const auto& definition : WorkTable.Fields())
+        if (InWrite(*definition, UpdateQuery, WorkFilters))
+            markers += markers.empty() ? "?" : ", ?";
+    return "INSERT INTO " + table + " (" + columns + ") VALUES (" + markers + ")";
+}
+
+void clsDataRecord::DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
+                                           const colFilters& WorkFilters,
+                                           std::vector<platform::odbc::Parameter>& out) const {
+    const clsField* key = Fields().Item(1).get();
+    std::size_t count = 0;
+    auto next = [&]() -> platform::odbc::Parameter& {
+        if (out.size() <= count) out.resize(count + 1);
+        return out[count++];
+    };
+    for (const auto& definition : WorkTable.Fields()) {
+        if (!InWrite(*definition, UpdateQuery, WorkFilters)) continue;
+        if (definition->DataType == kTypeIgnoreField) {
+            next().SetText(WorkFilters.Item(definition->Filter)->FilterValue);
+            continue;
+        }
+        const clsField& field = *Fields().Item(definition->FieldName);
+        ValueParameter(field, &field == key, next());
+    }
+    if (UpdateQuery) KeyParameter(key->DataType, PrimaryFieldValue, next());
+    out.resize(count);
 }
 
 std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,

@@ -4,8 +4,10 @@
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/DesktopDialect.h"
+#include "conduit/sync/DesktopWriter.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/SyncCounts.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/SyncOutcome.h"
@@ -20,10 +22,6 @@ namespace {
 
 // The most records a handheld database can hold: its record count is 16 bits.
 constexpr int32_t kMaxHandheldRecords = 65535;
-
-bool IsNumericType(int16_t type) {
-    return type == kTypeInteger || type == kTypeShort || type == kTypeSingle || type == kTypeDouble;
-}
 
 }  // namespace
 
@@ -121,57 +119,33 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
 
 void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {
     state.WriteLog("Saving Desktop Records: " + table.DesktopTableName, 2);
-    auto& connection = *state.DesktopConnection;
-    const std::string target = Identifier(state, table.DesktopTableName);
-    // The filter condition only depends on the table, so it is built once, not per record.
-    std::string updateFilter;
-    bool updateFilterBuilt = false;
+    DesktopWriter writer(state, table);
     const long total = queue.Count();
     long done = 0;
     for (const auto& record : queue) {
         ReportProgress(state, table.DesktopTableName, "writing the desktop", ++done, total);
         if (record->RecordStatus & RecordDeleted) {
             state.WriteLog("Deleting Desktop Record", 2);
-            const std::string where = " WHERE " + Identifier(state, record->PrimaryFieldName);
             const int16_t keyType = record->Fields().Item(1)->DataType;
             // The rows the key matched when the table was read, each by its own key text;
             // a key no row matched is deleted as the handheld spells it.
-            const std::vector<std::string> own{record->PrimaryFieldValue};
-            const auto& keys = record->DesktopKeyValues.empty() ? own : record->DesktopKeyValues;
-            for (const auto& key : keys) {
-                std::string sql =
-                    "DELETE FROM " + target + where + KeyCondition(state, keyType, key);
-                state.WriteLog(sql, 4);
-                connection.execute(sql);
-            }
+            if (record->DesktopKeyValues.empty()) writer.Delete(keyType, record->PrimaryFieldValue);
+            for (const auto& key : record->DesktopKeyValues) writer.Delete(keyType, key);
             // Only the rows the key matched when the table was read are known to be there.
             state.Counts.desktopDeleted += static_cast<long>(record->DesktopKeyValues.size());
             continue;
         }
         if (!record->PalmSource) continue;
-        // Only whether the row exists matters, so no column is fetched: on a wide table that
-        // halves the cost of the one statement every handheld record pays for.
-        std::string where =
-            " WHERE " + Identifier(state, record->PrimaryFieldName) + KeyCondition(state, *record);
-        bool exists = connection.hasRows("SELECT 1 FROM " + target + where);
-        std::string sql;
-        if (exists) {
+        if (writer.Exists(*record)) {
             state.WriteLog("Updating Desktop Record. Key: " + record->PrimaryFieldValue, 2);
-            if (!updateFilterBuilt) {
-                updateFilter = BuildFilterClause(state, table, false);
-                updateFilterBuilt = true;
-            }
-            sql = record->BuildDesktopWriteQuery(state, table, true, state.WorkFilters) +
-                  updateFilter;
+            writer.Update(*record);
             ++state.Counts.desktopChanged;
         } else {
             state.WriteLog("Adding New Desktop Record. Key: " + record->PrimaryFieldValue, 2);
-            sql = record->BuildDesktopWriteQuery(state, table, false, state.WorkFilters);
+            writer.Insert(*record);
             ++state.Counts.desktopAdded;
         }
         record->Written = true;
-        state.WriteLog(sql, 4);
-        connection.execute(sql);
     }
 }
 
