@@ -49,11 +49,14 @@ class clsDataRecord {
     // handheld record into the desktop table.
     std::string BuildDesktopWriteQuery(const ModuleState& state, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters) const;
-    // The values of that statement, bound to the markers of BuildDesktopWriteStatement in
-    // order (for an UPDATE the key of its WHERE part last). `out` is reused from call to call.
-    void DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
-                                const colFilters& WorkFilters,
-                                std::vector<platform::odbc::Parameter>& out) const;
+    // The values of that statement, for the markers of BuildDesktopWriteStatement in order
+    // (for an UPDATE the key of its WHERE part last), put into `out` from position `from` on;
+    // returns the position after the last. `out` grows as needed and is reused from call to
+    // call, so that its texts keep their memory.
+    std::size_t DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
+                                       const colFilters& WorkFilters,
+                                       std::vector<platform::odbc::Parameter>& out,
+                                       std::size_t from) const;
 
   private:
     mutable std::shared_ptr<colFields> fields_;

@@ -198,9 +198,6 @@ class DialectConnection : public platform::odbc::Connection {
         return std::make_unique<NoRows>();
     }
     bool hasRows(const std::string& sql) override { return openResultSet(sql, {})->hasRows(); }
-    std::unique_ptr<platform::odbc::PreparedStatement> prepare(const std::string&) override {
-        throw platform::odbc::OdbcError(1, "not prepared here", "HY000");
-    }
     std::vector<std::string> listTables() override { return {}; }
     std::vector<platform::odbc::ColumnInfo> listColumns(const std::string&) override { return {}; }
     std::string driverInfo(unsigned short infoType) override {

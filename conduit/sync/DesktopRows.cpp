@@ -124,7 +124,7 @@ void ValueParameter(const clsField& field, bool isKey, platform::odbc::Parameter
             if (value.empty() && !isKey) return parameter.SetNull(ParameterType::Text);
             return parameter.SetText(value);
         default:
-            return NumberParameter(value, parameter);
+            return NumberParameter(field.DataType, value, parameter);
     }
 }
 
@@ -199,11 +199,12 @@ std::string BuildDesktopWriteStatement(const ModuleState& state, const clsTable&
     return "INSERT INTO " + table + " (" + columns + ") VALUES (" + markers + ")";
 }
 
-void clsDataRecord::DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
-                                           const colFilters& WorkFilters,
-                                           std::vector<platform::odbc::Parameter>& out) const {
+std::size_t clsDataRecord::DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
+                                                  const colFilters& WorkFilters,
+                                                  std::vector<platform::odbc::Parameter>& out,
+                                                  std::size_t from) const {
     const clsField* key = Fields().Item(1).get();
-    std::size_t count = 0;
+    std::size_t count = from;
     auto next = [&]() -> platform::odbc::Parameter& {
         if (out.size() <= count) out.resize(count + 1);
         return out[count++];
@@ -218,7 +219,7 @@ void clsDataRecord::DesktopWriteParameters(const clsTable& WorkTable, bool Updat
         ValueParameter(field, &field == key, next());
     }
     if (UpdateQuery) KeyParameter(key->DataType, PrimaryFieldValue, next());
-    out.resize(count);
+    return count;
 }
 
 std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,

@@ -47,6 +47,12 @@ struct ModuleState {
 
     colFilters WorkFilters;
 
+    // Whether the table in progress writes the desktop inside a transaction that a savepoint can
+    // partly undo, which batched writes need (set per table by SyncTable).
+    bool DesktopUndoesToSavepoint = false;
+    // The handheld records one batch of desktop writes covers; 1 writes record by record.
+    std::size_t DesktopBatchRecords = 128;
+
     // Why the synchronisation in progress will not complete (SyncOutcome.h).
     std::vector<std::string> Failures;
 

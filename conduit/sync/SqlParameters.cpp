@@ -23,15 +23,18 @@ bool IsNumericType(int16_t type) {
     return type == kTypeInteger || type == kTypeShort || type == kTypeSingle || type == kTypeDouble;
 }
 
-void NumberParameter(const std::string& text, platform::odbc::Parameter& parameter) {
-    if (text.empty()) return parameter.SetNull(platform::odbc::ParameterType::Double);
+void NumberParameter(int16_t type, const std::string& text, platform::odbc::Parameter& parameter) {
+    using platform::odbc::ParameterType;
+    const bool whole = type == kTypeInteger || type == kTypeShort;
+    if (text.empty())
+        return parameter.SetNull(whole ? ParameterType::Integer : ParameterType::Double);
     if (SetWholeNumber(text, parameter)) return;
     if (std::optional<double> number = ParseNumber(text)) return parameter.SetDouble(*number);
     parameter.SetText(text);
 }
 
 void KeyParameter(int16_t keyType, const std::string& key, platform::odbc::Parameter& parameter) {
-    if (IsNumericType(keyType) && ParseNumber(key)) return NumberParameter(key, parameter);
+    if (IsNumericType(keyType) && ParseNumber(key)) return NumberParameter(keyType, key, parameter);
     parameter.SetText(key);
 }
 

@@ -191,6 +191,10 @@ void SyncTable(ModuleState& state, clsTable& table) {
         RefuseDryRun(state, table);
         return;
     }
+    // Batched writes undo a failed batch to a savepoint, which only a transaction the table
+    // takes part in can do, on a database known to have savepoints.
+    state.DesktopUndoesToSavepoint = inTransaction && tableTakesTransactions == true &&
+                                     state.Dialect != DesktopDialect::Other;
     try {
         BeginTableCounts(state, table, writesHandheld);
         RunTable(state, table, queue);

@@ -1,5 +1,8 @@
 #include "conduit/sync/Transfer.h"
 
+#include <exception>
+#include <vector>
+
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DesktopDatabase.h"
@@ -117,36 +120,85 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
     context.Done();
 }
 
+namespace {
+
+// One queued record's desktop write.
+void SaveDesktopRecord(ModuleState& state, DesktopWriter& writer, clsDataRecord& record) {
+    if (record.RecordStatus & RecordDeleted) {
+        writer.Log("Deleting Desktop Record", 2);
+        const int16_t keyType = record.Fields().Item(1)->DataType;
+        // The rows the key matched when the table was read, each by its own key text; a key no
+        // row matched is deleted as the handheld spells it.
+        if (record.DesktopKeyValues.empty()) writer.Delete(keyType, record.PrimaryFieldValue);
+        for (const auto& key : record.DesktopKeyValues) writer.Delete(keyType, key);
+        // Only the rows the key matched when the table was read are known to be there.
+        state.Counts.desktopDeleted += static_cast<long>(record.DesktopKeyValues.size());
+        return;
+    }
+    if (!record.PalmSource) return;
+    if (writer.Exists(record)) {
+        writer.Log("Updating Desktop Record. Key: " + record.PrimaryFieldValue, 2);
+        writer.Update(record);
+        ++state.Counts.desktopChanged;
+    } else {
+        writer.Log("Adding New Desktop Record. Key: " + record.PrimaryFieldValue, 2);
+        writer.Insert(record);
+        ++state.Counts.desktopAdded;
+    }
+    record.Written = true;
+}
+
+bool AsksTheDesktop(const clsDataRecord& record) {
+    return !(record.RecordStatus & RecordDeleted) && record.PalmSource;
+}
+
+// A run of queued records, written as one batch where the writer can. A batch that fails is
+// undone and written again record by record, so that the sync fails at the same record, with
+// the same error and the same log lines, as it would without batches.
+void SaveDesktopRun(ModuleState& state, DesktopWriter& writer,
+                    const std::vector<clsDataRecord*>& run,
+                    const std::vector<const clsDataRecord*>& asking) {
+    if (writer.CanBatch() && asking.size() > 1) {
+        const platform::TableSummary counts = state.Counts;
+        try {
+            writer.BeginBatch(asking);
+            for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+            writer.EndBatch();
+            return;
+        } catch (...) {
+            // The error that ended the batch is the one to report should the database not even
+            // undo it.
+            std::exception_ptr failure = std::current_exception();
+            try {
+                writer.AbandonBatch();
+            } catch (...) {
+                std::rethrow_exception(failure);
+            }
+            state.Counts = counts;
+        }
+    }
+    for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+}
+
+}  // namespace
+
 void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {
     state.WriteLog("Saving Desktop Records: " + table.DesktopTableName, 2);
     DesktopWriter writer(state, table);
     const long total = queue.Count();
     long done = 0;
+    std::vector<clsDataRecord*> run;
+    std::vector<const clsDataRecord*> asking;  // the run's records whose row is looked for
     for (const auto& record : queue) {
         ReportProgress(state, table.DesktopTableName, "writing the desktop", ++done, total);
-        if (record->RecordStatus & RecordDeleted) {
-            state.WriteLog("Deleting Desktop Record", 2);
-            const int16_t keyType = record->Fields().Item(1)->DataType;
-            // The rows the key matched when the table was read, each by its own key text;
-            // a key no row matched is deleted as the handheld spells it.
-            if (record->DesktopKeyValues.empty()) writer.Delete(keyType, record->PrimaryFieldValue);
-            for (const auto& key : record->DesktopKeyValues) writer.Delete(keyType, key);
-            // Only the rows the key matched when the table was read are known to be there.
-            state.Counts.desktopDeleted += static_cast<long>(record->DesktopKeyValues.size());
-            continue;
-        }
-        if (!record->PalmSource) continue;
-        if (writer.Exists(*record)) {
-            state.WriteLog("Updating Desktop Record. Key: " + record->PrimaryFieldValue, 2);
-            writer.Update(*record);
-            ++state.Counts.desktopChanged;
-        } else {
-            state.WriteLog("Adding New Desktop Record. Key: " + record->PrimaryFieldValue, 2);
-            writer.Insert(*record);
-            ++state.Counts.desktopAdded;
-        }
-        record->Written = true;
+        run.push_back(record.get());
+        if (AsksTheDesktop(*record)) asking.push_back(record.get());
+        if (asking.size() < writer.BatchRecords()) continue;
+        SaveDesktopRun(state, writer, run, asking);
+        run.clear();
+        asking.clear();
     }
+    SaveDesktopRun(state, writer, run, asking);
 }
 
 void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {

@@ -119,8 +119,8 @@ class Connection {
     // described or read, and no statement handle is allocated.
     virtual bool hasRows(const std::string& sql) = 0;
     // Prepares a statement with parameter markers for running many times. It must not outlive
-    // the connection.
-    virtual std::unique_ptr<PreparedStatement> prepare(const std::string& sql) = 0;
+    // the connection. Connections that cannot prepare statements throw (the default).
+    virtual std::unique_ptr<PreparedStatement> prepare(const std::string& sql);
 
     // Names of the user's tables and views, in catalog order.
     virtual std::vector<std::string> listTables() = 0;
