@@ -74,7 +74,7 @@ void DesktopWriter::BeginBatch(const std::vector<const clsDataRecord*>& records)
     parameters_.resize(batchRecords_);
     for (std::size_t i = 0; i < batchRecords_; ++i) {
         const clsDataRecord& record = *records[i < records.size() ? i : 0];
-        KeyParameter(record.Fields().Item(1)->DataType, record.PrimaryFieldValue, parameters_[i]);
+        KeyParameter(record.FieldType(0), record.PrimaryFieldValue, parameters_[i]);
     }
     auto rows = ExistenceOfKeys().query(parameters_);
     for (; !rows->atEnd(); rows->next()) {
@@ -110,7 +110,7 @@ bool DesktopWriter::Exists(const clsDataRecord& record) {
     auto& statement =
         Prepared(connection_, exists_, [&] { return "SELECT 1 FROM " + target_ + KeyWhere(); });
     parameters_.resize(1);
-    KeyParameter(record.Fields().Item(1)->DataType, record.PrimaryFieldValue, parameters_[0]);
+    KeyParameter(record.FieldType(0), record.PrimaryFieldValue, parameters_[0]);
     return statement.hasRows(parameters_);
 }
 

@@ -2,9 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/config/ConduitSettings.h"
@@ -62,8 +63,10 @@ struct ModuleState {
     // What each table did, and the table in progress (SyncCounts.h).
     std::vector<platform::TableSummary> Summaries;
     platform::TableSummary Counts;
-    // The handheld records as the table's sync found them: record order key -> bytes.
-    std::map<std::string, std::string> HandheldBefore;
+    // The handheld records as the table's sync found them: record order key -> a digest of the
+    // record's bytes (their length and hash), which tells a rewritten record from an unchanged
+    // one without keeping a second copy of the whole database.
+    std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> HandheldBefore;
     // When the host last heard how far the sync has come (SyncProgress.h).
     std::chrono::steady_clock::time_point LastProgress;
 

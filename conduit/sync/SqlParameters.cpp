@@ -8,7 +8,7 @@
 namespace tarn::conduit {
 namespace {
 
-bool SetWholeNumber(const std::string& text, platform::odbc::Parameter& parameter) {
+bool SetWholeNumber(std::string_view text, platform::odbc::Parameter& parameter) {
     int64_t whole = 0;
     const char* end = text.data() + text.size();
     auto [stop, error] = std::from_chars(text.data(), end, whole);
@@ -23,7 +23,7 @@ bool IsNumericType(int16_t type) {
     return type == kTypeInteger || type == kTypeShort || type == kTypeSingle || type == kTypeDouble;
 }
 
-void NumberParameter(int16_t type, const std::string& text, platform::odbc::Parameter& parameter) {
+void NumberParameter(int16_t type, std::string_view text, platform::odbc::Parameter& parameter) {
     using platform::odbc::ParameterType;
     const bool whole = type == kTypeInteger || type == kTypeShort;
     if (text.empty())

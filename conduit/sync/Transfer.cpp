@@ -37,7 +37,7 @@ std::string KeyCondition(const ModuleState& state, int16_t keyType, const std::s
 }
 
 std::string KeyCondition(const ModuleState& state, const clsDataRecord& record) {
-    return KeyCondition(state, record.Fields().Item(1)->DataType, record.PrimaryFieldValue);
+    return KeyCondition(state, record.FieldType(0), record.PrimaryFieldValue);
 }
 
 bool OpenPalmDatabase(ModuleState& state, const std::string& name) {
@@ -102,7 +102,10 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
     std::string sql = "SELECT *" + ExactNumberColumns(state, table) + " FROM " +
                       Identifier(state, table.DesktopTableName) +
                       BuildFilterClause(state, table, true);
-    auto rows = state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::Dynamic);
+    // Read once from start to end before anything is written: a forward-only cursor is all it
+    // takes, and lets a driver hand over the rows as they come rather than all at once.
+    auto rows =
+        state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
     long count = 0;
     long withoutKey = 0;
     while (!rows->atEnd()) {
@@ -126,7 +129,7 @@ namespace {
 void SaveDesktopRecord(ModuleState& state, DesktopWriter& writer, clsDataRecord& record) {
     if (record.RecordStatus & RecordDeleted) {
         writer.Log("Deleting Desktop Record", 2);
-        const int16_t keyType = record.Fields().Item(1)->DataType;
+        const int16_t keyType = record.FieldType(0);
         // The rows the key matched when the table was read, each by its own key text; a key no
         // row matched is deleted as the handheld spells it.
         if (record.DesktopKeyValues.empty()) writer.Delete(keyType, record.PrimaryFieldValue);
