@@ -9,6 +9,8 @@
 // the statement), which spares the savepoint it otherwise sets around every statement.
 // The servers are private ones, started for the run in a temporary folder.
 //
+// Last, eight `hotsync sync` processes at once for eight users, into one PostgreSQL table.
+//
 //   build/bench/sync_bench [records] [--sqlite-only]
 #include <chrono>
 #include <cstdio>
@@ -18,13 +20,22 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
 #include "conduit/sync/testing/SyncHarness.h"
+#include "platform/palm/PosixHandheldFolder.h"
 #include "tests/support/DatabaseServers.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
+
+extern char** environ;
 
 namespace {
 
@@ -303,6 +314,102 @@ void Measure(const Target& target, int records) {
     std::fflush(stdout);
 }
 
+// Starts a program with the current environment and its output thrown away; its process id.
+pid_t Start(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
+        std::fprintf(stderr, "cannot start %s\n", program.c_str());
+        std::exit(1);
+    }
+    return pid;
+}
+
+void MustRun(const std::string& program, const std::vector<std::string>& args) {
+    auto result = tarn::test::RunProcess(program, args);
+    if (result.exitCode != 0) {
+        std::fprintf(stderr, "%s failed: %s%s\n", program.c_str(), result.out.c_str(),
+                     result.err.c_str());
+        std::exit(1);
+    }
+}
+
+// Eight users sync at once, each through its own `hotsync sync` process with its own machine
+// (state under its own TARN_HOME) and handheld folder, into one table of one PostgreSQL
+// database: their records per second together, and whether every row arrived.
+void ScaleRun(int users, int recordsPerUser) {
+    SyncHarness h(DesktopKind::PostgreSql, "BNCH");
+    h.Exec(kCreateTable);
+    AddOrderFields(h.AddTable("Orders", "OrdersDB", 2));  // the handheld overwrites the desktop
+    h.settings.TableCount = 1;
+    const std::filesystem::path root = h.platform.environment.root() / "scale";
+    const std::filesystem::path odbc = root / "odbc";
+    std::filesystem::create_directories(odbc);
+    std::ofstream(odbc / "odbc.ini") << "";
+    std::ofstream(odbc / "odbcinst.ini")
+        << "[PostgreSQL Unicode]\nDriver=" << tarn::test::FindOdbcDriverLibrary("psqlodbcw.so")
+        << "\n";
+    tarn::test::ScopedEnv sysIni("ODBCSYSINI", odbc.string());
+    tarn::test::ScopedEnv userIni("ODBCINI", (odbc / "odbc.ini").string());
+    const std::string hotsync = (tarn::test::BinDir() / "hotsync").string();
+
+    std::vector<std::filesystem::path> homes, handhelds;
+    for (int user = 0; user < users; ++user) {
+        const std::filesystem::path folder = root / ("user" + std::to_string(user));
+        homes.push_back(folder / "home");
+        handhelds.push_back(folder / "handheld");
+        std::filesystem::create_directories(handhelds.back());
+        const std::filesystem::path description = folder / "orders.cfg";
+        if (!tarn::WriteConfigFile(description.string(), h.settings, h.tables)) std::exit(1);
+        tarn::test::ScopedEnv home("TARN_HOME", homes.back().string());
+        MustRun(hotsync, {"regsvr", (tarn::test::BinDir() / "libTarnConduit2.so").string()});
+        MustRun((tarn::test::BinDir() / "TarnCReg").string(), {"-R", description.string()});
+
+        tarn::platform::palm::PosixHandheldFolder handheld(handhelds.back());
+        tarn::platform::palm::NewDatabase database;
+        database.name = "OrdersDB";
+        database.creator = "BNCH";
+        auto db = handheld.CreateRecordDatabase(database);
+        for (int i = 1; i <= recordsPerUser; ++i) {
+            const int key = (user + 1) * 1000000 + i;
+            db->WriteRecord(0, 0, 0, OrderRecord(key, Customer(key)));
+        }
+        db->Commit();
+    }
+
+    std::vector<pid_t> running;
+    const auto start = Clock::now();
+    for (int user = 0; user < users; ++user) {
+        tarn::test::ScopedEnv home("TARN_HOME", homes[user].string());
+        running.push_back(Start(hotsync, {"sync", "--handheld", handhelds[user].string(), "--user",
+                                          "user" + std::to_string(user), "--creator", "BNCH"}));
+    }
+    int failed = 0;
+    for (pid_t pid : running) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
+    }
+    const double seconds = Seconds(start);
+    const long expected = static_cast<long>(users) * recordsPerUser;
+    const std::string rows = h.Query("SELECT COUNT(*) FROM Orders")[0][0].value_or("0");
+    std::printf("PostgreSQL, %d hotsync processes at once, %d users x %d records\n", users, users,
+                recordsPerUser);
+    std::printf(
+        "  handheld -> desktop, all users  %7.3f s  (%.0f records/s), %s of %ld rows "
+        "arrived, %d syncs failed\n",
+        seconds, expected / seconds, rows.c_str(), expected, failed);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -321,6 +428,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Measure({"PostgreSQL", DesktopKind::PostgreSql, ""}, records);
+    ScaleRun(8, records / 8);
     Measure({"PostgreSQL, Protocol=7.4-1", DesktopKind::PostgreSql, ";Protocol=7.4-1"}, records);
     Measure({"MariaDB", DesktopKind::MariaDb, ""}, records);
     tarn::test::StopDatabaseServers(file);
