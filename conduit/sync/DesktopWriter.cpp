@@ -1,5 +1,6 @@
 #include "conduit/sync/DesktopWriter.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "conduit/sync/DesktopDatabase.h"
@@ -21,6 +22,10 @@ platform::odbc::PreparedStatement& Prepared(
     if (!statement) statement = connection.prepare(build());
     return *statement;
 }
+
+// The most values one statement binds: well within what every database takes (SQLite 32766,
+// MariaDB 65535, PostgreSQL 65535), so that a wide table gets fewer rows per insert instead.
+constexpr std::size_t kMostParameters = 30000;
 
 // The largest power of two not above `limit` (which is at least 1): inserts are written in
 // runs of such sizes, so that a table needs only a few statement shapes.
@@ -93,12 +98,21 @@ void DesktopWriter::EndBatch() {
     pendingLines_.clear();
 }
 
-void DesktopWriter::AbandonBatch() {
+bool DesktopWriter::AbandonBatch() {
     inBatch_ = false;
     pendingInserts_.clear();
     pendingLines_.clear();
-    connection_.execute(std::string("ROLLBACK TO SAVEPOINT ") + kSavepoint);
-    connection_.execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
+    try {
+        connection_.execute(std::string("ROLLBACK TO SAVEPOINT ") + kSavepoint);
+        connection_.execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
+        return true;
+    } catch (const std::exception&) {
+        // The database undid more than the batch, or will take nothing more in this
+        // transaction: start a new one, so that statements can run again.
+    }
+    connection_.rollback();
+    connection_.beginTransaction();
+    return false;
 }
 
 bool DesktopWriter::Exists(const clsDataRecord& record) {
@@ -147,9 +161,15 @@ void DesktopWriter::Insert(const clsDataRecord& record) {
 }
 
 void DesktopWriter::WriteInserts() {
+    if (pendingInserts_.empty()) return;
+    const std::size_t perRow = pendingInserts_.front()->DesktopWriteParameters(
+        table_, false, state_.WorkFilters, parameters_, 0);
+    const std::size_t mostRows =
+        std::max<std::size_t>(1, kMostParameters / std::max<std::size_t>(perRow, 1));
     std::size_t done = 0;
     while (done < pendingInserts_.size()) {
-        const std::size_t rows = RunOfRows(std::min(pendingInserts_.size() - done, batchRecords_));
+        const std::size_t rows =
+            RunOfRows(std::min({pendingInserts_.size() - done, batchRecords_, mostRows}));
         std::size_t count = 0;
         for (std::size_t i = 0; i < rows; ++i)
             count = pendingInserts_[done + i]->DesktopWriteParameters(

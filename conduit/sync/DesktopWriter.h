@@ -40,9 +40,11 @@ class DesktopWriter {
     void BeginBatch(const std::vector<const clsDataRecord*>& records);
     // Writes the gathered inserts, ends the savepoint and writes the batch's log lines.
     void EndBatch();
-    // Undoes everything since BeginBatch and forgets the batch's log lines. Throws when the
-    // database cannot undo it.
-    void AbandonBatch();
+    // Undoes everything since BeginBatch and forgets the batch's log lines. False when the
+    // database would not undo the batch alone: the whole transaction has then been rolled back
+    // and a new one begun, so the table's earlier writes are lost. Throws when not even that
+    // can be done.
+    bool AbandonBatch();
 
     // A log line, written at once or, inside a batch, when the batch has been written.
     void Log(const std::string& text, int32_t level);

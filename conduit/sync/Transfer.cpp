@@ -161,26 +161,33 @@ bool AsksTheDesktop(const clsDataRecord& record) {
 void SaveDesktopRun(ModuleState& state, DesktopWriter& writer,
                     const std::vector<clsDataRecord*>& run,
                     const std::vector<const clsDataRecord*>& asking) {
-    if (writer.CanBatch() && asking.size() > 1) {
-        const platform::TableSummary counts = state.Counts;
-        try {
-            writer.BeginBatch(asking);
-            for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
-            writer.EndBatch();
-            return;
-        } catch (...) {
-            // The error that ended the batch is the one to report should the database not even
-            // undo it.
-            std::exception_ptr failure = std::current_exception();
-            try {
-                writer.AbandonBatch();
-            } catch (...) {
-                std::rethrow_exception(failure);
-            }
-            state.Counts = counts;
-        }
+    if (!writer.CanBatch() || asking.size() < 2) {
+        for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+        return;
     }
+    const platform::TableSummary counts = state.Counts;
+    std::exception_ptr failure;
+    try {
+        writer.BeginBatch(asking);
+        for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+        writer.EndBatch();
+        return;
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    bool undone = false;
+    try {
+        undone = writer.AbandonBatch();
+    } catch (...) {
+        std::rethrow_exception(failure);  // the error that started it is the one to report
+    }
+    state.Counts = counts;
     for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+    // Where the database would not undo the batch alone (a transaction that takes no statement
+    // after an error, as with psqlODBC's "Protocol=7.4-1", or one a server rolled back after a
+    // deadlock), the table's earlier writes are lost and it must not complete. The redo above
+    // only names the record that fails; should none fail, the batch's own error ends the table.
+    if (!undone) std::rethrow_exception(failure);
 }
 
 }  // namespace
