@@ -3,6 +3,7 @@
 // does record by record. Run on every desktop database through the acceptance instantiations.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,32 +54,42 @@ std::vector<std::string> LogWithoutDatabaseName(SyncHarness& h) {
 
 struct Outcome {
     std::vector<std::string> log;
-    Pairs desktop;
-    Pairs handheld;
+    std::vector<Row> desktop;
+    std::vector<std::string> handheld;
 };
 
-Outcome SyncWithBatches(DesktopKind kind, std::size_t batchRecords, int count, int bad,
+// A table to sync: how to set it up, and where both sides end.
+struct Scenario {
+    std::function<void(SyncHarness&)> seed;
+    std::string table;     // the desktop table
+    std::string database;  // the handheld database
+    std::string order;     // the ORDER BY of the desktop rows
+    bool settles = true;   // whether a second sync changes nothing
+};
+
+Outcome SyncWithBatches(DesktopKind kind, std::size_t batchRecords, const Scenario& scenario,
                         const std::string& serverOptions) {
     SyncHarness h(kind);
     if (!serverOptions.empty()) {
         h.desktop.server += serverOptions;
         h.settings.DBServer = ScrambleString(h.desktop.server);
     }
-    SeedMix(h, count, bad);
+    scenario.seed(h);
     h.state.DesktopBatchRecords = batchRecords;
     h.Sync();
-    Outcome outcome{LogWithoutDatabaseName(h), h.DesktopPairs("Items", "Id", "Name"),
-                    HandheldPairs(h, "ItemsDB")};
-    if (bad == 0 && batchRecords > 1) ExpectSecondSyncChangesNothing(h, "Items");
+    Outcome outcome{LogWithoutDatabaseName(h),
+                    h.Query("SELECT * FROM " + scenario.table + " ORDER BY " + scenario.order),
+                    h.ReadHandheld(scenario.database)};
+    if (scenario.settles && outcome.log.back() == "Completed Synchronization" && batchRecords > 1)
+        ExpectSecondSyncChangesNothing(h, scenario.table);
     return outcome;
 }
 
-void ExpectSameOutcome(DesktopKind kind, std::size_t batchRecords, int count, int bad,
+void ExpectSameOutcome(DesktopKind kind, std::size_t batchRecords, const Scenario& scenario,
                        const std::string& serverOptions = "") {
-    SCOPED_TRACE(std::to_string(count) + " records, batches of " + std::to_string(batchRecords) +
-                 ", bad record " + std::to_string(bad) + serverOptions);
-    const Outcome single = SyncWithBatches(kind, 1, count, bad, serverOptions);
-    const Outcome batched = SyncWithBatches(kind, batchRecords, count, bad, serverOptions);
+    SCOPED_TRACE("batches of " + std::to_string(batchRecords) + serverOptions);
+    const Outcome single = SyncWithBatches(kind, 1, scenario, serverOptions);
+    const Outcome batched = SyncWithBatches(kind, batchRecords, scenario, serverOptions);
     std::size_t same = 0;
     while (same < batched.log.size() && same < single.log.size() &&
            batched.log[same] == single.log[same])
@@ -91,7 +102,17 @@ void ExpectSameOutcome(DesktopKind kind, std::size_t batchRecords, int count, in
                       << (same < single.log.size() ? single.log[same] : "(end)");
     EXPECT_EQ(batched.desktop, single.desktop);
     EXPECT_EQ(batched.handheld, single.handheld);
-    ASSERT_FALSE(batched.log.empty());
+}
+
+Scenario Mix(int count, int bad) {
+    return {[=](SyncHarness& h) { SeedMix(h, count, bad); }, "Items", "ItemsDB", "Id"};
+}
+
+void ExpectSameOutcome(DesktopKind kind, std::size_t batchRecords, int count, int bad,
+                       const std::string& serverOptions = "") {
+    SCOPED_TRACE(std::to_string(count) + " records, bad record " + std::to_string(bad));
+    ExpectSameOutcome(kind, batchRecords, Mix(count, bad), serverOptions);
+    const Outcome batched = SyncWithBatches(kind, batchRecords, Mix(count, bad), serverOptions);
     EXPECT_EQ(batched.log.back(), bad == 0 ? "Completed Synchronization"
                                            : "!! Synchronization did not complete successfully");
 }
@@ -125,6 +146,44 @@ TEST_P(SyncAcceptance, ABatchFailingInTheMiddleFailsAtTheSameRecord) {
     for (const auto& line : lines)
         if (line.find("Adding New Desktop Record. Key: ") != std::string::npos) lastRecord = line;
     EXPECT_EQ(lastRecord, " Adding New Desktop Record. Key: 200") << h.Log();
+}
+
+// Keys that are one row on some databases and two on others: trailing blanks (MariaDB pads
+// them), letter case (MariaDB's collation ignores it), numbers spelt as text, accents. Whether
+// the desktop holds a record's row is the database's own answer, batch or no batch, and each
+// record's write sees the writes before it.
+TEST_P(SyncAcceptance, BatchedWritesMeetKeysAsTheDatabaseComparesThem) {
+    auto seed = [](int16_t method) {
+        return [method](SyncHarness& h) {
+            h.Exec("CREATE TABLE S (Code VARCHAR(20), Name VARCHAR(20))");
+            h.Exec(
+                "INSERT INTO S VALUES ('x ', 'desk x'), ('Ab', 'desk Ab'), ('07', 'desk 07'), "
+                "('gone ', 'desk gone'), ('\xc3\xa9t\xc3\xa9', 'desk ete')");
+            std::vector<std::string> records;
+            auto add = [&](const std::string& code, const std::string& name, int status = 0) {
+                records.push_back(TextBytes(code) + TextBytes(name) + Int32Bytes(status));
+            };
+            for (const char* code : {"x", "AB ", "7", "y", "y ", "Y", "gone", "Gone ", "ete", "k1",
+                                     "k2", "k3", "k4", "k5"})
+                add(code, std::string("hand ") + code);
+            add("GONE", "hand GONE", 1);
+            h.WriteHandheld("SDB", records);
+            auto& table = h.AddTable("S", "SDB", method);
+            table.Fields().Add("Code", 6);
+            table.Fields().Add("Name", 6);
+            table.Fields().Add("##STATUSFLAG##", 8);
+            h.Install();
+            h.SetDebugLevel(4);
+        };
+    };
+    for (int16_t method : {0, 2}) {
+        SCOPED_TRACE("method " + std::to_string(method));
+        // Distinct handheld keys that MariaDB takes for one row ("y" and "y ") keep overwriting
+        // each other there, with or without batches.
+        ExpectSameOutcome(
+            GetParam(), 4,
+            {seed(method), "S", "SDB", "Code, Name", GetParam() != DesktopKind::MariaDb});
+    }
 }
 
 }  // namespace

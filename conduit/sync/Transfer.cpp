@@ -9,6 +9,7 @@
 #include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/DesktopWriter.h"
 #include "conduit/sync/Filters.h"
+#include "conduit/sync/LooseKeys.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/SyncCounts.h"
@@ -155,13 +156,14 @@ bool AsksTheDesktop(const clsDataRecord& record) {
     return !(record.RecordStatus & RecordDeleted) && record.PalmSource;
 }
 
-// A run of queued records, written as one batch where the writer can. A batch that fails is
-// undone and written again record by record, so that the sync fails at the same record, with
-// the same error and the same log lines, as it would without batches.
+// A run of queued records, written as one batch where the writer can and no two of its keys
+// might be one row (see LooseKeys.h). A batch that fails is undone and written again record by
+// record, so that the sync fails at the same record, with the same error and the same log
+// lines, as it would without batches.
 void SaveDesktopRun(ModuleState& state, DesktopWriter& writer,
                     const std::vector<clsDataRecord*>& run,
-                    const std::vector<const clsDataRecord*>& asking) {
-    if (!writer.CanBatch() || asking.size() < 2) {
+                    const std::vector<const clsDataRecord*>& asking, bool keysApart) {
+    if (!writer.CanBatch() || asking.size() < 2 || !keysApart) {
         for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
         return;
     }
@@ -199,16 +201,28 @@ void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colData
     long done = 0;
     std::vector<clsDataRecord*> run;
     std::vector<const clsDataRecord*> asking;  // the run's records whose row is looked for
+    LooseKeys keys;                            // the keys the run writes
+    bool keysApart = true;
     for (const auto& record : queue) {
         ReportProgress(state, table.DesktopTableName, "writing the desktop", ++done, total);
         run.push_back(record.get());
         if (AsksTheDesktop(*record)) asking.push_back(record.get());
+        if (writer.CanBatch()) {
+            const bool deleted = record->RecordStatus & RecordDeleted;
+            if (AsksTheDesktop(*record) || (deleted && record->DesktopKeyValues.empty()))
+                keysApart = keys.Add(record->PrimaryFieldValue) && keysApart;
+            if (deleted)
+                for (const auto& key : record->DesktopKeyValues)
+                    keysApart = keys.Add(key) && keysApart;
+        }
         if (asking.size() < writer.BatchRecords()) continue;
-        SaveDesktopRun(state, writer, run, asking);
+        SaveDesktopRun(state, writer, run, asking, keysApart);
         run.clear();
         asking.clear();
+        keys.Clear();
+        keysApart = true;
     }
-    SaveDesktopRun(state, writer, run, asking);
+    SaveDesktopRun(state, writer, run, asking, keysApart);
 }
 
 void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {

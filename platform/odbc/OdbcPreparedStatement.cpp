@@ -3,6 +3,7 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/odbc/OdbcDiagnostics.h"
