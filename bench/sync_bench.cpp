@@ -1,11 +1,15 @@
 // Synchronises the largest handheld database there can be (65,535 records) one way and the
-// other on SQLite, PostgreSQL and MariaDB, and sets each time beside the cheapest way through
-// the same driver: a plain bulk insert of the same rows in one transaction, and one SELECT
-// reading the table whole. Then an everyday sync, both ways with 1% changed on each side, with
-// the peak memory it took per record. PostgreSQL runs twice: as configured
+// other on SQLite, PostgreSQL and MariaDB, and sets each time beside its floor: the cheapest
+// way through the same driver (multi-row INSERTs of the same rows in one transaction, or one
+// forward-only SELECT reading the table whole) plus reading or writing the .pdb file. Then an
+// everyday sync, both ways with 1% changed on each side, beside reading both sides, with the
+// peak memory it took per record and the file's own size per record. PostgreSQL runs twice: as
+// configured
 // by default, and with psqlODBC's "Protocol=7.4-1" (on an error roll back the transaction, not
 // the statement), which spares the savepoint it otherwise sets around every statement.
 // The servers are private ones, started for the run in a temporary folder.
+//
+// Last, eight `hotsync sync` processes at once for eight users, into one PostgreSQL table.
 //
 //   build/bench/sync_bench [records] [--sqlite-only]
 #include <chrono>
@@ -16,13 +20,22 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
 #include "conduit/sync/testing/SyncHarness.h"
+#include "platform/palm/PosixHandheldFolder.h"
 #include "tests/support/DatabaseServers.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
+
+extern char** environ;
 
 namespace {
 
@@ -115,6 +128,7 @@ void Seed(SyncHarness& h, int records) {
     }
 }
 
+// The insert floor: the rows as multi-row INSERTs of literal values, in one transaction.
 double BulkInsert(const Target& target, int records) {
     SyncHarness h(target.kind);
     Configure(h, target);
@@ -122,7 +136,18 @@ double BulkInsert(const Target& target, int records) {
     auto connection = h.desktop.Connect();
     auto start = Clock::now();
     connection->beginTransaction();
-    for (int i = 1; i <= records; ++i) connection->execute(InsertStatement(i));
+    std::string values;
+    for (int i = 1; i <= records; ++i) {
+        std::string row = InsertStatement(i);
+        values += (values.empty() ? "" : ", ") + row.substr(row.find("VALUES ") + 7);
+        if (i % 500 == 0 || i == records) {
+            connection->execute(
+                "INSERT INTO Orders (OrderNo, Customer, Region, Amount, OrderDate, "
+                "DeliveryTime) VALUES " +
+                values);
+            values.clear();
+        }
+    }
     connection->commit();
     return Seconds(start);
 }
@@ -137,7 +162,7 @@ double ReadTable(const Target& target, int records) {
     auto start = Clock::now();
     long rows = 0;
     auto result = connection->openResultSet("SELECT * FROM Orders",
-                                            tarn::platform::odbc::CursorKind::Dynamic);
+                                            tarn::platform::odbc::CursorKind::ForwardOnly);
     for (; !result->atEnd(); result->next()) ++rows;
     double seconds = Seconds(start);
     if (rows != records) {
@@ -150,6 +175,35 @@ double ReadTable(const Target& target, int records) {
 std::string OrderRecord(int i, const std::string& customer) {
     return Int32Bytes(i) + TextBytes(customer) + TextBytes("North") + DoubleBytes(i + 0.25) +
            DoubleBytes(1051231) + DoubleBytes(130509) + Int32Bytes(0);
+}
+
+// The .pdb floor: the handheld database of the records written whole, then read whole.
+struct PdbFloor {
+    double write = 0;
+    double read = 0;
+    double fileBytesPerRecord = 0;
+};
+
+PdbFloor HandheldFile(int records) {
+    SyncHarness h(DesktopKind::Sqlite, "BNCH");
+    std::vector<std::string> data;
+    data.reserve(records);
+    for (int i = 1; i <= records; ++i) data.push_back(OrderRecord(i, Customer(i)));
+    PdbFloor floor;
+    auto start = Clock::now();
+    h.WriteHandheld("OrdersDB", data, "BNCH");
+    floor.write = Seconds(start);
+    start = Clock::now();
+    const size_t read = h.ReadHandheld("OrdersDB").size();
+    floor.read = Seconds(start);
+    if (read != static_cast<size_t>(records)) {
+        std::fprintf(stderr, "the .pdb floor read %zu records of %d\n", read, records);
+        std::exit(1);
+    }
+    floor.fileBytesPerRecord =
+        static_cast<double>(std::filesystem::file_size(h.platform.handheldDir / "OrdersDB.pdb")) /
+        records;
+    return floor;
 }
 
 // Both ways after a first sync, with 1% of the records changed on each side: the everyday
@@ -234,18 +288,125 @@ double DesktopToHandheld(const Target& target, int records) {
 }
 
 void Measure(const Target& target, int records) {
-    double bulk = BulkInsert(target, records);
-    double read = ReadTable(target, records);
-    double up = HandheldToDesktop(target, records);
-    double down = DesktopToHandheld(target, records);
-    Everyday everyday = BothWaysOnePercent(target, records);
+    const PdbFloor pdb = HandheldFile(records);
+    const double bulk = BulkInsert(target, records);
+    const double read = ReadTable(target, records);
+    const double up = HandheldToDesktop(target, records);
+    const double down = DesktopToHandheld(target, records);
+    const Everyday everyday = BothWaysOnePercent(target, records);
+    const double upFloor = bulk + pdb.read;
+    const double downFloor = read + pdb.write;
+    const double bothFloor = read + pdb.read;
     std::printf("%s, %d records\n", target.title, records);
-    std::printf("  bulk insert, one transaction   %7.3f s\n", bulk);
-    std::printf("  one SELECT read whole          %7.3f s\n", read);
-    std::printf("  handheld -> empty desktop      %7.3f s  (%.1fx bulk)\n", up, up / bulk);
-    std::printf("  desktop -> empty handheld      %7.3f s  (%.1fx read)\n", down, down / read);
-    std::printf("  both ways, 1%% changed each    %7.3f s  (%.1fx read), peak %.0f bytes/record\n",
-                everyday.seconds, everyday.seconds / read, everyday.bytesPerRecord);
+    std::printf("  .pdb written / read whole       %7.3f s / %.3f s, %.0f bytes/record\n",
+                pdb.write, pdb.read, pdb.fileBytesPerRecord);
+    std::printf("  multi-row INSERT, one transact. %7.3f s\n", bulk);
+    std::printf("  one SELECT read whole           %7.3f s\n", read);
+    std::printf("  handheld -> empty desktop       %7.3f s  (%.1fx its floor %.3f s)\n", up,
+                up / upFloor, upFloor);
+    std::printf("  desktop -> empty handheld       %7.3f s  (%.1fx its floor %.3f s)\n", down,
+                down / downFloor, downFloor);
+    std::printf(
+        "  both ways, 1%% changed each     %7.3f s  (%.1fx reading both sides %.3f s), peak "
+        "%.0f bytes/record (%.0f above the file's)\n",
+        everyday.seconds, everyday.seconds / bothFloor, bothFloor, everyday.bytesPerRecord,
+        everyday.bytesPerRecord - pdb.fileBytesPerRecord);
+    std::fflush(stdout);
+}
+
+// Starts a program with the current environment and its output thrown away; its process id.
+pid_t Start(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
+        std::fprintf(stderr, "cannot start %s\n", program.c_str());
+        std::exit(1);
+    }
+    return pid;
+}
+
+void MustRun(const std::string& program, const std::vector<std::string>& args) {
+    auto result = tarn::test::RunProcess(program, args);
+    if (result.exitCode != 0) {
+        std::fprintf(stderr, "%s failed: %s%s\n", program.c_str(), result.out.c_str(),
+                     result.err.c_str());
+        std::exit(1);
+    }
+}
+
+// Eight users sync at once, each through its own `hotsync sync` process with its own machine
+// (state under its own TARN_HOME) and handheld folder, into one table of one PostgreSQL
+// database: their records per second together, and whether every row arrived.
+void ScaleRun(int users, int recordsPerUser) {
+    SyncHarness h(DesktopKind::PostgreSql, "BNCH");
+    h.Exec(kCreateTable);
+    AddOrderFields(h.AddTable("Orders", "OrdersDB", 2));  // the handheld overwrites the desktop
+    h.settings.TableCount = 1;
+    const std::filesystem::path root = h.platform.environment.root() / "scale";
+    const std::filesystem::path odbc = root / "odbc";
+    std::filesystem::create_directories(odbc);
+    std::ofstream(odbc / "odbc.ini") << "";
+    std::ofstream(odbc / "odbcinst.ini")
+        << "[PostgreSQL Unicode]\nDriver=" << tarn::test::FindOdbcDriverLibrary("psqlodbcw.so")
+        << "\n";
+    tarn::test::ScopedEnv sysIni("ODBCSYSINI", odbc.string());
+    tarn::test::ScopedEnv userIni("ODBCINI", (odbc / "odbc.ini").string());
+    const std::string hotsync = (tarn::test::BinDir() / "hotsync").string();
+
+    std::vector<std::filesystem::path> homes, handhelds;
+    for (int user = 0; user < users; ++user) {
+        const std::filesystem::path folder = root / ("user" + std::to_string(user));
+        homes.push_back(folder / "home");
+        handhelds.push_back(folder / "handheld");
+        std::filesystem::create_directories(handhelds.back());
+        const std::filesystem::path description = folder / "orders.cfg";
+        if (!tarn::WriteConfigFile(description.string(), h.settings, h.tables)) std::exit(1);
+        tarn::test::ScopedEnv home("TARN_HOME", homes.back().string());
+        MustRun(hotsync, {"regsvr", (tarn::test::BinDir() / "libTarnConduit2.so").string()});
+        MustRun((tarn::test::BinDir() / "TarnCReg").string(), {"-R", description.string()});
+
+        tarn::platform::palm::PosixHandheldFolder handheld(handhelds.back());
+        tarn::platform::palm::NewDatabase database;
+        database.name = "OrdersDB";
+        database.creator = "BNCH";
+        auto db = handheld.CreateRecordDatabase(database);
+        for (int i = 1; i <= recordsPerUser; ++i) {
+            const int key = (user + 1) * 1000000 + i;
+            db->WriteRecord(0, 0, 0, OrderRecord(key, Customer(key)));
+        }
+        db->Commit();
+    }
+
+    std::vector<pid_t> running;
+    const auto start = Clock::now();
+    for (int user = 0; user < users; ++user) {
+        tarn::test::ScopedEnv home("TARN_HOME", homes[user].string());
+        running.push_back(Start(hotsync, {"sync", "--handheld", handhelds[user].string(), "--user",
+                                          "user" + std::to_string(user), "--creator", "BNCH"}));
+    }
+    int failed = 0;
+    for (pid_t pid : running) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
+    }
+    const double seconds = Seconds(start);
+    const long expected = static_cast<long>(users) * recordsPerUser;
+    const std::string rows = h.Query("SELECT COUNT(*) FROM Orders")[0][0].value_or("0");
+    std::printf("PostgreSQL, %d hotsync processes at once, %d users x %d records\n", users, users,
+                recordsPerUser);
+    std::printf(
+        "  handheld -> desktop, all users  %7.3f s  (%.0f records/s), %s of %ld rows "
+        "arrived, %d syncs failed\n",
+        seconds, expected / seconds, rows.c_str(), expected, failed);
     std::fflush(stdout);
 }
 
@@ -267,6 +428,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Measure({"PostgreSQL", DesktopKind::PostgreSql, ""}, records);
+    ScaleRun(8, records / 8);
     Measure({"PostgreSQL, Protocol=7.4-1", DesktopKind::PostgreSql, ";Protocol=7.4-1"}, records);
     Measure({"MariaDB", DesktopKind::MariaDb, ""}, records);
     tarn::test::StopDatabaseServers(file);

@@ -1,21 +1,136 @@
 #include "conduit/sync/DataRecord.h"
 
+#include <cstring>
 #include <iterator>
 
 #include "common/model/CollectionErrors.h"
+#include "common/text/Windows1252.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/RecordOrder.h"
 
 namespace tarn::conduit {
 
+void RecordLayout::Add(const std::string& name, int16_t type) {
+    names_.push_back(name);
+    folded_.push_back(text::FoldCase(name));
+    types_.push_back(type);
+}
+
+std::optional<std::size_t> RecordLayout::Find(std::string_view name) const {
+    for (std::size_t i = 0; i < names_.size(); ++i)
+        if (names_[i] == name) return i;
+    const std::string folded = text::FoldCase(name);
+    for (std::size_t i = 0; i < folded_.size(); ++i)
+        if (folded_[i] == folded) return i;
+    return std::nullopt;
+}
+
+bool RecordLayout::SameAs(const colFields& definitions, bool (*included)(int16_t type)) const {
+    std::size_t index = 0;
+    for (const auto& definition : definitions) {
+        if (!included(definition->DataType)) continue;
+        if (index >= names_.size() || types_[index] != definition->DataType ||
+            names_[index] != definition->FieldName)
+            return false;
+        ++index;
+    }
+    return index == names_.size();
+}
+
+const std::shared_ptr<const RecordLayout>& RecordLayoutCache::For(const colFields& definitions) {
+    if (layout_ && layout_->SameAs(definitions, included_)) return layout_;
+    auto layout = std::make_shared<RecordLayout>();
+    for (const auto& definition : definitions)
+        if (included_(definition->DataType))
+            layout->Add(definition->FieldName, definition->DataType);
+    layout_ = std::move(layout);
+    return layout_;
+}
+
+namespace {
+
+using Offset = uint32_t;
+
+}  // namespace
+
+void clsDataRecord::SetValues(std::shared_ptr<const RecordLayout> layout,
+                              const std::vector<std::string>& values) {
+    const std::size_t count = layout->Count();
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i) bytes += values[i].size();
+    values_ = std::make_unique_for_overwrite<char[]>(count * sizeof(Offset) + bytes);
+    char* text = values_.get() + count * sizeof(Offset);
+    Offset end = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::memcpy(text + end, values[i].data(), values[i].size());
+        end += static_cast<Offset>(values[i].size());
+        std::memcpy(values_.get() + i * sizeof(Offset), &end, sizeof end);
+    }
+    layout_ = std::move(layout);
+    fields_.reset();
+}
+
+void clsDataRecord::Expand() const {
+    auto fields = std::make_shared<colFields>();
+    if (layout_) {
+        fields->Reserve(static_cast<int32_t>(layout_->Count()));
+        for (std::size_t i = 0; i < layout_->Count(); ++i)
+            fields->Add(layout_->Name(i), layout_->Type(i))->Value = std::string(FieldValue(i));
+    }
+    fields_ = std::move(fields);
+    layout_.reset();
+    values_.reset();
+}
+
 colFields& clsDataRecord::Fields() {
-    if (!fields_) fields_ = std::make_shared<colFields>();
+    if (!fields_) Expand();
     return *fields_;
 }
 
 const colFields& clsDataRecord::Fields() const {
-    if (!fields_) fields_ = std::make_shared<colFields>();
+    if (!fields_) Expand();
     return *fields_;
+}
+
+std::size_t clsDataRecord::FieldCount() const {
+    if (fields_) return static_cast<std::size_t>(fields_->Count());
+    return layout_ ? layout_->Count() : 0;
+}
+
+const std::string& clsDataRecord::FieldName(std::size_t index) const {
+    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->FieldName;
+    if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
+    return layout_->Name(index);
+}
+
+int16_t clsDataRecord::FieldType(std::size_t index) const {
+    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->DataType;
+    if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
+    return layout_->Type(index);
+}
+
+std::string_view clsDataRecord::FieldValue(std::size_t index) const {
+    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->Value;
+    if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
+    const std::size_t count = layout_->Count();
+    Offset begin = 0, end = 0;
+    if (index > 0) std::memcpy(&begin, values_.get() + (index - 1) * sizeof(Offset), sizeof begin);
+    std::memcpy(&end, values_.get() + index * sizeof(Offset), sizeof end);
+    return std::string_view(values_.get() + count * sizeof(Offset) + begin, end - begin);
+}
+
+std::size_t clsDataRecord::FieldIndex(std::string_view name) const {
+    if (fields_) {
+        std::size_t index = 0;
+        for (const auto& field : *fields_) {
+            if (text::FoldCase(field->FieldName) == text::FoldCase(name)) return index;
+            ++index;
+        }
+        throw KeyNotFoundError(std::string(name));
+    }
+    std::optional<std::size_t> index = layout_ ? layout_->Find(name) : std::nullopt;
+    if (!index) throw KeyNotFoundError(std::string(name));
+    return *index;
 }
 
 colDataRecord::Record colDataRecord::Item(int32_t position) const {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +14,8 @@
 
 namespace tarn::platform::odbc {
 class ResultSet;
-}
+struct Parameter;
+}  // namespace tarn::platform::odbc
 
 namespace tarn::conduit {
 
@@ -23,12 +25,56 @@ class colFilters;
 inline constexpr int32_t RecordDeleted = 0x80;    // the handheld marked the record deleted
 inline constexpr int32_t RecordOnDesktop = 0x40;  // the record came from the desktop table
 
-// One record of a table during a sync, from either side.
+// The names and data types of a record's fields, in order: shared by every record of a table
+// read from the same side, so that a record holds only its values.
+class RecordLayout {
+  public:
+    void Add(const std::string& name, int16_t type);
+    std::size_t Count() const { return names_.size(); }
+    const std::string& Name(std::size_t index) const { return names_[index]; }
+    int16_t Type(std::size_t index) const { return types_[index]; }
+    // Position of the field of this name, compared without regard to letter case.
+    std::optional<std::size_t> Find(std::string_view name) const;
+    bool SameAs(const colFields& definitions, bool (*included)(int16_t type)) const;
+
+  private:
+    std::vector<std::string> names_;
+    std::vector<std::string> folded_;
+    std::vector<int16_t> types_;
+};
+
+// The layout of the records read with one table's field definitions, built again only when
+// the definitions change. `included` says which data types become fields of the record.
+class RecordLayoutCache {
+  public:
+    explicit RecordLayoutCache(bool (*included)(int16_t type)) : included_(included) {}
+    const std::shared_ptr<const RecordLayout>& For(const colFields& definitions);
+
+  private:
+    bool (*included_)(int16_t type);
+    std::shared_ptr<const RecordLayout> layout_;
+};
+
+// One record of a table during a sync, from either side. A record read from either side keeps
+// its values in one allocation beside a layout shared with the table's other records; asking
+// for Fields() turns it into a field collection of its own (for tests and tools), after which
+// the accessors read that.
 class clsDataRecord {
   public:
     colFields& Fields();
     const colFields& Fields() const;
     void SetFields(std::shared_ptr<colFields> fields) { fields_ = std::move(fields); }
+    // Takes `values` (one per field of the layout) as the record's fields.
+    void SetValues(std::shared_ptr<const RecordLayout> layout,
+                   const std::vector<std::string>& values);
+
+    std::size_t FieldCount() const;
+    const std::string& FieldName(std::size_t index) const;
+    int16_t FieldType(std::size_t index) const;
+    std::string_view FieldValue(std::size_t index) const;
+    // Position of the field of this name (letter case aside); KeyNotFoundError when the record
+    // has no such field.
+    std::size_t FieldIndex(std::string_view name) const;
 
     bool PalmSource = false;
     std::string PrimaryFieldValue;
@@ -48,10 +94,28 @@ class clsDataRecord {
     // handheld record into the desktop table.
     std::string BuildDesktopWriteQuery(const ModuleState& state, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters) const;
+    // The values of that statement, for the markers of BuildDesktopWriteStatement in order
+    // (for an UPDATE the key of its WHERE part last), put into `out` from position `from` on;
+    // returns the position after the last. `out` grows as needed and is reused from call to
+    // call, so that its texts keep their memory.
+    std::size_t DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
+                                       const colFilters& WorkFilters,
+                                       std::vector<platform::odbc::Parameter>& out,
+                                       std::size_t from) const;
 
   private:
+    void Expand() const;
+
     mutable std::shared_ptr<colFields> fields_;
+    mutable std::shared_ptr<const RecordLayout> layout_;
+    // The end offset of each value (32 bits each), then the values' bytes one after another.
+    mutable std::unique_ptr<char[]> values_;
 };
+
+// The statement of BuildDesktopWriteQuery with a parameter marker in place of every value; the
+// same for every record of the table, so it is prepared once.
+std::string BuildDesktopWriteStatement(const ModuleState& state, const clsTable& WorkTable,
+                                       bool UpdateQuery, const colFilters& WorkFilters);
 
 // The record queue of one table: at most one record per key (keys compare without regard to
 // letter case), in ascending key order. Admission costs O(log n).

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "common/model/CollectionErrors.h"
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/DesktopDatabase.h"
@@ -9,6 +10,7 @@
 #include "conduit/sync/FieldText.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/TarnFunc.h"
 #include "conduit/sync/Transfer.h"
 #include "platform/odbc/Database.h"
@@ -65,7 +67,7 @@ std::string Quoted(const ModuleState& state, const std::string& text) {
     return "'" + EscapeValue(state, text) + "'";
 }
 
-std::string DateLiteral(const std::string& text) {
+std::string DateLiteral(std::string_view text) {
     // An empty handheld date travels as the number 0: day serial 0.
     CalendarDate date = text == "0" ? CalendarDate{} : ParseDate(text);
     return "'" + FormatDate(date) + "'";
@@ -74,16 +76,17 @@ std::string DateLiteral(const std::string& text) {
 // The SQL form of a field's value; "NULL" for an empty text where the type allows it, except
 // in the key: a row with a NULL key could never be found again, and the record would be
 // inserted anew at every sync.
-std::string ValueLiteral(const ModuleState& state, const clsField& field, bool isKey) {
-    switch (field.DataType) {
+std::string ValueLiteral(const ModuleState& state, int16_t type, std::string_view value,
+                         bool isKey) {
+    switch (type) {
         case kTypeDate:
-            return field.Value.empty() ? "NULL" : DateLiteral(field.Value);
+            return value.empty() ? "NULL" : DateLiteral(value);
         case kTypeString:
         case kTypeSignature:
         case kTypeTime:
-            return field.Value.empty() && !isKey ? "NULL" : Quoted(state, field.Value);
+            return value.empty() && !isKey ? "NULL" : Quoted(state, std::string(value));
         default:
-            return field.Value;
+            return std::string(value);
     }
 }
 
@@ -102,6 +105,39 @@ bool InInsert(const clsField& definition, const colFilters& WorkFilters) {
     return definition.DataType != kTypeByte && definition.DataType != kTypeRecordStatus;
 }
 
+bool InWrite(const clsField& definition, bool UpdateQuery, const colFilters& WorkFilters) {
+    return UpdateQuery ? InUpdate(definition.DataType) : InInsert(definition, WorkFilters);
+}
+
+// The bound form of a field's value, by the same rules as ValueLiteral: each value in the type
+// of its field, so that the database reads it as it read the literal.
+void ValueParameter(int16_t type, std::string_view value, bool isKey,
+                    platform::odbc::Parameter& parameter) {
+    using platform::odbc::ParameterType;
+    switch (type) {
+        case kTypeDate: {
+            if (value.empty()) return parameter.SetNull(ParameterType::Date);
+            CalendarDate date = value == "0" ? CalendarDate{} : ParseDate(value);
+            return parameter.SetDate(date.year, date.month, date.day);
+        }
+        case kTypeString:
+        case kTypeSignature:
+        case kTypeTime:
+            if (value.empty() && !isKey) return parameter.SetNull(ParameterType::Text);
+            return parameter.SetText(value);
+        default:
+            return NumberParameter(type, value, parameter);
+    }
+}
+
+// A desktop row's fields: every data type but "IgnoreField" (and unknown codes).
+bool ReadFromDesktop(int16_t type) {
+    return type >= kTypeByte && type <= kTypeSignature;
+}
+
+thread_local RecordLayoutCache desktopLayouts(ReadFromDesktop);
+thread_local std::vector<std::string> rowValues;
+
 // Removes the separator left after the last item.
 void DropTrailingSeparator(std::string& sql) {
     if (sql.size() >= 2 && sql.compare(sql.size() - 2, 2, ", ") == 0) sql.resize(sql.size() - 2);
@@ -112,27 +148,33 @@ void DropTrailingSeparator(std::string& sql) {
 bool colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableDef,
                                      const platform::odbc::ResultSet& rsData) {
     auto record = std::make_shared<clsDataRecord>();
-    record->Fields().Reserve(TableDef.Count());
     record->PalmSource = false;
     const std::vector<std::optional<size_t>>& positions = columnPositions.For(TableDef, rsData);
+    const std::shared_ptr<const RecordLayout>& layout = desktopLayouts.For(TableDef);
+    rowValues.resize(layout->Count());
 
     std::optional<std::string> keyText;  // the key column as the desktop gave it
     size_t index = 0;
+    size_t fieldIndex = 0;
     for (const auto& definition : TableDef) {
         const std::optional<size_t> position = positions[index++];
         const int16_t type = definition->DataType;
+        if (!ReadFromDesktop(type)) continue;
+        std::string& value = rowValues[fieldIndex++];
         if (type == kTypeRecordStatus) {
-            record->Fields().Add(definition->FieldName, type)->Value = "0";
-        } else if (type >= kTypeByte && type <= kTypeSignature) {
-            auto field = record->Fields().Add(definition->FieldName, type);
+            value = "0";
+        } else {
             try {
                 if (!position)
                     throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
                                                     "Column not found: " + definition->FieldName,
                                                     "");
                 const std::optional<std::string>& column = rsData.value(*position);
-                if (column) field->Value = DesktopValueText(type, *column);
-                if (record->Fields().Count() == 1) keyText = column;
+                if (column)
+                    value = DesktopValueText(type, *column);
+                else
+                    value.clear();
+                if (fieldIndex == 1) keyText = column;
             } catch (...) {
                 // Pushed only on failure, so that no text is built per field and row; the
                 // stack then reads as if the context had guarded the step.
@@ -143,13 +185,58 @@ bool colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableD
         }
     }
 
-    const auto& key = record->Fields().Item(1);
-    if (key->Value.empty()) return false;
-    record->PrimaryFieldName = key->FieldName;
-    record->PrimaryFieldValue = key->Value;
-    if (keyText && *keyText != key->Value) record->DesktopKeyValues.push_back(*keyText);
+    if (layout->Count() == 0) throw IndexOutOfRangeError(1);  // no field to take the key from
+    const std::string& key = rowValues[0];
+    if (key.empty()) return false;
+    record->SetValues(layout, rowValues);
+    record->PrimaryFieldName = layout->Name(0);
+    record->PrimaryFieldValue = key;
+    if (keyText && *keyText != key) record->DesktopKeyValues.push_back(*keyText);
     AdmitDesktopRecord(state, record);
     return true;
+}
+
+std::string BuildDesktopWriteStatement(const ModuleState& state, const clsTable& WorkTable,
+                                       bool UpdateQuery, const colFilters& WorkFilters) {
+    std::string columns;
+    for (const auto& definition : WorkTable.Fields()) {
+        if (!InWrite(*definition, UpdateQuery, WorkFilters)) continue;
+        columns += Identifier(state, definition->FieldName) + (UpdateQuery ? "=?, " : ", ");
+    }
+    DropTrailingSeparator(columns);
+    const std::string table = Identifier(state, WorkTable.DesktopTableName);
+    if (UpdateQuery) {
+        const std::string& keyName = WorkTable.Fields().Item(1)->FieldName;
+        return "UPDATE " + table + " SET " + columns + " WHERE " + Identifier(state, keyName) +
+               "=?";
+    }
+    std::string markers;
+    for (const auto& definition : WorkTable.Fields())
+        if (InWrite(*definition, UpdateQuery, WorkFilters))
+            markers += markers.empty() ? "?" : ", ?";
+    return "INSERT INTO " + table + " (" + columns + ") VALUES (" + markers + ")";
+}
+
+std::size_t clsDataRecord::DesktopWriteParameters(const clsTable& WorkTable, bool UpdateQuery,
+                                                  const colFilters& WorkFilters,
+                                                  std::vector<platform::odbc::Parameter>& out,
+                                                  std::size_t from) const {
+    std::size_t count = from;
+    auto next = [&]() -> platform::odbc::Parameter& {
+        if (out.size() <= count) out.resize(count + 1);
+        return out[count++];
+    };
+    for (const auto& definition : WorkTable.Fields()) {
+        if (!InWrite(*definition, UpdateQuery, WorkFilters)) continue;
+        if (definition->DataType == kTypeIgnoreField) {
+            next().SetText(WorkFilters.Item(definition->Filter)->FilterValue);
+            continue;
+        }
+        const std::size_t field = FieldIndex(definition->FieldName);
+        ValueParameter(FieldType(field), FieldValue(field), field == 0, next());
+    }
+    if (UpdateQuery) KeyParameter(FieldType(0), PrimaryFieldValue, next());
+    return count;
 }
 
 std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
@@ -157,20 +244,21 @@ std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
                                                   const colFilters& WorkFilters) const {
     const colFields& definitions = WorkTable.Fields();
     const std::string table = Identifier(state, WorkTable.DesktopTableName);
-    const clsField* key = Fields().Item(1).get();
+    auto literal = [&](const clsField& definition) {
+        const std::size_t field = FieldIndex(definition.FieldName);
+        return ValueLiteral(state, FieldType(field), FieldValue(field), field == 0);
+    };
 
     if (UpdateQuery) {
         std::string sql = "UPDATE " + table + " SET ";
         for (const auto& definition : definitions) {
             if (!InUpdate(definition->DataType)) continue;
-            const clsField& field = *Fields().Item(definition->FieldName);
-            std::string value = ValueLiteral(state, field, &field == key);
-            sql += Identifier(state, definition->FieldName) + "=" + value + ", ";
+            sql += Identifier(state, definition->FieldName) + "=" + literal(*definition) + ", ";
         }
         DropTrailingSeparator(sql);
 
         // The same condition that found the row finds it again.
-        sql += " WHERE " + Identifier(state, key->FieldName) + KeyCondition(state, *this);
+        sql += " WHERE " + Identifier(state, FieldName(0)) + KeyCondition(state, *this);
         return sql;
     }
 
@@ -182,8 +270,7 @@ std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
         if (definition->DataType == kTypeIgnoreField) {
             values += Quoted(state, WorkFilters.Item(definition->Filter)->FilterValue) + ", ";
         } else {
-            const clsField& field = *Fields().Item(definition->FieldName);
-            values += ValueLiteral(state, field, &field == key) + ", ";
+            values += literal(*definition) + ", ";
         }
     }
     DropTrailingSeparator(columns);

@@ -2,9 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/config/ConduitSettings.h"
@@ -47,6 +48,12 @@ struct ModuleState {
 
     colFilters WorkFilters;
 
+    // Whether the table in progress writes the desktop inside a transaction that a savepoint can
+    // partly undo, which batched writes need (set per table by SyncTable).
+    bool DesktopUndoesToSavepoint = false;
+    // The handheld records one batch of desktop writes covers; 1 writes record by record.
+    std::size_t DesktopBatchRecords = 128;
+
     // Why the synchronisation in progress will not complete (SyncOutcome.h).
     std::vector<std::string> Failures;
 
@@ -56,8 +63,10 @@ struct ModuleState {
     // What each table did, and the table in progress (SyncCounts.h).
     std::vector<platform::TableSummary> Summaries;
     platform::TableSummary Counts;
-    // The handheld records as the table's sync found them: record order key -> bytes.
-    std::map<std::string, std::string> HandheldBefore;
+    // The handheld records as the table's sync found them: record order key -> a digest of the
+    // record's bytes (their length and hash), which tells a rewritten record from an unchanged
+    // one without keeping a second copy of the whole database.
+    std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> HandheldBefore;
     // When the host last heard how far the sync has come (SyncProgress.h).
     std::chrono::steady_clock::time_point LastProgress;
 

@@ -51,9 +51,8 @@ void WriteNoDate(std::span<char> bytes, size_t& position) {
     position += 8;
 }
 
-void EncodeField(const clsField& field, std::span<char> bytes, size_t& position) {
-    const std::string& value = field.Value;
-    switch (field.DataType) {
+void EncodeField(int16_t type, std::string_view value, std::span<char> bytes, size_t& position) {
+    switch (type) {
         case kTypeInteger:
         case kTypeShort:  // four bytes as well: the handheld keeps no 16-bit fields
             WriteInt32(bytes, position, TextToInt32(value));
@@ -91,10 +90,27 @@ void EncodeField(const clsField& field, std::span<char> bytes, size_t& position)
     }
 }
 
-// Decodes one field into `record`; fields that are not stored neither read bytes nor appear.
+// The data types a handheld record stores, each as one field of the decoded record.
+bool StoredOnHandheld(int16_t type) {
+    switch (type) {
+        case kTypeDate:
+        case kTypeTime:
+        case kTypeDouble:
+        case kTypeSingle:
+        case kTypeInteger:
+        case kTypeShort:
+        case kTypeRecordStatus:
+        case kTypeString:
+        case kTypeSignature:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Decodes one stored field into `value` (the record learns its status from its status field).
 void DecodeField(const clsField& definition, std::string_view bytes, size_t& position,
-                 clsDataRecord& record) {
-    std::string value;
+                 clsDataRecord& record, std::string& value) {
     switch (definition.DataType) {
         case kTypeDate:
             // Eight zero bytes, and any number that forms no date, read as the zero date.
@@ -124,10 +140,14 @@ void DecodeField(const clsField& definition, std::string_view bytes, size_t& pos
             value = ReadText(bytes, position, kMaxPalmTextLength);
             break;
         default:
-            return;
+            break;
     }
-    record.Fields().Add(definition.FieldName, definition.DataType)->Value = std::move(value);
 }
+
+// The one thread that runs a sync decodes every record of a table with the same layout, and
+// gathers each record's values in the same buffers.
+thread_local RecordLayoutCache handheldLayouts(StoredOnHandheld);
+thread_local std::vector<std::string> decodedValues;
 
 }  // namespace
 
@@ -207,18 +227,20 @@ std::string clsDataRecord::BuildPalmRecord(ModuleState& state) const {
     std::string format;
     if (describe) format = "Palm Record Format: ";
 
-    for (const auto& field : Fields()) {
+    for (std::size_t i = 0, count = FieldCount(); i < count; ++i) {
+        const int16_t type = FieldType(i);
+        const std::string_view value = FieldValue(i);
         try {
-            EncodeField(*field, buffer, position);
+            EncodeField(type, value, buffer, position);
         } catch (...) {
             // The context is pushed only once the field has failed: the stack then reads
             // exactly as if it had guarded the step, without a text built per field and record.
-            state.ErrorStack.Push("Error adding field to Palm record: " + field->FieldName +
-                                  " DataType=" + DataTypeName(field->DataType) +
-                                  " Value=" + field->Value);
+            state.ErrorStack.Push("Error adding field to Palm record: " + FieldName(i) +
+                                  " DataType=" + DataTypeName(type) +
+                                  " Value=" + std::string(value));
             throw;
         }
-        if (describe) format += DataTypeName(field->DataType) + "(" + field->Value + ") ";
+        if (describe) format += DataTypeName(type) + "(" + std::string(value) + ") ";
     }
     if (describe) state.WriteLog(format, 4);
 
@@ -237,12 +259,15 @@ void colDataRecord::AddPalmRecord(ModuleState& state, const colFields& TableDef,
 colDataRecord::Record colDataRecord::DecodePalmRecord(ModuleState& state, const colFields& TableDef,
                                                       std::string_view pData) {
     auto record = std::make_shared<clsDataRecord>();
-    record->Fields().Reserve(TableDef.Count());
     record->PalmSource = true;
+    const std::shared_ptr<const RecordLayout>& layout = handheldLayouts.For(TableDef);
+    decodedValues.resize(layout->Count());
     size_t position = 0;
+    size_t index = 0;
     for (const auto& definition : TableDef) {
+        if (!StoredOnHandheld(definition->DataType)) continue;
         try {
-            DecodeField(*definition, pData, position, *record);
+            DecodeField(*definition, pData, position, *record, decodedValues[index++]);
         } catch (...) {
             state.ErrorStack.Push("Error loading field " + definition->FieldName + " from Palm");
             throw;
@@ -250,14 +275,13 @@ colDataRecord::Record colDataRecord::DecodePalmRecord(ModuleState& state, const 
     }
     // Bytes after the last field are the handheld application's business and are ignored.
 
-    const colFields& fields = record->Fields();
-    if (fields.Count() == 0)
+    if (layout->Count() == 0)
         throw SyncError(kErrInvalidArgument,
                         "Invalid procedure call or argument: the handheld record has no stored "
                         "field to take its key from");
-    const clsField& first = *fields.Item(1);
-    record->PrimaryFieldName = first.FieldName;
-    record->PrimaryFieldValue = first.Value;
+    record->SetValues(layout, decodedValues);
+    record->PrimaryFieldName = layout->Name(0);
+    record->PrimaryFieldValue = decodedValues[0];
     return record;
 }
 

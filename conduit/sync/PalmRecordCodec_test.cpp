@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/model/CollectionErrors.h"
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/ModuleState.h"
@@ -139,8 +140,16 @@ TEST_F(PalmRecordCodec, DecodesEveryTypeBackToItsText) {
     EXPECT_EQ(record->PrimaryFieldName, "Id");
     EXPECT_EQ(record->PrimaryFieldValue, "-17");
     EXPECT_EQ(record->RecordStatus, 0);
+    // Read in place, then as the field collection the record turns into on request: the same.
+    std::vector<std::pair<std::string, std::string>> inPlace;
+    for (std::size_t i = 0; i < record->FieldCount(); ++i)
+        inPlace.emplace_back(record->FieldName(i), record->FieldValue(i));
+    EXPECT_EQ(record->FieldType(1), kTypeDate);
+    EXPECT_EQ(record->FieldIndex("NAME"), 6u);
+    EXPECT_THROW(record->FieldIndex("Flag"), KeyNotFoundError);  // not stored, so no field
     std::vector<std::pair<std::string, std::string>> decoded;
     for (const auto& field : record->Fields()) decoded.emplace_back(field->FieldName, field->Value);
+    EXPECT_EQ(inPlace, decoded);
     EXPECT_EQ(decoded, (std::vector<std::pair<std::string, std::string>>{{"Id", "-17"},
                                                                          {"Due", "2005-12-31"},
                                                                          {"At", "13:05:09"},
@@ -151,6 +160,23 @@ TEST_F(PalmRecordCodec, DecodesEveryTypeBackToItsText) {
                                                                          {"Sig", ""},
                                                                          {"Status", "0"}}));
     EXPECT_EQ(record->Fields().Item("Due")->DataType, kTypeDate);
+}
+
+// Records share the layout of their table's fields; a table described differently (another
+// table, or the same one changed) gets its own.
+TEST_F(PalmRecordCodec, EachTableDecodesWithItsOwnFields) {
+    const std::vector<FieldSpec> first = {{"Id", kTypeInteger, "1"}, {"Name", kTypeString, "a"}};
+    const std::vector<FieldSpec> second = {
+        {"Id", kTypeInteger, "2"}, {"Note", kTypeString, ""}, {"Name", kTypeString, "b"}};
+    const std::vector<FieldSpec> renamed = {{"Id", kTypeInteger, "3"}, {"Nom", kTypeString, "c"}};
+    for (const auto* fields : {&first, &second, &first, &renamed}) {
+        auto record = Decode(Table(*fields), Encode(*fields), fields->front().value);
+        ASSERT_EQ(record->FieldCount(), fields->size());
+        for (std::size_t i = 0; i < fields->size(); ++i) {
+            EXPECT_EQ(record->FieldName(i), (*fields)[i].name);
+            EXPECT_EQ(record->FieldValue(i), (*fields)[i].value);
+        }
+    }
 }
 
 TEST_F(PalmRecordCodec, StatusOneMarksTheDecodedRecordDeleted) {

@@ -1,9 +1,19 @@
 #include "conduit/sync/SyncCounts.h"
 
+#include <functional>
+#include <utility>
+
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/RecordOrder.h"
 
 namespace tarn::conduit {
+namespace {
+
+std::pair<std::size_t, std::size_t> Digest(const std::string& bytes) {
+    return {bytes.size(), std::hash<std::string>{}(bytes)};
+}
+
+}  // namespace
 
 void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRewritten) {
     state.Counts = {};
@@ -16,9 +26,10 @@ void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRe
     // written back; each is kept under a name no key's order text can take, so that it counts
     // as deleted.
     long unkeyed = 0;
-    auto keep = [&](std::string key, std::string bytes) {
-        if (!state.HandheldBefore.emplace(std::move(key), bytes).second)
-            state.HandheldBefore.emplace("\x01" + std::to_string(++unkeyed), std::move(bytes));
+    state.HandheldBefore.reserve(database.RecordCount());
+    auto keep = [&](std::string key, const std::string& bytes) {
+        if (!state.HandheldBefore.emplace(std::move(key), Digest(bytes)).second)
+            state.HandheldBefore.emplace("\x01" + std::to_string(++unkeyed), Digest(bytes));
     };
     database.SetIterationIndex(0);
     auto record = database.ReadNext();
@@ -26,11 +37,11 @@ void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRe
         const int32_t depth = state.ErrorStack.Count();
         try {
             auto decoded = colDataRecord::DecodePalmRecord(state, table.Fields(), record.data);
-            keep(RecordOrderKey(decoded->PrimaryFieldValue), std::move(record.data));
+            keep(RecordOrderKey(decoded->PrimaryFieldValue), record.data);
         } catch (...) {
             // Loading the table reports such a record where the sync method reads it at all.
             while (state.ErrorStack.Count() > depth) state.ErrorStack.Pop();
-            keep("\x01", std::move(record.data));
+            keep("\x01", record.data);
         }
         record = database.ReadNext();
     }
@@ -44,7 +55,7 @@ void CountHandheldWrite(ModuleState& state, clsDataRecord& record, const std::st
         record.Written = true;
         return;
     }
-    if (before->second != bytes) {
+    if (before->second != Digest(bytes)) {
         ++state.Counts.handheldChanged;
         record.Written = true;
     }

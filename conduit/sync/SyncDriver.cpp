@@ -39,14 +39,14 @@ void WriteRecordDump(ModuleState& state, const clsTable& table, const colDataRec
     state.WriteLog("Table/Palm Database : " + table.DesktopTableName + "/" + table.PalmDatabaseName,
                    4);
     for (const auto& record : queue) {
-        const auto& keyField = record->Fields().Item(record->PrimaryFieldName);
+        const int16_t keyType = record->FieldType(record->FieldIndex(record->PrimaryFieldName));
         std::string line = "Record: Key: " + record->PrimaryFieldName + "=" +
-                           DataTypeName(keyField->DataType) + "(" + record->PrimaryFieldValue + ")";
+                           DataTypeName(keyType) + "(" + record->PrimaryFieldValue + ")";
         line +=
             std::string(" Status: Exists on Desktop=") + (record->PalmSource ? "False" : "True");
-        for (const auto& field : record->Fields())
-            line += "\t" + field->FieldName + "=" + DataTypeName(field->DataType) + "(" +
-                    field->Value + ") ";
+        for (std::size_t i = 0; i < record->FieldCount(); ++i)
+            line += "\t" + record->FieldName(i) + "=" + DataTypeName(record->FieldType(i)) + "(" +
+                    std::string(record->FieldValue(i)) + ") ";
         state.WriteLog(line, 4);
     }
     state.WriteLog("##### END OF DUMP", 4);
@@ -191,6 +191,10 @@ void SyncTable(ModuleState& state, clsTable& table) {
         RefuseDryRun(state, table);
         return;
     }
+    // Batched writes undo a failed batch to a savepoint, which only a transaction the table
+    // takes part in can do, on a database known to have savepoints.
+    state.DesktopUndoesToSavepoint =
+        inTransaction && tableTakesTransactions == true && state.Dialect != DesktopDialect::Other;
     try {
         BeginTableCounts(state, table, writesHandheld);
         RunTable(state, table, queue);

@@ -1,11 +1,17 @@
 #include "conduit/sync/Transfer.h"
 
+#include <exception>
+#include <vector>
+
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/DesktopDialect.h"
+#include "conduit/sync/DesktopWriter.h"
 #include "conduit/sync/Filters.h"
+#include "conduit/sync/LooseKeys.h"
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/SyncCounts.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/SyncOutcome.h"
@@ -21,10 +27,6 @@ namespace {
 // The most records a handheld database can hold: its record count is 16 bits.
 constexpr int32_t kMaxHandheldRecords = 65535;
 
-bool IsNumericType(int16_t type) {
-    return type == kTypeInteger || type == kTypeShort || type == kTypeSingle || type == kTypeDouble;
-}
-
 }  // namespace
 
 std::string KeyCondition(const ModuleState& state, int16_t keyType, const std::string& key) {
@@ -36,7 +38,7 @@ std::string KeyCondition(const ModuleState& state, int16_t keyType, const std::s
 }
 
 std::string KeyCondition(const ModuleState& state, const clsDataRecord& record) {
-    return KeyCondition(state, record.Fields().Item(1)->DataType, record.PrimaryFieldValue);
+    return KeyCondition(state, record.FieldType(0), record.PrimaryFieldValue);
 }
 
 bool OpenPalmDatabase(ModuleState& state, const std::string& name) {
@@ -101,7 +103,10 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
     std::string sql = "SELECT *" + ExactNumberColumns(state, table) + " FROM " +
                       Identifier(state, table.DesktopTableName) +
                       BuildFilterClause(state, table, true);
-    auto rows = state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::Dynamic);
+    // Read once from start to end before anything is written: a forward-only cursor is all it
+    // takes, and lets a driver hand over the rows as they come rather than all at once.
+    auto rows =
+        state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
     long count = 0;
     long withoutKey = 0;
     while (!rows->atEnd()) {
@@ -119,60 +124,105 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
     context.Done();
 }
 
+namespace {
+
+// One queued record's desktop write.
+void SaveDesktopRecord(ModuleState& state, DesktopWriter& writer, clsDataRecord& record) {
+    if (record.RecordStatus & RecordDeleted) {
+        writer.Log("Deleting Desktop Record", 2);
+        const int16_t keyType = record.FieldType(0);
+        // The rows the key matched when the table was read, each by its own key text; a key no
+        // row matched is deleted as the handheld spells it.
+        if (record.DesktopKeyValues.empty()) writer.Delete(keyType, record.PrimaryFieldValue);
+        for (const auto& key : record.DesktopKeyValues) writer.Delete(keyType, key);
+        // Only the rows the key matched when the table was read are known to be there.
+        state.Counts.desktopDeleted += static_cast<long>(record.DesktopKeyValues.size());
+        return;
+    }
+    if (!record.PalmSource) return;
+    if (writer.Exists(record)) {
+        writer.Log("Updating Desktop Record. Key: " + record.PrimaryFieldValue, 2);
+        writer.Update(record);
+        ++state.Counts.desktopChanged;
+    } else {
+        writer.Log("Adding New Desktop Record. Key: " + record.PrimaryFieldValue, 2);
+        writer.Insert(record);
+        ++state.Counts.desktopAdded;
+    }
+    record.Written = true;
+}
+
+bool AsksTheDesktop(const clsDataRecord& record) {
+    return !(record.RecordStatus & RecordDeleted) && record.PalmSource;
+}
+
+// A run of queued records, written as one batch where the writer can and no two of its keys
+// might be one row (see LooseKeys.h). A batch that fails is undone and written again record by
+// record, so that the sync fails at the same record, with the same error and the same log
+// lines, as it would without batches.
+void SaveDesktopRun(ModuleState& state, DesktopWriter& writer,
+                    const std::vector<clsDataRecord*>& run,
+                    const std::vector<const clsDataRecord*>& asking, bool keysApart) {
+    if (!writer.CanBatch() || asking.size() < 2 || !keysApart) {
+        for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+        return;
+    }
+    const platform::TableSummary counts = state.Counts;
+    std::exception_ptr failure;
+    try {
+        writer.BeginBatch(asking);
+        for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+        writer.EndBatch();
+        return;
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    bool undone = false;
+    try {
+        undone = writer.AbandonBatch();
+    } catch (...) {
+        std::rethrow_exception(failure);  // the error that started it is the one to report
+    }
+    state.Counts = counts;
+    for (clsDataRecord* record : run) SaveDesktopRecord(state, writer, *record);
+    // Where the database would not undo the batch alone (a transaction that takes no statement
+    // after an error, as with psqlODBC's "Protocol=7.4-1", or one a server rolled back after a
+    // deadlock), the table's earlier writes are lost and it must not complete. The redo above
+    // only names the record that fails; should none fail, the batch's own error ends the table.
+    if (!undone) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
 void SaveDesktopRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {
     state.WriteLog("Saving Desktop Records: " + table.DesktopTableName, 2);
-    auto& connection = *state.DesktopConnection;
-    const std::string target = Identifier(state, table.DesktopTableName);
-    // The filter condition only depends on the table, so it is built once, not per record.
-    std::string updateFilter;
-    bool updateFilterBuilt = false;
+    DesktopWriter writer(state, table);
     const long total = queue.Count();
     long done = 0;
+    std::vector<clsDataRecord*> run;
+    std::vector<const clsDataRecord*> asking;  // the run's records whose row is looked for
+    LooseKeys keys;                            // the keys the run writes
+    bool keysApart = true;
     for (const auto& record : queue) {
         ReportProgress(state, table.DesktopTableName, "writing the desktop", ++done, total);
-        if (record->RecordStatus & RecordDeleted) {
-            state.WriteLog("Deleting Desktop Record", 2);
-            const std::string where = " WHERE " + Identifier(state, record->PrimaryFieldName);
-            const int16_t keyType = record->Fields().Item(1)->DataType;
-            // The rows the key matched when the table was read, each by its own key text;
-            // a key no row matched is deleted as the handheld spells it.
-            const std::vector<std::string> own{record->PrimaryFieldValue};
-            const auto& keys = record->DesktopKeyValues.empty() ? own : record->DesktopKeyValues;
-            for (const auto& key : keys) {
-                std::string sql =
-                    "DELETE FROM " + target + where + KeyCondition(state, keyType, key);
-                state.WriteLog(sql, 4);
-                connection.execute(sql);
-            }
-            // Only the rows the key matched when the table was read are known to be there.
-            state.Counts.desktopDeleted += static_cast<long>(record->DesktopKeyValues.size());
-            continue;
+        run.push_back(record.get());
+        if (AsksTheDesktop(*record)) asking.push_back(record.get());
+        if (writer.CanBatch()) {
+            const bool deleted = record->RecordStatus & RecordDeleted;
+            if (AsksTheDesktop(*record) || (deleted && record->DesktopKeyValues.empty()))
+                keysApart = keys.Add(record->PrimaryFieldValue) && keysApart;
+            if (deleted)
+                for (const auto& key : record->DesktopKeyValues)
+                    keysApart = keys.Add(key) && keysApart;
         }
-        if (!record->PalmSource) continue;
-        // Only whether the row exists matters, so no column is fetched: on a wide table that
-        // halves the cost of the one statement every handheld record pays for.
-        std::string where =
-            " WHERE " + Identifier(state, record->PrimaryFieldName) + KeyCondition(state, *record);
-        bool exists = connection.hasRows("SELECT 1 FROM " + target + where);
-        std::string sql;
-        if (exists) {
-            state.WriteLog("Updating Desktop Record. Key: " + record->PrimaryFieldValue, 2);
-            if (!updateFilterBuilt) {
-                updateFilter = BuildFilterClause(state, table, false);
-                updateFilterBuilt = true;
-            }
-            sql = record->BuildDesktopWriteQuery(state, table, true, state.WorkFilters) +
-                  updateFilter;
-            ++state.Counts.desktopChanged;
-        } else {
-            state.WriteLog("Adding New Desktop Record. Key: " + record->PrimaryFieldValue, 2);
-            sql = record->BuildDesktopWriteQuery(state, table, false, state.WorkFilters);
-            ++state.Counts.desktopAdded;
-        }
-        record->Written = true;
-        state.WriteLog(sql, 4);
-        connection.execute(sql);
+        if (asking.size() < writer.BatchRecords()) continue;
+        SaveDesktopRun(state, writer, run, asking, keysApart);
+        run.clear();
+        asking.clear();
+        keys.Clear();
+        keysApart = true;
     }
+    SaveDesktopRun(state, writer, run, asking, keysApart);
 }
 
 void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRecord& queue) {

@@ -11,6 +11,10 @@ const std::optional<std::string>& ResultSet::value(std::string_view columnName) 
     return value(*column);
 }
 
+std::unique_ptr<PreparedStatement> Connection::prepare(const std::string& sql) {
+    throw OdbcError(kNotPrepared, "This connection cannot prepare statements: " + sql, "");
+}
+
 ConnectAttempt TryConnect(Environment& environment, const std::string& connectionString) {
     ConnectAttempt attempt;
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,64 @@ class ResultSet {
     const std::optional<std::string>& value(std::string_view columnName) const;
 };
 
+// How a statement parameter reaches the database. Each value travels in its own type, never as
+// SQL text, so a server that types its parameters reads a number as a number and a date as a
+// date whatever the column, and a double keeps every bit.
+enum class ParameterType { Text, Integer, Double, Date };
+
+// One value for one parameter marker ("?"). Only the member of its type is read. Kept by value
+// and reused from row to row, so that filling it does not allocate once texts reach their size.
+struct Parameter {
+    ParameterType type = ParameterType::Text;
+    bool null = false;  // SQL NULL, of the parameter's type
+    std::string text;
+    std::int64_t integer = 0;
+    double real = 0;
+    int year = 0, month = 0, day = 0;
+
+    void SetNull(ParameterType nullType) {
+        type = nullType;
+        null = true;
+    }
+    void SetText(std::string_view value) {
+        type = ParameterType::Text;
+        null = false;
+        text.assign(value);
+    }
+    void SetInteger(std::int64_t value) {
+        type = ParameterType::Integer;
+        null = false;
+        integer = value;
+    }
+    void SetDouble(double value) {
+        type = ParameterType::Double;
+        null = false;
+        real = value;
+    }
+    void SetDate(int y, int m, int d) {
+        type = ParameterType::Date;
+        null = false;
+        year = y;
+        month = m;
+        day = d;
+    }
+};
+
+// A statement prepared once and run many times with different parameter values, one value per
+// marker in the order the markers stand.
+class PreparedStatement {
+  public:
+    virtual ~PreparedStatement() = default;
+    virtual const std::string& sql() const = 0;
+    // Runs a statement that returns no rows anyone reads; an UPDATE or DELETE that matched no
+    // row is no failure.
+    virtual void execute(const std::vector<Parameter>& parameters) = 0;
+    // Runs a SELECT and says whether it yielded at least one row.
+    virtual bool hasRows(const std::vector<Parameter>& parameters) = 0;
+    // Runs a SELECT and returns its rows; they must be read before the statement runs again.
+    virtual std::unique_ptr<ResultSet> query(const std::vector<Parameter>& parameters) = 0;
+};
+
 // An open desktop database.
 class Connection {
   public:
@@ -59,6 +118,9 @@ class Connection {
     // Whether a SELECT yields at least one row. Cheaper than a result set: nothing is
     // described or read, and no statement handle is allocated.
     virtual bool hasRows(const std::string& sql) = 0;
+    // Prepares a statement with parameter markers for running many times. It must not outlive
+    // the connection. Connections that cannot prepare statements throw (the default).
+    virtual std::unique_ptr<PreparedStatement> prepare(const std::string& sql);
 
     // Names of the user's tables and views, in catalog order.
     virtual std::vector<std::string> listTables() = 0;

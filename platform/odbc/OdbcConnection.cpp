@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/odbc/OdbcDiagnostics.h"
+#include "platform/odbc/OdbcPreparedStatement.h"
 #include "platform/odbc/OdbcResultSet.h"
 #include "platform/odbc/Utf16.h"
 #include "platform/odbc/Utf8DriverCharset.h"
@@ -108,6 +109,10 @@ bool OdbcConnection::hasRows(const std::string& sql) {
     SQLFreeStmt(stmt, SQL_CLOSE);
     if (error) throw *error;
     return found;
+}
+
+std::unique_ptr<PreparedStatement> OdbcConnection::prepare(const std::string& sql) {
+    return std::make_unique<OdbcPreparedStatement>(connection_, sql);
 }
 
 std::unique_ptr<ResultSet> OdbcConnection::openResultSet(const std::string& sql,

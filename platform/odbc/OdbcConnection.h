@@ -18,6 +18,7 @@ class OdbcConnection final : public Connection {
     void execute(const std::string& sql) override;
     std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) override;
     bool hasRows(const std::string& sql) override;
+    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
     std::vector<std::string> listTables() override;
     std::vector<ColumnInfo> listColumns(const std::string& table) override;
     std::string driverInfo(unsigned short infoType) override;

@@ -23,5 +23,6 @@ class OdbcError : public PlatformError {
 // Numbers of the failures this layer finds itself, outside any driver.
 inline constexpr int kColumnNotFound = -1;
 inline constexpr int kNoCurrentRow = -2;
+inline constexpr int kNotPrepared = -3;
 
 }  // namespace tarn::platform::odbc

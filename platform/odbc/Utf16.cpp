@@ -6,7 +6,21 @@ namespace tarn::platform::odbc {
 
 std::vector<SQLWCHAR> ToWide(std::string_view utf8) {
     std::vector<SQLWCHAR> out;
+    AssignWide(utf8, out);
+    return out;
+}
+
+void AssignWide(std::string_view utf8, std::vector<SQLWCHAR>& out) {
+    out.clear();
     out.reserve(utf8.size() + 1);
+    // Plain ASCII, the common case, needs no decoding.
+    std::size_t ascii = 0;
+    while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+    if (ascii == utf8.size()) {
+        for (char c : utf8) out.push_back(static_cast<SQLWCHAR>(c));
+        out.push_back(0);
+        return;
+    }
     for (char32_t c : text::DecodeUtf8(utf8)) {
         if (c >= 0x10000 && c <= 0x10FFFF) {
             c -= 0x10000;
@@ -17,7 +31,6 @@ std::vector<SQLWCHAR> ToWide(std::string_view utf8) {
         }
     }
     out.push_back(0);
-    return out;
 }
 
 namespace {

@@ -16,6 +16,8 @@ static_assert(sizeof(SQLWCHAR) == 2, "the wide ODBC calls must take UTF-16");
 // UTF-8 to zero-terminated UTF-16. Malformed UTF-8 bytes are taken as Latin-1, as everywhere
 // else in the program, so no byte is silently dropped.
 std::vector<SQLWCHAR> ToWide(std::string_view utf8);
+// The same into a buffer that keeps its capacity from call to call.
+void AssignWide(std::string_view utf8, std::vector<SQLWCHAR>& out);
 
 // Appends UTF-16 text as UTF-8. An unpaired surrogate becomes U+FFFD.
 void AppendUtf8(const SQLWCHAR* text, std::size_t length, std::string& out);

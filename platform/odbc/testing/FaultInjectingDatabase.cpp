@@ -1,5 +1,7 @@
 #include "platform/odbc/testing/FaultInjectingDatabase.h"
 
+#include <functional>
+
 #include "platform/Error.h"
 
 namespace tarn::platform::odbc::fakes {
@@ -52,6 +54,40 @@ void FaultInjectingConnection::execute(const std::string& sql) {
 bool FaultInjectingConnection::hasRows(const std::string& sql) {
     countStatement(sql);
     return inner_->hasRows(sql);
+}
+
+namespace {
+
+class FaultInjectingStatement final : public PreparedStatement {
+  public:
+    FaultInjectingStatement(std::unique_ptr<PreparedStatement> inner,
+                            std::function<void(const std::string&)> count)
+        : inner_(std::move(inner)), count_(std::move(count)) {}
+
+    const std::string& sql() const override { return inner_->sql(); }
+    void execute(const std::vector<Parameter>& parameters) override {
+        count_(sql());
+        inner_->execute(parameters);
+    }
+    bool hasRows(const std::vector<Parameter>& parameters) override {
+        count_(sql());
+        return inner_->hasRows(parameters);
+    }
+    std::unique_ptr<ResultSet> query(const std::vector<Parameter>& parameters) override {
+        count_(sql());
+        return inner_->query(parameters);
+    }
+
+  private:
+    std::unique_ptr<PreparedStatement> inner_;
+    std::function<void(const std::string&)> count_;
+};
+
+}  // namespace
+
+std::unique_ptr<PreparedStatement> FaultInjectingConnection::prepare(const std::string& sql) {
+    return std::make_unique<FaultInjectingStatement>(
+        inner_->prepare(sql), [this](const std::string& text) { countStatement(text); });
 }
 
 std::unique_ptr<ResultSet> FaultInjectingConnection::openResultSet(const std::string& sql,

@@ -41,6 +41,8 @@ class FaultInjectingConnection final : public Connection {
     void execute(const std::string& sql) override;
     std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) override;
     bool hasRows(const std::string& sql) override;
+    // Each run of the prepared statement counts as one statement of its SQL.
+    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
     std::vector<std::string> listTables() override { return inner_->listTables(); }
     std::vector<ColumnInfo> listColumns(const std::string& table) override {
         return inner_->listColumns(table);

@@ -1,0 +1,198 @@
+#include "conduit/sync/DesktopWriter.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/Filters.h"
+#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SqlParameters.h"
+#include "conduit/sync/Transfer.h"
+
+namespace tarn::conduit {
+namespace {
+
+constexpr const char* kSavepoint = "tarn_batch";
+
+// The statement, prepared from the text `build` gives when it is first needed.
+template <typename Build>
+platform::odbc::PreparedStatement& Prepared(
+    platform::odbc::Connection& connection,
+    std::unique_ptr<platform::odbc::PreparedStatement>& statement, Build build) {
+    if (!statement) statement = connection.prepare(build());
+    return *statement;
+}
+
+// The most values one statement binds: well within what every database takes (SQLite 32766,
+// MariaDB 65535, PostgreSQL 65535), so that a wide table gets fewer rows per insert instead.
+constexpr std::size_t kMostParameters = 30000;
+
+// The largest power of two not above `limit` (which is at least 1): inserts are written in
+// runs of such sizes, so that a table needs only a few statement shapes.
+std::size_t RunOfRows(std::size_t limit) {
+    std::size_t rows = 1;
+    while (rows * 2 <= limit) rows *= 2;
+    return rows;
+}
+
+}  // namespace
+
+DesktopWriter::DesktopWriter(ModuleState& state, const clsTable& table)
+    : state_(state),
+      table_(table),
+      connection_(*state.DesktopConnection),
+      target_(Identifier(state, table.DesktopTableName)),
+      updateFilter_(BuildFilterClause(state, table, false)),
+      canBatch_(state.DesktopUndoesToSavepoint && state.DesktopBatchRecords > 1),
+      batchRecords_(canBatch_ ? state.DesktopBatchRecords : 1) {}
+
+std::string DesktopWriter::KeyWhere() const {
+    return " WHERE " + Identifier(state_, table_.Fields().Item(1)->FieldName) + "=?";
+}
+
+void DesktopWriter::Log(const std::string& text, int32_t level) {
+    if (!inBatch_) return state_.WriteLog(text, level);
+    if (level <= state_.DebugLevel()) pendingLines_.emplace_back(text, level);
+}
+
+// One SELECT for the whole batch, answered by the database's own comparison of each key, as
+// the single record's test would be: the position of every key that matches a row. Batches
+// short of the full size repeat their first key, so that one statement serves every batch.
+platform::odbc::PreparedStatement& DesktopWriter::ExistenceOfKeys() {
+    return Prepared(connection_, existsOfSet_, [&] {
+        const std::string where = KeyWhere();
+        std::string sql;
+        for (std::size_t i = 0; i < batchRecords_; ++i)
+            sql += (i ? " UNION ALL SELECT " : "SELECT ") + std::to_string(i) + " FROM " + target_ +
+                   where;
+        return sql;
+    });
+}
+
+void DesktopWriter::BeginBatch(const std::vector<const clsDataRecord*>& records) {
+    connection_.execute(std::string("SAVEPOINT ") + kSavepoint);
+    inBatch_ = true;
+    batchRecordsAsked_ = records;
+    nextAsked_ = 0;
+    batchExists_.assign(records.size(), false);
+    if (records.empty()) return;
+    parameters_.resize(batchRecords_);
+    for (std::size_t i = 0; i < batchRecords_; ++i) {
+        const clsDataRecord& record = *records[i < records.size() ? i : 0];
+        KeyParameter(record.FieldType(0), record.PrimaryFieldValue, parameters_[i]);
+    }
+    auto rows = ExistenceOfKeys().query(parameters_);
+    for (; !rows->atEnd(); rows->next()) {
+        const std::string& text = rows->value(std::size_t{0}).value_or("");
+        std::size_t position = 0;
+        std::from_chars(text.data(), text.data() + text.size(), position);
+        if (position < batchExists_.size()) batchExists_[position] = true;
+    }
+}
+
+void DesktopWriter::EndBatch() {
+    WriteInserts();
+    connection_.execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
+    inBatch_ = false;
+    for (const auto& [text, level] : pendingLines_) state_.WriteLog(text, level);
+    pendingLines_.clear();
+}
+
+bool DesktopWriter::AbandonBatch() {
+    inBatch_ = false;
+    pendingInserts_.clear();
+    pendingLines_.clear();
+    try {
+        connection_.execute(std::string("ROLLBACK TO SAVEPOINT ") + kSavepoint);
+        connection_.execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
+        return true;
+    } catch (const std::exception&) {
+        // The database undid more than the batch, or will take nothing more in this
+        // transaction: start a new one, so that statements can run again.
+    }
+    connection_.rollback();
+    connection_.beginTransaction();
+    return false;
+}
+
+bool DesktopWriter::Exists(const clsDataRecord& record) {
+    if (inBatch_ && nextAsked_ < batchRecordsAsked_.size() &&
+        batchRecordsAsked_[nextAsked_] == &record)
+        return batchExists_[nextAsked_++];
+    // Only whether the row exists matters, so no column is fetched: on a wide table that
+    // halves the cost of the one statement every handheld record pays for.
+    auto& statement =
+        Prepared(connection_, exists_, [&] { return "SELECT 1 FROM " + target_ + KeyWhere(); });
+    parameters_.resize(1);
+    KeyParameter(record.FieldType(0), record.PrimaryFieldValue, parameters_[0]);
+    return statement.hasRows(parameters_);
+}
+
+void DesktopWriter::Update(const clsDataRecord& record) {
+    if (state_.DebugLevel() >= 4)
+        Log(record.BuildDesktopWriteQuery(state_, table_, true, state_.WorkFilters) + updateFilter_,
+            4);
+    WriteInserts();  // the writes reach the database in queue order
+    auto& statement = Prepared(connection_, update_, [&] {
+        return BuildDesktopWriteStatement(state_, table_, true, state_.WorkFilters) + updateFilter_;
+    });
+    parameters_.resize(
+        record.DesktopWriteParameters(table_, true, state_.WorkFilters, parameters_, 0));
+    statement.execute(parameters_);
+}
+
+platform::odbc::PreparedStatement& DesktopWriter::InsertOfRows(std::size_t rows) {
+    return Prepared(connection_, inserts_[rows], [&] {
+        const std::string single =
+            BuildDesktopWriteStatement(state_, table_, false, state_.WorkFilters);
+        // The column list lies before the last " VALUES (", so what follows is one row.
+        const std::size_t values = single.rfind(" VALUES (") + 8;
+        std::string sql = single;
+        for (std::size_t i = 1; i < rows; ++i) sql += ", " + single.substr(values);
+        return sql;
+    });
+}
+
+void DesktopWriter::Insert(const clsDataRecord& record) {
+    if (state_.DebugLevel() >= 4)
+        Log(record.BuildDesktopWriteQuery(state_, table_, false, state_.WorkFilters), 4);
+    pendingInserts_.push_back(&record);
+    if (!inBatch_) WriteInserts();
+}
+
+void DesktopWriter::WriteInserts() {
+    if (pendingInserts_.empty()) return;
+    const std::size_t perRow = pendingInserts_.front()->DesktopWriteParameters(
+        table_, false, state_.WorkFilters, parameters_, 0);
+    const std::size_t mostRows =
+        std::max<std::size_t>(1, kMostParameters / std::max<std::size_t>(perRow, 1));
+    std::size_t done = 0;
+    while (done < pendingInserts_.size()) {
+        const std::size_t rows =
+            RunOfRows(std::min({pendingInserts_.size() - done, batchRecords_, mostRows}));
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < rows; ++i)
+            count = pendingInserts_[done + i]->DesktopWriteParameters(
+                table_, false, state_.WorkFilters, parameters_, count);
+        parameters_.resize(count);
+        InsertOfRows(rows).execute(parameters_);
+        done += rows;
+    }
+    pendingInserts_.clear();
+}
+
+void DesktopWriter::Delete(int16_t keyType, const std::string& key) {
+    if (state_.DebugLevel() >= 4)
+        Log("DELETE FROM " + target_ + " WHERE " +
+                Identifier(state_, table_.Fields().Item(1)->FieldName) +
+                KeyCondition(state_, keyType, key),
+            4);
+    WriteInserts();
+    auto& statement =
+        Prepared(connection_, delete_, [&] { return "DELETE FROM " + target_ + KeyWhere(); });
+    parameters_.resize(1);
+    KeyParameter(keyType, key, parameters_[0]);
+    statement.execute(parameters_);
+}
+
+}  // namespace tarn::conduit

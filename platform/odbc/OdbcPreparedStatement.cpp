@@ -1,0 +1,113 @@
+#include "platform/odbc/OdbcPreparedStatement.h"
+
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/odbc/OdbcDiagnostics.h"
+#include "platform/odbc/OdbcResultSet.h"
+#include "platform/odbc/Utf16.h"
+
+namespace tarn::platform::odbc {
+
+OdbcPreparedStatement::OdbcPreparedStatement(std::shared_ptr<OdbcHandle> connection,
+                                             std::string sql)
+    : statement_(std::make_shared<OdbcHandle>(SQL_HANDLE_STMT, std::move(connection))),
+      sql_(std::move(sql)) {
+    std::vector<SQLWCHAR> wide = ToWide(sql_);
+    SQLHSTMT stmt = statement_->get();
+    Check(SQLPrepareW(stmt, wide.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
+}
+
+void OdbcPreparedStatement::bind(std::size_t index, const Parameter& parameter) {
+    Slot& slot = slots_[index];
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLSMALLINT sqlType = SQL_WVARCHAR;
+    SQLULEN columnSize = 1;
+    SQLPOINTER value = nullptr;
+    SQLLEN capacity = 0;
+    switch (parameter.type) {
+        case ParameterType::Text:
+            if (!parameter.null) AssignWide(parameter.text, slot.text);
+            if (slot.text.empty()) slot.text.push_back(0);
+            value = slot.text.data();
+            // Characters, not counting the terminator; a zero size is refused by some drivers.
+            columnSize = std::max<SQLULEN>(slot.text.size() - 1, 1);
+            capacity = SQLLEN(slot.text.size() * sizeof(SQLWCHAR));
+            slot.indicator = SQLLEN((slot.text.size() - 1) * sizeof(SQLWCHAR));
+            break;
+        case ParameterType::Integer:
+            cType = SQL_C_SBIGINT;
+            sqlType = SQL_BIGINT;
+            columnSize = 19;
+            slot.integer = parameter.integer;
+            value = &slot.integer;
+            slot.indicator = sizeof slot.integer;
+            break;
+        case ParameterType::Double:
+            cType = SQL_C_DOUBLE;
+            sqlType = SQL_DOUBLE;
+            columnSize = 15;
+            slot.real = parameter.real;
+            value = &slot.real;
+            slot.indicator = sizeof slot.real;
+            break;
+        case ParameterType::Date:
+            cType = SQL_C_TYPE_DATE;
+            sqlType = SQL_TYPE_DATE;
+            columnSize = 10;
+            slot.date.year = SQLSMALLINT(parameter.year);
+            slot.date.month = SQLUSMALLINT(parameter.month);
+            slot.date.day = SQLUSMALLINT(parameter.day);
+            value = &slot.date;
+            slot.indicator = sizeof slot.date;
+            break;
+    }
+    if (parameter.null) slot.indicator = SQL_NULL_DATA;
+    SQLHSTMT stmt = statement_->get();
+    Check(SQLBindParameter(stmt, SQLUSMALLINT(index + 1), SQL_PARAM_INPUT, cType, sqlType,
+                           columnSize, 0, value, capacity, &slot.indicator),
+          SQL_HANDLE_STMT, stmt);
+}
+
+SQLRETURN OdbcPreparedStatement::run(const std::vector<Parameter>& parameters) {
+    SQLHSTMT stmt = statement_->get();
+    // A result an earlier run left unread would keep the statement busy.
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    if (slots_.size() < parameters.size()) slots_.resize(parameters.size());
+    for (std::size_t i = 0; i < parameters.size(); ++i) bind(i, parameters[i]);
+    SQLRETURN rc = SQLExecute(stmt);
+    // No data is a searched UPDATE or DELETE that matched no row: not a failure.
+    if (rc != SQL_NO_DATA && !Succeeded(rc)) {
+        OdbcError error = ErrorFromDiagnostics(SQL_HANDLE_STMT, stmt, rc);
+        SQLFreeStmt(stmt, SQL_CLOSE);
+        throw error;
+    }
+    return rc;
+}
+
+void OdbcPreparedStatement::execute(const std::vector<Parameter>& parameters) {
+    run(parameters);
+    SQLFreeStmt(statement_->get(), SQL_CLOSE);
+}
+
+bool OdbcPreparedStatement::hasRows(const std::vector<Parameter>& parameters) {
+    if (run(parameters) == SQL_NO_DATA) return false;
+    SQLHSTMT stmt = statement_->get();
+    SQLRETURN rc = SQLFetch(stmt);
+    std::optional<OdbcError> error;
+    if (rc != SQL_NO_DATA && !Succeeded(rc))
+        error = ErrorFromDiagnostics(SQL_HANDLE_STMT, stmt, rc);
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    if (error) throw *error;
+    return Succeeded(rc);
+}
+
+std::unique_ptr<ResultSet> OdbcPreparedStatement::query(const std::vector<Parameter>& parameters) {
+    run(parameters);
+    return std::make_unique<OdbcResultSet>(statement_);
+}
+
+}  // namespace tarn::platform::odbc

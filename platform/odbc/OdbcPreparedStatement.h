@@ -1,0 +1,44 @@
+#pragma once
+
+#include <sqltypes.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/odbc/Database.h"
+#include "platform/odbc/OdbcHandle.h"
+
+namespace tarn::platform::odbc {
+
+// A statement prepared on its own handle. Parameters are bound afresh at each run from buffers
+// the statement keeps, so that running it row after row reuses their memory.
+class OdbcPreparedStatement final : public PreparedStatement {
+  public:
+    OdbcPreparedStatement(std::shared_ptr<OdbcHandle> connection, std::string sql);
+
+    const std::string& sql() const override { return sql_; }
+    void execute(const std::vector<Parameter>& parameters) override;
+    bool hasRows(const std::vector<Parameter>& parameters) override;
+    std::unique_ptr<ResultSet> query(const std::vector<Parameter>& parameters) override;
+
+  private:
+    // The memory one bound parameter points at while the statement runs.
+    struct Slot {
+        std::vector<SQLWCHAR> text;
+        SQLBIGINT integer = 0;
+        double real = 0;
+        SQL_DATE_STRUCT date{};
+        SQLLEN indicator = 0;
+    };
+
+    // Binds the values and runs the statement; the driver's answer, failures thrown.
+    SQLRETURN run(const std::vector<Parameter>& parameters);
+    void bind(std::size_t index, const Parameter& parameter);
+
+    std::shared_ptr<OdbcHandle> statement_;
+    std::string sql_;
+    std::vector<Slot> slots_;
+};
+
+}  // namespace tarn::platform::odbc
