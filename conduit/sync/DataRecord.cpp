@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "common/model/CollectionErrors.h"
-#include "common/text/Windows1252.h"
+#include "text/Windows1252.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/RecordOrder.h"
 
