@@ -14,12 +14,16 @@ namespace {
 using namespace test;
 using tarn::test::ProcessResult;
 
-const char kUninstallKey[] = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Items";
+// Names that NSIS would read as its own syntax unless the packager escapes them.
+const char kTitle[] = "Items \"Pro\" $5";
+const char kShortName[] = "Bob's Items";
+const char kInstalled[] = "C:\\Tarn $HOME Items";
+const char kUninstallKey[] =
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Items \"Pro\" $5";
 const char kRunOnceKey[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Runonce";
 const char kPalmCoreKey[] = "HKCU\\Software\\U.S. Robotics\\Pilot Desktop\\Core";
 const char kClassServerKey[] =
     "HKLM\\Software\\Classes\\CLSID\\{6F1C2A40-7B3E-4D8A-9C51-2E7D4B9A0C12}\\InprocServer32";
-const char kInstalled[] = "C:\\Tarn Items";
 const char kSuiteHotSync[] = "C:\\Program Files\\Palm\\hotsync.exe";
 
 // A handheld database of Items records (Integer Id, String Name, Double Price), written and
@@ -84,9 +88,9 @@ class PackageUnderWine : public ::testing::Test {
     // machine's own, so the database is named by its path here.
     fs::path ItemsDocument() {
         ConduitForm form = ValidConduitForm();
-        form.ConduitTitle = "Items";
+        form.ConduitTitle = kTitle;
         form.CreatorID = "ITEM";
-        form.ConduitShortName = "TarnItems";
+        form.ConduitShortName = kShortName;
         form.InstallationPath = kInstalled;
         form.Connection.Driver = "SQLite3";
         form.Connection.Database = database_.string();
@@ -135,29 +139,33 @@ TEST_F(PackageUnderWine, InstallsSyncsAndUninstallsTheRealConduit) {
     tarn::test::WriteFileBytes(package, "a package from an earlier run");
     ProcessResult built = BuildPackage(builder, ItemsDocument(), package);
     ASSERT_EQ(built.exitCode, 0) << Explain(built);
+    EXPECT_EQ(built.err, "");
     EXPECT_EQ(Bytes(package).substr(0, 2), "MZ");
     EXPECT_EQ(FilesIn(builder), builderFiles);
 
     WinePrefix wine(machine_.root() / "wine");
-    const fs::path installed = wine.DriveC() / "Tarn Items";
-    const std::string registration =
-        "ITEM\tItems\t2\tTarnConduit2.cTarnConduit\tC:\\Tarn Items\\TarnItems.cfg\n";
+    const fs::path installed = wine.DriveC() / "Tarn $HOME Items";
+    const std::string remove = std::string(kInstalled) + "\\remove.exe";
+    const std::string registration = "ITEM\t" + std::string(kTitle) +
+                                     "\t2\tTarnConduit2.cTarnConduit\tC:\\Tarn $HOME "
+                                     "Items\\Bob's Items.cfg\n";
 
     // Without the sync suite: the package installs it and leaves the conduit's registration to
     // the next logon.
     ProcessResult run = wine.Run(package.string(), {"/S"});
     ASSERT_EQ(run.exitCode, 0) << Explain(run);
     EXPECT_EQ(FilesIn(installed),
-              (std::vector<std::string>{"TarnCReg.exe", "TarnItems.cfg", "remove.exe"}));
+              (std::vector<std::string>{"Bob's Items.cfg", "TarnCReg.exe", "remove.exe"}));
     EXPECT_EQ(Bytes(installed / "TarnCReg.exe"), Bytes(builder / "TarnCReg.exe"));
     EXPECT_EQ(Bytes(wine.System32() / "TarnConduit2.dll"), Bytes(builder / "TarnConduit2.dll"));
     EXPECT_EQ(Bytes(wine.System32() / "TarnConduit2.tlb"), Bytes(builder / "TarnConduit2.tlb"));
     EXPECT_EQ(wine.RegistryValue(kClassServerKey, ""), "C:\\windows\\system32\\TarnConduit2.dll");
-    EXPECT_EQ(wine.RegistryValue(kUninstallKey, "DisplayName"), "Items (Remove Only)");
-    EXPECT_EQ(wine.RegistryValue(kUninstallKey, "UninstallString"), "C:\\Tarn Items\\remove.exe");
+    EXPECT_EQ(wine.RegistryValue(kUninstallKey, "DisplayName"),
+              std::string(kTitle) + " (Remove Only)");
+    EXPECT_EQ(wine.RegistryValue(kUninstallKey, "UninstallString"), remove);
     EXPECT_EQ(wine.RegistryValue(kPalmCoreKey, "Path"), "C:\\Program Files\\Palm");
     EXPECT_EQ(wine.RegistryValue(kRunOnceKey, "RegisterConduit"),
-              "C:\\Tarn Items\\TarnCReg.exe -R C:\\Tarn Items\\TarnItems.cfg");
+              "C:\\Tarn $HOME Items\\TarnCReg.exe -R C:\\Tarn $HOME Items\\Bob's Items.cfg");
     EXPECT_EQ(RegisteredConduits(wine), "");
 
     // The next logon runs what the installer left for it.
@@ -189,7 +197,7 @@ TEST_F(PackageUnderWine, InstallsSyncsAndUninstallsTheRealConduit) {
 
     // The uninstaller unregisters the conduit and removes its files; the conduit library stays
     // for other conduits.
-    run = wine.RunUntilGone("C:\\Tarn Items\\remove.exe", {"/S"}, installed);
+    run = wine.RunUntilGone(remove, {"/S"}, installed);
     ASSERT_EQ(run.exitCode, 0) << Explain(run);
     EXPECT_FALSE(fs::exists(installed));
     EXPECT_EQ(wine.RegistryValue(kUninstallKey, "DisplayName"), std::nullopt);
@@ -204,14 +212,15 @@ TEST_F(PackageUnderWine, InstallsSyncsAndUninstallsTheRealConduit) {
     tarn::test::WriteFileBytes(wine.System32() / "TarnConduit2.tlb", "no version here");
     run = wine.Run(package.string(), {"/S"});
     ASSERT_EQ(run.exitCode, 0) << Explain(run);
-    EXPECT_EQ(FilesIn(installed), (std::vector<std::string>{"PalmCOMInstaller.exe", "TarnCReg.exe",
-                                                            "TarnItems.cfg", "remove.exe"}));
+    EXPECT_EQ(FilesIn(installed),
+              (std::vector<std::string>{"Bob's Items.cfg", "PalmCOMInstaller.exe", "TarnCReg.exe",
+                                        "remove.exe"}));
     EXPECT_EQ(wine.RegistryValue(kRunOnceKey, "RegisterConduit"), std::nullopt);
     EXPECT_EQ(RegisteredConduits(wine), registration);
     EXPECT_EQ(Bytes(wine.System32() / "TarnConduit2.dll"), Bytes(builder / "TarnCReg.exe"));
     EXPECT_EQ(Bytes(wine.System32() / "TarnConduit2.tlb"), Bytes(builder / "TarnConduit2.tlb"));
 
-    run = wine.RunUntilGone("C:\\Tarn Items\\remove.exe", {"/S"}, installed);
+    run = wine.RunUntilGone(remove, {"/S"}, installed);
     ASSERT_EQ(run.exitCode, 0) << Explain(run);
     EXPECT_FALSE(fs::exists(installed));
     EXPECT_EQ(RegisteredConduits(wine), "");
