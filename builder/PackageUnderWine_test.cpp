@@ -53,16 +53,16 @@ std::string Explain(const ProcessResult& result) {
 
 // What the test needs that only the test command provides; empty when all is there.
 std::string WhatIsMissing() {
-    for (const fs::path& file :
-         {tarn::test::BinDir() / "TarnConduit2.dll", tarn::test::BinDir() / "TarnConduit2.tlb",
-          tarn::test::BinDir() / "TarnCReg.exe", tarn::test::BinDir() / "PalmCOMInstaller.exe",
-          tarn::test::BinDir() / ".." / "tests" / "tarn-run-once.exe"})
+    std::vector<fs::path> files{tarn::test::BinDir() / ".." / "tests" / "tarn-run-once.exe"};
+    for (const std::string& name : PackedWindowsFiles())
+        files.push_back(tarn::test::BinDir() / name);
+    for (const fs::path& file : files)
         if (!fs::exists(file))
             return file.string() +
                    " is missing: build the Windows edition with scripts/build-windows.sh (the "
                    "test command scripts/test.sh does)";
-    std::string missing = WhyPackagesCannotBeBuilt(tarn::test::BinDir());
-    return missing.empty() ? WhyWineCannotRun() : missing;
+    if (!OnSearchPath("makensis")) return "makensis is not installed (Debian package nsis)";
+    return WhyWineCannotRun();
 }
 
 class PackageUnderWine : public ::testing::Test {
