@@ -1,8 +1,8 @@
 // A conduit's package built by the builder from the real Windows edition (build/bin), installed
 // in a fresh 64-bit wine prefix as a user's machine would install it, used for a real HotSync
-// with the sync suite it brought along, and removed again. One prefix serves both ways the
+// with the sync suite it brought along, and removed again. One prefix serves every way the
 // installer finds the sync suite: missing (installed, the conduit registered at the next
-// logon) and present (registered at once).
+// logon), missing and impossible to install, and present (registered at once).
 #include <gtest/gtest.h>
 
 #include "builder/testing/PackagingTestSupport.h"
@@ -204,6 +204,21 @@ TEST_F(PackageUnderWine, InstallsSyncsAndUninstallsTheRealConduit) {
     EXPECT_EQ(RegisteredConduits(wine), "");
     EXPECT_EQ(Bytes(wine.System32() / "TarnConduit2.dll"), Bytes(builder / "TarnConduit2.dll"));
     EXPECT_EQ(wine.RegistryValue(kClassServerKey, ""), "C:\\windows\\system32\\TarnConduit2.dll");
+
+    // When the sync suite cannot be installed (its folder would be inside a file), nothing is
+    // promised for the next logon: the installer fails and keeps the suite's installer.
+    wine.SetRegistryValue(kPalmCoreKey, "Path", "C:\\windows\\system32\\TarnConduit2.dll\\Palm");
+    run = wine.Run(package.string(), {"/S"});
+    EXPECT_EQ(run.exitCode, 1) << Explain(run);
+    EXPECT_EQ(FilesIn(installed),
+              (std::vector<std::string>{"Bob's Items.cfg", "PalmCOMInstaller.exe", "TarnCReg.exe",
+                                        "remove.exe"}));
+    EXPECT_EQ(wine.RegistryValue(kRunOnceKey, "RegisterConduit"), std::nullopt);
+    EXPECT_EQ(RegisteredConduits(wine), "");
+    run = wine.RunUntilGone(remove, {"/S"}, installed);
+    ASSERT_EQ(run.exitCode, 0) << Explain(run);
+    EXPECT_FALSE(fs::exists(installed));
+    wine.SetRegistryValue(kPalmCoreKey, "Path", "C:\\Program Files\\Palm");
 
     // With the sync suite present: registered at once, its installer left unused. A library of
     // the same version stays as it is; one whose version cannot be read is replaced.
