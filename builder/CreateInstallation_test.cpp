@@ -24,20 +24,6 @@ class CreateInstallationCommand : public ::testing::Test {
     std::vector<std::string> before_;
 };
 
-TEST_F(CreateInstallationCommand, BuildsThePackageAtTheGivenPath) {
-    fs::path description = WriteDocument(machine_.root() / "orders.tcf");
-    fs::path package = machine_.root() / "out" / "Orders Setup.exe";
-    fs::create_directories(package.parent_path());
-    tarn::test::WriteFileBytes(package, "a package from an earlier run");
-
-    auto run = BuildPackage(builder_, description, package);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    ASSERT_TRUE(fs::exists(package));
-    EXPECT_EQ(tarn::test::ReadFileBytes(package).substr(0, 2), "MZ");
-    ExpectBuilderFolderAsBefore();
-}
-
 // A relative package path names a file in the folder the command runs in, as any program's.
 TEST_F(CreateInstallationCommand, TakesAPackagePathRelativeToTheCurrentFolder) {
     fs::path description = WriteDocument(machine_.root() / "orders.tcf");

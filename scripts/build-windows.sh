@@ -16,6 +16,6 @@ mkdir -p build/bin
 for file in TarnConduit2.dll TarnConduit2.tlb TarnCReg.exe hotsync.exe PalmCOMInstaller.exe; do
   cp -p "build-windows/bin/$file" build/bin/
 done
-# The wine tests' own Windows helper goes with the tests, not with the programs.
+# The wine tests' own Windows helpers go with the tests, not with the programs.
 mkdir -p build/tests
-cp -p build-windows/bin/tarn-typelib-check.exe build/tests/
+cp -p build-windows/bin/tarn-typelib-check.exe build-windows/bin/tarn-run-once.exe build/tests/

@@ -79,7 +79,9 @@ Function InstallVBTools
 FunctionEnd
 
 ; Installs the Palm COM components when they are missing (the conduit is then registered at the
-; next logon), otherwise registers the conduit at once.
+; next logon), otherwise registers the conduit at once. Should the components fail to install,
+; the register tool would do nothing at the next logon, so no registration is promised: the
+; installer says so and ends with exit code 1, keeping the components' installer for another try.
 Function CheckCOMInstaller
   SetOutPath "$INSTDIR"
   File "${VBFILESDIR}\PalmCOMInstaller.exe"
@@ -88,11 +90,19 @@ Function CheckCOMInstaller
   GetDLLVersion "$R0\ComDirect.dll" $R1 $R2
   IfErrors 0 checkcom.register
     !insertmacro Echo "Installing Palm COM Utilties"
-    ExecWait '"$INSTDIR\PalmCOMInstaller.exe" -s -a -s'
+    ClearErrors
+    ExecWait '"$INSTDIR\PalmCOMInstaller.exe" -s -a -s' $R3
+    IfErrors checkcom.failed
+    IntCmp $R3 0 0 checkcom.failed checkcom.failed
     Delete "$INSTDIR\PalmCOMInstaller.exe"
     WriteRegStr HKCU "Software\Microsoft\Windows\CurrentVersion\Runonce" "RegisterConduit" "$INSTDIR\TarnCReg.exe -R $INSTDIR\${CONFIG_FILE}"
     !insertmacro Echo "Conduit will be registered after reboot"
     SetRebootFlag true
+    Return
+  checkcom.failed:
+    !insertmacro Echo "The Palm COM components could not be installed: the conduit is not registered"
+    MessageBox MB_OK|MB_ICONSTOP "The Palm COM components could not be installed, so the conduit is not registered. Run $INSTDIR\PalmCOMInstaller.exe, then install the conduit again." /SD IDOK
+    SetErrorLevel 1
     Return
   checkcom.register:
     !insertmacro Echo "Registering the conduit"
