@@ -67,6 +67,8 @@ struct ModuleState {
     // record's bytes (their length and hash), which tells a rewritten record from an unchanged
     // one without keeping a second copy of the whole database.
     std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> HandheldBefore;
+    // Whether HandheldBefore is filled as the table's handheld records are loaded.
+    bool HandheldNotedOnLoad = false;
     // When the host last heard how far the sync has come (SyncProgress.h).
     std::chrono::steady_clock::time_point LastProgress;
 

@@ -9,43 +9,51 @@
 namespace tarn::conduit {
 namespace {
 
-std::pair<std::size_t, std::size_t> Digest(const std::string& bytes) {
-    return {bytes.size(), std::hash<std::string>{}(bytes)};
+std::pair<std::size_t, std::size_t> Digest(std::string_view bytes) {
+    return {bytes.size(), std::hash<std::string_view>{}(bytes)};
+}
+
+// A record whose key cannot be read, and every record after the first of a key, is never
+// written back; each is kept under a name no key's order text can take, so that it counts as
+// deleted.
+void Keep(ModuleState& state, std::string order, std::string_view bytes) {
+    if (!state.HandheldBefore.emplace(std::move(order), Digest(bytes)).second)
+        state.HandheldBefore.emplace("\x01" + std::to_string(state.HandheldBefore.size()),
+                                     Digest(bytes));
 }
 
 }  // namespace
 
-void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRewritten) {
+void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRewritten,
+                      bool handheldLoaded) {
     state.Counts = {};
     state.Counts.table = table.DesktopTableName;
     state.HandheldBefore.clear();
-    if (!handheldRewritten) return;
+    state.HandheldNotedOnLoad = handheldRewritten && handheldLoaded;
+    if (!handheldRewritten || handheldLoaded) return;
     auto& database = *state.PalmDatabase;
     if (database.RecordCount() == 0) return;
-    // A record whose key cannot be read, and every record after the first of a key, is never
-    // written back; each is kept under a name no key's order text can take, so that it counts
-    // as deleted.
-    long unkeyed = 0;
     state.HandheldBefore.reserve(database.RecordCount());
-    auto keep = [&](std::string key, const std::string& bytes) {
-        if (!state.HandheldBefore.emplace(std::move(key), Digest(bytes)).second)
-            state.HandheldBefore.emplace("\x01" + std::to_string(++unkeyed), Digest(bytes));
-    };
     database.SetIterationIndex(0);
     auto record = database.ReadNext();
     while (!database.EndOfData()) {
         const int32_t depth = state.ErrorStack.Count();
         try {
             auto decoded = colDataRecord::DecodePalmRecord(state, table.Fields(), record.data);
-            keep(RecordOrderKey(decoded->PrimaryFieldValue), record.data);
+            Keep(state, RecordOrderKey(decoded->PrimaryFieldValue), record.data);
         } catch (...) {
             // Loading the table reports such a record where the sync method reads it at all.
             while (state.ErrorStack.Count() > depth) state.ErrorStack.Pop();
-            keep("\x01", record.data);
+            Keep(state, "\x01", record.data);
         }
         record = database.ReadNext();
     }
     database.SetIterationIndex(0);
+}
+
+void NoteHandheldRecord(ModuleState& state, const std::string& key, std::string_view bytes) {
+    if (!state.HandheldNotedOnLoad) return;
+    Keep(state, RecordOrderKey(key), bytes);
 }
 
 void CountHandheldWrite(ModuleState& state, clsDataRecord& record, const std::string& bytes) {
