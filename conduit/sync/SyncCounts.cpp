@@ -1,6 +1,7 @@
 #include "conduit/sync/SyncCounts.h"
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "conduit/sync/ModuleState.h"
@@ -9,7 +10,7 @@
 namespace tarn::conduit {
 namespace {
 
-std::pair<std::size_t, std::size_t> Digest(std::string_view bytes) {
+RecordDigest Digest(std::string_view bytes) {
     return {bytes.size(), std::hash<std::string_view>{}(bytes)};
 }
 
@@ -30,6 +31,8 @@ void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRe
     state.Counts.table = table.DesktopTableName;
     state.HandheldBefore.clear();
     state.HandheldNotedOnLoad = handheldRewritten && handheldLoaded;
+    state.HandheldNoted = 0;
+    state.HandheldWrittenBack = 0;
     if (!handheldRewritten || handheldLoaded) return;
     auto& database = *state.PalmDatabase;
     if (database.RecordCount() == 0) return;
@@ -51,28 +54,37 @@ void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRe
     database.SetIterationIndex(0);
 }
 
-void NoteHandheldRecord(ModuleState& state, const std::string& key, std::string_view bytes) {
+void NoteHandheldRecord(ModuleState& state, clsDataRecord& record, std::string_view bytes) {
     if (!state.HandheldNotedOnLoad) return;
-    Keep(state, RecordOrderKey(key), bytes);
+    record.HandheldBefore = Digest(bytes);
+    ++state.HandheldNoted;
 }
 
 void CountHandheldWrite(ModuleState& state, clsDataRecord& record, const std::string& bytes) {
-    auto before = state.HandheldBefore.find(RecordOrderKey(record.PrimaryFieldValue));
-    if (before == state.HandheldBefore.end()) {
+    std::optional<RecordDigest> before;
+    if (state.HandheldNotedOnLoad) {
+        before = record.HandheldBefore;
+        if (before) ++state.HandheldWrittenBack;
+    } else if (auto found = state.HandheldBefore.find(RecordOrderKey(record.PrimaryFieldValue));
+               found != state.HandheldBefore.end()) {
+        before = found->second;
+        state.HandheldBefore.erase(found);
+    }
+    if (!before) {
         ++state.Counts.handheldAdded;
         record.Written = true;
-        return;
-    }
-    if (before->second != Digest(bytes)) {
+    } else if (*before != Digest(bytes)) {
         ++state.Counts.handheldChanged;
         record.Written = true;
     }
-    state.HandheldBefore.erase(before);
 }
 
 void EndTableCounts(ModuleState& state, const colDataRecord& queue, bool handheldRewritten) {
+    // A handheld record noted on loading but not written back (marked deleted, or not the
+    // first of its key) is gone from the rebuilt database as surely as one left in the map.
     if (handheldRewritten)
-        state.Counts.handheldDeleted += static_cast<long>(state.HandheldBefore.size());
+        state.Counts.handheldDeleted += static_cast<long>(state.HandheldBefore.size()) +
+                                        state.HandheldNoted - state.HandheldWrittenBack;
     state.HandheldBefore.clear();
     for (const auto& record : queue)
         if (!(record->RecordStatus & RecordDeleted) && !record->Written) ++state.Counts.leftAlone;

@@ -23,9 +23,9 @@ struct ModuleState;
 void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRewritten,
                       bool handheldLoaded);
 
-// Notes one handheld record as the table's sync found it, by its key, where BeginTableCounts
-// left that to the loading.
-void NoteHandheldRecord(ModuleState& state, const std::string& key, std::string_view bytes);
+// Notes one handheld record as the table's sync loaded it, on its queued record, where
+// BeginTableCounts left that to the loading.
+void NoteHandheldRecord(ModuleState& state, clsDataRecord& record, std::string_view bytes);
 
 // Counts one record written to the rebuilt handheld database.
 void CountHandheldWrite(ModuleState& state, clsDataRecord& record, const std::string& bytes);

@@ -88,7 +88,7 @@ void LoadPalmRecords(ModuleState& state, const clsTable& table, colDataRecord& q
         auto record = database.ReadNext();
         while (!database.EndOfData()) {
             auto decoded = colDataRecord::DecodePalmRecord(state, table.Fields(), record.data);
-            NoteHandheldRecord(state, decoded->PrimaryFieldValue, record.data);
+            NoteHandheldRecord(state, *decoded, record.data);
             queue.AdmitPalmRecord(state, std::move(decoded));
             ++count;
             ReportProgress(state, table.DesktopTableName, "reading the handheld", count, total);
