@@ -190,10 +190,12 @@ void colDataRecord::AdmitDesktopRecord(ModuleState& state, Record record) {
     record->RecordStatus |= RecordOnDesktop;
     if (state.DebugLevel() >= 3)
         state.WriteLog("Adding Desktop Record to Queue: Key=" + record->PrimaryFieldValue, 3);
-    if (queued)
+    if (queued) {
+        record->HandheldBefore = place->second->HandheldBefore;
         place->second = std::move(record);  // takes the handheld record's place in the order
-    else
+    } else {
         records_.emplace_hint(place, std::move(order), std::move(record));
+    }
 }
 
 }  // namespace tarn::conduit

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/model/ProjectingIterator.h"
@@ -24,6 +25,10 @@ class colFilters;
 
 inline constexpr int32_t RecordDeleted = 0x80;    // the handheld marked the record deleted
 inline constexpr int32_t RecordOnDesktop = 0x40;  // the record came from the desktop table
+
+// The length and hash of a handheld record's bytes: enough to tell a record written back
+// unchanged from one rewritten, without keeping a copy of the record.
+using RecordDigest = std::pair<std::size_t, std::size_t>;
 
 // The names and data types of a record's fields, in order: shared by every record of a table
 // read from the same side, so that a record holds only its values.
@@ -87,6 +92,9 @@ class clsDataRecord {
     std::vector<std::string> DesktopKeyValues;
     // Set when this sync writes the record to either side: added or changed there.
     bool Written = false;
+    // The handheld record of this key as the sync loaded it, where it was noted for the
+    // table's counts; a desktop row that takes the record's place in the queue keeps it.
+    std::optional<RecordDigest> HandheldBefore;
 
     // The handheld record's bytes, field after field in the table's order, big-endian.
     std::string BuildPalmRecord(ModuleState& state) const;

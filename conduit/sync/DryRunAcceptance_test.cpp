@@ -89,6 +89,27 @@ TEST_P(SyncAcceptance, TheSummaryCountsEachKindOfChange) {
     EXPECT_EQ(second.tables, (std::vector<TableSummary>{{"Items", 0, 0, 0, 0, 0, 0, 3}}));
 }
 
+// The handheld records are counted as they are loaded: a second record of a key is never
+// written back and counts as deleted, and one the desktop row of its key replaces in the queue
+// still counts as changed or not by its own bytes.
+TEST_P(SyncAcceptance, TheSummaryCountsASecondRecordOfAKeyAsDeleted) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    h.Exec("INSERT INTO Items VALUES (2, 'd2'), (3, 'h3')");
+    h.WriteHandheld("ItemsDB", {ItemRecord(1, "h1"), ItemRecord(1, "again"), ItemRecord(2, "h2"),
+                                ItemRecord(3, "h3")});
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    h.Install();
+    const SyncRun first = RunSync(h, false);
+    ASSERT_EQ(first.tables.size(), 1u);
+    // 1 goes to the desktop, its second record leaves the handheld, 2 takes the desktop's
+    // name there, and 3 is the same on both sides.
+    EXPECT_EQ(first.tables[0], (TableSummary{"Items", 1, 0, 0, 0, 1, 1, 1}))
+        << platform::SummaryText(first.tables[0]);
+    const SyncRun second = RunSync(h, false);
+    EXPECT_EQ(second.tables, (std::vector<TableSummary>{{"Items", 0, 0, 0, 0, 0, 0, 3}}));
+}
+
 TEST_P(SyncAcceptance, ADryRunBailsOutAsTheSyncWouldAndKeepsBothSides) {
     SyncHarness h(GetParam());
     SeedThreeTablesSecondFails(h);

@@ -67,6 +67,12 @@ struct ModuleState {
     // record's bytes (their length and hash), which tells a rewritten record from an unchanged
     // one without keeping a second copy of the whole database.
     std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> HandheldBefore;
+    // Where the table's sync loads the handheld records anyway, each queued one carries its
+    // own digest instead (clsDataRecord::HandheldBefore), and these count the records noted
+    // so and those of them written back.
+    bool HandheldNotedOnLoad = false;
+    long HandheldNoted = 0;
+    long HandheldWrittenBack = 0;
     // When the host last heard how far the sync has come (SyncProgress.h).
     std::chrono::steady_clock::time_point LastProgress;
 

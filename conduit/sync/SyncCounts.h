@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/model/clsTable.h"
 #include "conduit/sync/DataRecord.h"
@@ -16,8 +17,15 @@ struct ModuleState;
 // right after it reports.
 
 // Starts the counts of a table; `handheldRewritten` when its sync method rebuilds the handheld
-// database, whose records are then kept to compare against.
-void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRewritten);
+// database, whose records are then kept to compare against. `handheldLoaded` when the table's
+// sync reads the handheld records anyway: each is then noted as it is loaded
+// (NoteHandheldRecord) rather than decoded a second time here.
+void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRewritten,
+                      bool handheldLoaded);
+
+// Notes one handheld record as the table's sync loaded it, on its queued record, where
+// BeginTableCounts left that to the loading.
+void NoteHandheldRecord(ModuleState& state, clsDataRecord& record, std::string_view bytes);
 
 // Counts one record written to the rebuilt handheld database.
 void CountHandheldWrite(ModuleState& state, clsDataRecord& record, const std::string& bytes);

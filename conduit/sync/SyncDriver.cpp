@@ -8,7 +8,6 @@
 #include "common/config/Scramble.h"
 #include "common/model/CollectionErrors.h"
 #include "common/model/DataTypes.h"
-#include "text/Windows1252.h"
 #include "conduit/log/DebugLevel.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/DesktopDialect.h"
@@ -23,6 +22,7 @@
 #include "platform/suite/HotSyncNotifier.h"
 #include "platform/suite/SyncUtility.h"
 #include "tarn/Version.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit {
 namespace {
@@ -79,12 +79,17 @@ void RemoveAllPalmRecords(ModuleState& state) {
     if (state.PalmDatabase->RecordCount() > 0) state.PalmDatabase->RemoveAllRecords();
 }
 
+// A purge before the desktop overwrites the handheld leaves nothing there worth reading.
+bool LoadsHandheld(const clsTable& table) {
+    return !(table.SyncMethod == kDesktopOverwritesHandheld && table.PurgeBeforeSync);
+}
+
 // Runs one table's reads and writes; the caller commits or rolls back.
 void RunTable(ModuleState& state, clsTable& table, colDataRecord& queue) {
     const int16_t method = table.SyncMethod;
     const bool purge = table.PurgeBeforeSync;
     queue.DesktopRowsReplaceDeletions = method == kDesktopOverwritesHandheld;
-    if (!(method == kDesktopOverwritesHandheld && purge)) LoadPalmRecords(state, table, queue);
+    if (LoadsHandheld(table)) LoadPalmRecords(state, table, queue);
     if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(state, table, queue);
     if (purge && method == kDesktopOverwritesHandheld) {
         state.WriteLog("Purging all records from PDA", 2);
@@ -196,7 +201,7 @@ void SyncTable(ModuleState& state, clsTable& table) {
     state.DesktopUndoesToSavepoint =
         inTransaction && tableTakesTransactions == true && state.Dialect != DesktopDialect::Other;
     try {
-        BeginTableCounts(state, table, writesHandheld);
+        BeginTableCounts(state, table, writesHandheld, LoadsHandheld(table));
         RunTable(state, table, queue);
         // The new handheld file is on disk before the desktop commits, so that nothing but a
         // rename can fail once the desktop is changed.

@@ -87,7 +87,9 @@ void LoadPalmRecords(ModuleState& state, const clsTable& table, colDataRecord& q
     if (total > 0) {
         auto record = database.ReadNext();
         while (!database.EndOfData()) {
-            queue.AddPalmRecord(state, table.Fields(), record.data);
+            auto decoded = colDataRecord::DecodePalmRecord(state, table.Fields(), record.data);
+            NoteHandheldRecord(state, *decoded, record.data);
+            queue.AdmitPalmRecord(state, std::move(decoded));
             ++count;
             ReportProgress(state, table.DesktopTableName, "reading the handheld", count, total);
             record = database.ReadNext();
@@ -125,6 +127,24 @@ void LoadDesktopRecords(ModuleState& state, const clsTable& table, colDataRecord
 }
 
 namespace {
+
+// Runs one record's step with `context` on the error stack should it fail, beneath whatever
+// the step itself pushed, as an ErrorContext around it would leave it; the text is composed
+// only on failure, not once per record.
+template <typename Context, typename Step>
+auto NamedOnFailure(ModuleState& state, Context context, Step step) {
+    const int32_t depth = state.ErrorStack.Count();
+    try {
+        return step();
+    } catch (...) {
+        std::vector<std::string> inner;
+        while (state.ErrorStack.Count() > depth) inner.push_back(state.ErrorStack.Pop());
+        state.ErrorStack.Push(context());
+        for (auto entry = inner.rbegin(); entry != inner.rend(); ++entry)
+            state.ErrorStack.Push(*entry);
+        throw;
+    }
+}
 
 // One queued record's desktop write.
 void SaveDesktopRecord(ModuleState& state, DesktopWriter& writer, clsDataRecord& record) {
@@ -240,14 +260,15 @@ void SavePalmRecords(ModuleState& state, const clsTable& table, const colDataRec
     for (const auto& record : queue) {
         if (record->RecordStatus & RecordDeleted) continue;
         ReportProgress(state, table.DesktopTableName, "writing the handheld", ++written, toWrite);
-        const std::string suffix = table.PalmDatabaseName + " Key=" + record->PrimaryFieldValue;
-        state.WriteLog("Saving Record: Key=" + record->PrimaryFieldValue, 4);
-        ErrorContext building(state.ErrorStack, "Error constucting Palm Record for " + suffix);
-        std::string data = record->BuildPalmRecord(state);
-        building.Done();
-        ErrorContext writing(state.ErrorStack, "Error writing record to Palm for " + suffix);
-        database.WriteRecord(0, 0, 0, data);
-        writing.Done();
+        if (state.DebugLevel() >= 4)
+            state.WriteLog("Saving Record: Key=" + record->PrimaryFieldValue, 4);
+        auto suffix = [&] { return table.PalmDatabaseName + " Key=" + record->PrimaryFieldValue; };
+        std::string data = NamedOnFailure(
+            state, [&] { return "Error constucting Palm Record for " + suffix(); },
+            [&] { return record->BuildPalmRecord(state); });
+        NamedOnFailure(
+            state, [&] { return "Error writing record to Palm for " + suffix(); },
+            [&] { return database.WriteRecord(0, 0, 0, data); });
         CountHandheldWrite(state, *record, data);
     }
 }

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "text/Windows1252.h"
 #include "platform/palm/FourCharCode.h"
 #include "platform/palm/PalmClock.h"
 #include "platform/palm/PalmErrors.h"
+#include "text/Windows1252.h"
 
 namespace tarn::platform::palm {
 
@@ -88,9 +88,19 @@ PalmRecord PdbRecordDatabase::ReadNext() {
     return record;
 }
 
+// The stored records lent to the rebuild get their bytes back, before a record they were lent
+// to changes or goes; `recordsStay` when the rebuild's records are kept.
+void PdbRecordDatabase::ReturnSharedToStored(bool recordsStay) {
+    for (size_t i = 0; i < sharedWithStored_; ++i)
+        (*stored_)[i].data =
+            recordsStay ? database_.records[i].data : std::move(database_.records[i].data);
+    sharedWithStored_ = 0;
+}
+
 void PdbRecordDatabase::RemoveAllRecords() {
     RequireWrite("empty");
     if (!database_.records.empty()) changed_ = true;
+    ReturnSharedToStored(false);
     if (!stored_ && !writtenBeforeEmptying_) stored_ = std::move(database_.records);
     database_.records.clear();
     indexById_.clear();
@@ -128,6 +138,7 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
     if (recordId != 0) {
         auto found = indexById_.find(recordId);
         if (found != indexById_.end()) {
+            if (found->second < sharedWithStored_) ReturnSharedToStored(true);
             PdbRecord& record = database_.records[found->second];
             record.attributes = attributeByte;
             record.data.assign(data);
@@ -141,7 +152,16 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
                                               "can hold (" +
                                               std::to_string(kMaxRecords) + ")");
     uint32_t id = recordId != 0 ? recordId : NewUniqueId();
-    database_.records.push_back(PdbRecord{attributeByte, id, std::string(data)});
+    const size_t index = database_.records.size();
+    std::string bytes;
+    if (stored_ && sharedWithStored_ == index && index < stored_->size() &&
+        (*stored_)[index].attributes == attributeByte && (*stored_)[index].data == data) {
+        bytes = std::move((*stored_)[index].data);
+        ++sharedWithStored_;
+    } else {
+        bytes.assign(data);
+    }
+    database_.records.push_back(PdbRecord{attributeByte, id, std::move(bytes)});
     indexById_.try_emplace(id, database_.records.size() - 1);
     changed_ = true;
     return id;
@@ -154,7 +174,7 @@ PdbRecordDatabase::~PdbRecordDatabase() {
 // Record IDs are left out: a rebuild hands out fresh ones, and nothing else tells records apart.
 bool PdbRecordDatabase::RebuiltAsStored() const {
     if (!stored_ || stored_->size() != database_.records.size()) return false;
-    for (size_t i = 0; i < stored_->size(); ++i) {
+    for (size_t i = sharedWithStored_; i < stored_->size(); ++i) {
         const PdbRecord& before = (*stored_)[i];
         const PdbRecord& now = database_.records[i];
         if (before.attributes != now.attributes || before.data != now.data) return false;

@@ -49,6 +49,7 @@ class PdbRecordDatabase : public RecordDatabase {
     uint32_t NewUniqueId();
     bool RebuiltAsStored() const;
     std::string Quoted() const;
+    void ReturnSharedToStored(bool recordsStay);
 
     PdbDatabase database_;
     unsigned openMode_;
@@ -57,6 +58,10 @@ class PdbRecordDatabase : public RecordDatabase {
     // The records as stored, kept by the first emptying of a database not written to before, so
     // that a rebuild giving the same records in the same order stores nothing.
     std::optional<std::vector<PdbRecord>> stored_;
+    // How many leading records of the rebuild are those stored, attributes and bytes: their
+    // bytes were moved over from `stored_` rather than copied, so that a rebuild of an
+    // unchanged database holds its records once.
+    size_t sharedWithStored_ = 0;
     bool writtenBeforeEmptying_ = false;  // set while a prepared version awaits publishing
     size_t position_ = 0;
     bool endOfData_ = false;

@@ -1,5 +1,9 @@
 #include "platform/palm/PosixHandheldFolder.h"
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "platform/palm/FourCharCode.h"
@@ -174,6 +178,97 @@ TEST_F(HandheldFolderTest, RebuildIsWrittenOnlyOnCommit) {
         db->Commit();
     }
     EXPECT_EQ(test::ReadFileBytes(file), afterFirst);
+}
+
+// A rebuild takes the bytes of records equal to those stored rather than copying them; every
+// way of rebuilding must still store exactly when the records differ from those stored.
+TEST_F(HandheldFolderTest, RebuildStoresOnlyWhatDiffers) {
+    const std::vector<std::string> stored{"alpha", "beta", "gamma"};
+    struct Case {
+        const char* name;
+        std::function<void(RecordDatabase&)> rebuild;
+        bool changes;
+    };
+    auto writeAll = [&](RecordDatabase& db, const std::vector<std::string>& records) {
+        db.RemoveAllRecords();
+        for (const auto& record : records) db.WriteRecord(0, 0, 0, record);
+    };
+    const std::vector<Case> cases{
+        {"the same records", [&](RecordDatabase& db) { writeAll(db, stored); }, false},
+        {"the last one differs",
+         [&](RecordDatabase& db) {
+             writeAll(db, {"alpha", "beta", "delta"});
+         },
+         true},
+        {"one more",
+         [&](RecordDatabase& db) {
+             writeAll(db, {"alpha", "beta", "gamma", "x"});
+         },
+         true},
+        {"one fewer",
+         [&](RecordDatabase& db) {
+             writeAll(db, {"alpha", "beta"});
+         },
+         true},
+        {"other attributes",
+         [&](RecordDatabase& db) {
+             db.RemoveAllRecords();
+             db.WriteRecord(0, 0, kRecordAttrDirty, "alpha");
+             db.WriteRecord(0, 0, 0, "beta");
+             db.WriteRecord(0, 0, 0, "gamma");
+         },
+         true},
+        {"emptied twice",
+         [&](RecordDatabase& db) {
+             writeAll(db, {"alpha", "beta"});
+             writeAll(db, stored);
+         },
+         false},
+        {"a shared record rewritten by its ID",
+         [&](RecordDatabase& db) {
+             db.RemoveAllRecords();
+             const uint32_t id = db.WriteRecord(0, 0, 0, "alpha");
+             db.WriteRecord(0, 0, 0, "beta");
+             db.WriteRecord(0, 0, 0, "gamma");
+             db.WriteRecord(id, 0, 0, "omega");
+         },
+         true},
+        {"rewritten by ID, then rebuilt as stored",
+         [&](RecordDatabase& db) {
+             db.RemoveAllRecords();
+             const uint32_t id = db.WriteRecord(0, 0, 0, "alpha");
+             db.WriteRecord(0, 0, 0, "beta");
+             db.WriteRecord(id, 0, 0, "omega");
+             writeAll(db, stored);
+         },
+         false},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        const std::string name = "Rebuilt " + std::to_string(i);
+        {
+            auto db = folder_.CreateRecordDatabase({name, "TnCd"});
+            for (const auto& record : stored) db->WriteRecord(0, 0, 0, record);
+            db->Commit();
+        }
+        const fs::path file = dir_ / (name + ".pdb");
+        const std::string before = test::ReadFileBytes(file);
+        std::vector<std::string> expected;
+        {
+            auto db = folder_.OpenRecordDatabase(name);
+            c.rebuild(*db);
+            db->SetIterationIndex(0);
+            for (auto record = db->ReadNext(); !db->EndOfData(); record = db->ReadNext())
+                expected.push_back(record.data);
+            db->Commit();
+        }
+        const std::string after = test::ReadFileBytes(file);
+        EXPECT_EQ(after != before, c.changes);
+        std::vector<std::string> records;
+        for (const auto& record : ParsePdb(after).records) records.push_back(record.data);
+        EXPECT_EQ(records, expected);
+    }
 }
 
 TEST_F(HandheldFolderTest, CommitKeepsHeaderAndBlocksAndHandsOutFreshIds) {
