@@ -60,15 +60,15 @@ TEST(RecentFilesTest, KeepsFourEntriesMostRecentFirstAndFindsDuplicatesWithoutLe
     files.Add("/a/Two.tcf", "/a/Two.tcf");
     files.Add("/A/ONE.TCF", "/A/ONE.TCF");
     ASSERT_EQ(files.Count(), 2);
-    EXPECT_EQ(files.Title(1), "/A/ONE.TCF");
-    EXPECT_EQ(files.Name(2), "/a/Two.tcf");
+    EXPECT_EQ(files.Title(0), "/A/ONE.TCF");
+    EXPECT_EQ(files.Name(1), "/a/Two.tcf");
 
     files.Add("/a/3.tcf", "/a/3.tcf");
     files.Add("/a/4.tcf", "/a/4.tcf");
     files.Add("/a/5.tcf", "/a/5.tcf");
     ASSERT_EQ(files.Count(), 4);
-    EXPECT_EQ(files.Title(1), "/a/5.tcf");
-    EXPECT_EQ(files.Title(4), "/A/ONE.TCF");  // "/a/Two.tcf", the oldest, was pushed out
+    EXPECT_EQ(files.Title(0), "/a/5.tcf");
+    EXPECT_EQ(files.Title(3), "/A/ONE.TCF");  // "/a/Two.tcf", the oldest, was pushed out
 }
 
 TEST(VerificationTest, ReportsOnlyTheLastFailingCheckAndItsBox) {

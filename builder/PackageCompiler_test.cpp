@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "register/CommandWords.h"
+#include "platform/process/CommandWords.h"
 #include "tests/support/TempDir.h"
 
 namespace tarn::builder {
@@ -21,10 +21,11 @@ void WriteProgram(const fs::path& path, const std::string& shellScript) {
 TEST(CompilerCommandLine, EveryPathStaysOneWord) {
     const std::string compiler = "/opt/my \"odd\" $folder\\`x`/makensis";
     const std::string script = "/tmp/it's here/_temp.nsi";
-    auto words = MComInstall::SplitCommandLine(CompilerCommandLine(compiler, script));
+    auto words = platform::process::SplitCommandLine(CompilerCommandLine(compiler, script));
     ASSERT_TRUE(words);
     EXPECT_EQ(*words, (std::vector<std::string>{compiler, script}));
-    words = MComInstall::SplitCommandLine(CompilerCommandLine(compiler, script, "/tmp/a log"));
+    words =
+        platform::process::SplitCommandLine(CompilerCommandLine(compiler, script, "/tmp/a log"));
     ASSERT_TRUE(words);
     EXPECT_EQ(*words, (std::vector<std::string>{compiler, "-O/tmp/a log", script}));
 }

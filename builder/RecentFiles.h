@@ -12,9 +12,9 @@ class RecentFiles {
     static constexpr int kMaxEntries = 4;
 
     int Count() const { return static_cast<int>(names_.size()); }
-    // Positions count from 1.
-    const std::string& Name(int position) const { return names_.at(position - 1); }
-    const std::string& Title(int position) const { return titles_.at(position - 1); }
+    // Positions count from 0, the most recent entry.
+    const std::string& Name(int position) const { return names_.at(position); }
+    const std::string& Title(int position) const { return titles_.at(position); }
 
     // Puts the entry first; an entry of the same name (any letter case) goes, and so does a
     // fifth one.

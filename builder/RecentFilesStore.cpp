@@ -9,8 +9,9 @@ namespace {
 constexpr char kApplication[] = "TarnConduit";
 constexpr char kSection[] = "MRUList";
 
+// The stored values are numbered from 1: "Name1" holds position 0.
 QString Key(const char* what, int position) {
-    return QString("%1%2").arg(what).arg(position);
+    return QString("%1%2").arg(what).arg(position + 1);
 }
 
 }  // namespace
@@ -19,7 +20,7 @@ RecentFiles LoadRecentFiles() {
     QSettings store(kApplication, kApplication);
     store.beginGroup(kSection);
     RecentFiles files;
-    for (int i = 1; i <= RecentFiles::kMaxEntries; ++i) {
+    for (int i = 0; i < RecentFiles::kMaxEntries; ++i) {
         QString name = store.value(Key("Name", i), QString()).toString();
         if (name.isEmpty()) continue;
         QString title = store.value(Key("Title", i), QString()).toString();
@@ -31,8 +32,8 @@ RecentFiles LoadRecentFiles() {
 void SaveRecentFiles(const RecentFiles& files) {
     QSettings store(kApplication, kApplication);
     store.beginGroup(kSection);
-    for (int i = 1; i <= RecentFiles::kMaxEntries; ++i) {
-        bool filled = i <= files.Count();
+    for (int i = 0; i < RecentFiles::kMaxEntries; ++i) {
+        bool filled = i < files.Count();
         store.setValue(Key("Name", i), filled ? QString::fromStdString(files.Name(i)) : QString());
         store.setValue(Key("Title", i),
                        filled ? QString::fromStdString(files.Title(i)) : QString());

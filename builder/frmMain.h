@@ -72,7 +72,7 @@ class frmMain : public QMainWindow {
     void mnuFileOpen_Click();
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
-    void mnuFileMRUItem_Click(int index);
+    void mnuFileMRUItem_Click(int index);  // index from 0: the entry shown as "&1"
     void mnuFile_Opening();
 
     // --- Verification and local installation ---
@@ -210,7 +210,7 @@ class frmMain : public QMainWindow {
     QToolBar* tbToolBar_;
     QStatusBar* sbStatusBar_;
     QAction* mnuFileSave_;
-    std::array<QAction*, 5> mnuFileMRUItem_{};  // 1 to 4
+    std::array<QAction*, RecentFiles::kMaxEntries> mnuFileMRUItem_{};
     QAction* mnuFileMRUSep_;
     QAction* mnuCompilerVerifySettings_;
     QAction* mnuCompileInstallLocally_;

@@ -74,7 +74,7 @@ void frmMain::mnuFileSaveAs_Click() {
 
 void frmMain::mnuFileMRUItem_Click(int index) {
     if (!PromptSaveSettings()) return;
-    if (index < 1 || index > recentFiles_.Count()) return;
+    if (index < 0 || index >= recentFiles_.Count()) return;
     std::string title = recentFiles_.Title(index);
     std::error_code ec;
     if (!std::filesystem::exists(title, ec)) {
@@ -113,11 +113,11 @@ void frmMain::AddToMRUList(const std::string& name, const std::string& title) {
 }
 
 void frmMain::BuildMRUMenu() {
-    for (int i = 1; i <= RecentFiles::kMaxEntries; ++i) {
-        bool filled = i <= recentFiles_.Count();
+    for (int i = 0; i < RecentFiles::kMaxEntries; ++i) {
+        bool filled = i < recentFiles_.Count();
         if (filled)
             mnuFileMRUItem_[i]->setText(
-                QString("&%1 %2").arg(i).arg(QString::fromStdString(recentFiles_.Title(i))));
+                QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(recentFiles_.Title(i))));
         mnuFileMRUItem_[i]->setVisible(filled);
     }
     mnuFileMRUSep_->setVisible(recentFiles_.Count() > 0);

@@ -50,7 +50,7 @@ TEST_F(FileCommandsTest, RecentFilesFindDuplicatesWithoutLetterCaseAndKeepFour) 
     boxes_.PresetAnswers({MessageAnswer::No});
     Open(*window, upper);
     ASSERT_EQ(window->RecentFileList().Count(), 1);
-    EXPECT_EQ(window->RecentFileList().Title(1), upper);
+    EXPECT_EQ(window->RecentFileList().Title(0), upper);
     EXPECT_EQ(window->findChild<QAction*>("mnuFileMRUItem_1")->text(),
               QString::fromStdString("&1 " + upper));
     EXPECT_TRUE(window->findChild<QAction*>("mnuFileMRUItem_1")->isVisible());
@@ -63,8 +63,8 @@ TEST_F(FileCommandsTest, RecentFilesFindDuplicatesWithoutLetterCaseAndKeepFour) 
         Open(*window, more.back());
     }
     ASSERT_EQ(window->RecentFileList().Count(), 4);
-    EXPECT_EQ(window->RecentFileList().Title(1), more[3]);
-    EXPECT_EQ(window->RecentFileList().Title(4), more[0]);
+    EXPECT_EQ(window->RecentFileList().Title(0), more[3]);
+    EXPECT_EQ(window->RecentFileList().Title(3), more[0]);
     QStringList stored = StoredValues();
     EXPECT_EQ(stored.size(), 8);
     EXPECT_TRUE(stored.contains(QString::fromStdString("Name1=" + more[3])));
@@ -74,7 +74,7 @@ TEST_F(FileCommandsTest, RecentFilesFindDuplicatesWithoutLetterCaseAndKeepFour) 
     // A new window reads the list back.
     auto later = NewWindow();
     ASSERT_EQ(later->RecentFileList().Count(), 4);
-    EXPECT_EQ(later->RecentFileList().Name(2), more[2]);
+    EXPECT_EQ(later->RecentFileList().Name(1), more[2]);
 }
 
 TEST_F(FileCommandsTest, RecentEntryOpensWithoutReorderingAndAMissingFileIsReported) {
@@ -86,14 +86,14 @@ TEST_F(FileCommandsTest, RecentEntryOpensWithoutReorderingAndAMissingFileIsRepor
     Open(*window, second);
 
     boxes_.PresetAnswers({MessageAnswer::No});
-    window->mnuFileMRUItem_Click(2);
+    window->mnuFileMRUItem_Click(1);
     EXPECT_EQ(window->CurrentFile(), first);
     EXPECT_EQ(Find<QLineEdit>(*window, "txtCreatorID").text(), "FRST");
-    EXPECT_EQ(window->RecentFileList().Title(1), second);
+    EXPECT_EQ(window->RecentFileList().Title(0), second);
 
     std::filesystem::remove(second);
     boxes_.PresetAnswers({MessageAnswer::No});
-    window->mnuFileMRUItem_Click(1);
+    window->mnuFileMRUItem_Click(0);
     EXPECT_EQ(boxes_.Last()->text, "File not found");
     EXPECT_EQ(window->RecentFileList().Count(), 2);
     EXPECT_EQ(window->CurrentFile(), first);
@@ -190,7 +190,7 @@ TEST_F(FileCommandsTest, TheCaptionNamesTheOpenDocument) {
     window->mnuFileNew_Click();
     EXPECT_EQ(window->windowTitle(), program);
 
-    window->mnuFileMRUItem_Click(1);
+    window->mnuFileMRUItem_Click(0);
     EXPECT_EQ(window->windowTitle(), program + " - copy.tcf");
     // A document that cannot be read leaves none open.
     std::ofstream(PathIn("broken.tcf")) << "x";

@@ -328,9 +328,9 @@ void frmMain::BuildMenus() {
     mnuFileSave_ = MenuItem(mnuFile, "mnuFileSave", "&Save");
     QAction* mnuFileSaveAs = MenuItem(mnuFile, "mnuFileSaveAs", "Save &As...");
     mnuFile->addSeparator();
-    for (int i = 1; i <= RecentFiles::kMaxEntries; ++i) {
+    for (int i = 0; i < RecentFiles::kMaxEntries; ++i) {
         mnuFileMRUItem_[i] =
-            MenuItem(mnuFile, QString("mnuFileMRUItem_%1").arg(i).toLatin1().constData(), "");
+            MenuItem(mnuFile, QString("mnuFileMRUItem_%1").arg(i + 1).toLatin1().constData(), "");
         mnuFileMRUItem_[i]->setVisible(false);
         connect(mnuFileMRUItem_[i], &QAction::triggered, this,
                 [this, i] { mnuFileMRUItem_Click(i); });

@@ -16,9 +16,9 @@
 #include "builder/frmMain.h"
 #include "common/connection/ConnectionTest.h"
 #include "common/model/DataTypes.h"
-#include "text/Windows1252.h"
 #include "common/ui/ModalWindow.h"
 #include "platform/ui/MessageBox.h"
+#include "text/Windows1252.h"
 
 namespace tarn::builder {
 

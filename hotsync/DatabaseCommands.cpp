@@ -5,7 +5,7 @@
 #include "hotsync/CommandLine.h"
 #include "hotsync/Commands.h"
 #include "platform/Error.h"
-#include "platform/palm/PosixHandheldFolder.h"
+#include "platform/palm/DefaultHandheldFolder.h"
 
 namespace tarn::hotsync {
 namespace {
@@ -58,10 +58,10 @@ int RunDatabases(const Args& args) {
     if (!parsed->args.positional.empty())
         return UsageError("databases", "unexpected argument '" + parsed->args.positional[0] + "'",
                           kDatabasesUsage);
-    palm::PosixHandheldFolder folder(parsed->folder);
+    auto folder = palm::DefaultHandheldFolder(parsed->folder);
     std::vector<palm::DatabaseListing> listings;
     try {
-        listings = folder.ListDatabases();
+        listings = folder->ListDatabases();
     } catch (const platform::PlatformError& e) {
         std::cerr << "hotsync: " << e.description() << "\n";
         return 1;
@@ -90,11 +90,11 @@ int RunDump(const Args& args) {
     if (!parsed) return exitCode;
     if (parsed->args.positional.size() != 1)
         return UsageError("dump", "give exactly one database name", kDumpUsage);
-    palm::PosixHandheldFolder folder(parsed->folder);
+    auto folder = palm::DefaultHandheldFolder(parsed->folder);
     try {
         // Reading only: a dump never rewrites the file.
-        auto database = folder.OpenRecordDatabase(parsed->args.positional[0],
-                                                  palm::kOpenRead | palm::kOpenShowSecret);
+        auto database = folder->OpenRecordDatabase(parsed->args.positional[0],
+                                                   palm::kOpenRead | palm::kOpenShowSecret);
         database->SetIterationIndex(0);
         for (palm::PalmRecord record = database->ReadNext(); !database->EndOfData();
              record = database->ReadNext()) {

@@ -10,10 +10,8 @@
 #include "hotsync/ConduitLoader.h"
 #include "hotsync/HandheldLock.h"
 #include "platform/suite/CreatorId.h"
+#include "platform/suite/DefaultSuite.h"
 #include "platform/suite/HotSyncSession.h"
-#include "platform/suite/PosixConduitManager.h"
-#include "platform/suite/PosixHotSyncUsers.h"
-#include "platform/suite/PosixSyncUtility.h"
 
 namespace tarn::hotsync {
 
@@ -113,8 +111,8 @@ int RunRegsvr(const Args& args) {
 
 int RunList(const Args& args) {
     if (!args.empty()) return UsageError("list", "unexpected argument '" + args[0] + "'", "list");
-    platform::PosixConduitManager conduits;
-    for (const auto& info : conduits.List())
+    auto conduits = platform::DefaultConduitManager();
+    for (const auto& info : conduits->List())
         std::cout << platform::CreatorIdToText(info.creatorId) << "\t" << info.title << "\t"
                   << info.priority << "\t" << info.comClass << "\t" << info.directory + info.file
                   << "\n";
@@ -147,9 +145,9 @@ int RunSync(const Args& args) {
     }
     std::string userName = options.Has("--user") ? options.Get("--user") : DefaultUserName();
 
-    platform::PosixConduitManager conduits;
+    auto conduits = platform::DefaultConduitManager();
     std::vector<platform::ConduitInfo> toRun;
-    for (const auto& info : conduits.List())
+    for (const auto& info : conduits->List())
         if (!options.Has("--creator") ||
             platform::CreatorIdToText(info.creatorId) == options.Get("--creator"))
             toRun.push_back(info);
@@ -158,8 +156,8 @@ int RunSync(const Args& args) {
         return 1;
     }
 
-    platform::PosixHotSyncUsers users;
-    platform::HotSyncUser user = users.FindOrCreateUser(userName);
+    auto users = platform::DefaultHotSyncUsers();
+    platform::HotSyncUser user = users->FindOrCreateUser(userName);
     LogEcho log(platform::UserLogFile(user.name));
     std::vector<ConduitSummary> summaries;
     {
@@ -211,10 +209,10 @@ int RunConfigure(const Args& args) {
     if (options.Has("--user") && options.Get("--user").empty())
         return UsageError("configure", "--user needs a name", kConfigureUsage);
     const std::string& creator = options.positional[0];
-    platform::PosixConduitManager conduits;
+    auto conduits = platform::DefaultConduitManager();
     platform::ConduitInfo info;
     try {
-        info = conduits.Lookup(conduits.CreatorIdFromText(creator));
+        info = conduits->Lookup(conduits->CreatorIdFromText(creator));
     } catch (const std::exception& e) {
         std::cerr << "hotsync: no conduit is registered under " << creator << "\n";
         return 1;
@@ -224,9 +222,9 @@ int RunConfigure(const Args& args) {
         std::cerr << "hotsync: conduit " << creator << ": " << error << "\n";
         return 1;
     }
-    platform::PosixHotSyncUsers users;
+    auto users = platform::DefaultHotSyncUsers();
     platform::HotSyncUser user =
-        users.FindOrCreateUser(options.Has("--user") ? options.Get("--user") : DefaultUserName());
+        users->FindOrCreateUser(options.Has("--user") ? options.Get("--user") : DefaultUserName());
     std::int32_t permanent = 0, temporary = 0, newAction = 0, preference = 0;
     com::HRESULT status = (*conduit)->CfgConduit(
         static_cast<std::int32_t>(info.creatorId), static_cast<std::int32_t>(user.id), user.name,

@@ -1,8 +1,6 @@
 #include "register/ComInstall.h"
 
-#include "platform/suite/PosixConduitManager.h"
-#include "platform/suite/PosixHotSyncNotifier.h"
-#include "platform/suite/PosixHotSyncUsers.h"
+#include "platform/suite/DefaultSuite.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MouseIcon.h"
 #include "platform/ui/PendingEvents.h"
@@ -11,11 +9,15 @@ namespace tarn::MComInstall {
 
 namespace ui = platform::ui;
 
-const PalmComObjects& PosixPalmComObjects() {
+const PalmComObjects& DefaultPalmComObjects() {
     static const PalmComObjects objects{
-        [] { return std::make_shared<platform::PosixConduitManager>(); },
-        [] { return std::make_shared<platform::PosixHotSyncUsers>(); },
-        [] { return std::make_shared<platform::PosixHotSyncNotifier>(); },
+        []() -> std::shared_ptr<platform::ConduitManager> {
+            return platform::DefaultConduitManager();
+        },
+        []() -> std::shared_ptr<platform::HotSyncUsers> { return platform::DefaultHotSyncUsers(); },
+        []() -> std::shared_ptr<platform::HotSyncNotifier> {
+            return platform::DefaultHotSyncNotifier();
+        },
     };
     return objects;
 }

@@ -26,15 +26,15 @@ struct PalmComObjects {
     std::function<std::shared_ptr<platform::HotSyncNotifier>()> notifier;
 };
 
-// The conduit registry, user list and notifier kept under TARN_HOME.
-const PalmComObjects& PosixPalmComObjects();
+// The conduit registry, user list and notifier of this machine.
+const PalmComObjects& DefaultPalmComObjects();
 
 // True when the conduit manager can be created and answers.
-bool IsPalmComInstalled(const PalmComObjects& palm = PosixPalmComObjects());
+bool IsPalmComInstalled(const PalmComObjects& palm = DefaultPalmComObjects());
 
 // True when a conduit is registered under the Creator ID (false too for a malformed ID).
 bool IsConduitRegistered(const std::string& creatorId,
-                         const PalmComObjects& palm = PosixPalmComObjects());
+                         const PalmComObjects& palm = DefaultPalmComObjects());
 
 // Registers the conduit library's class under the Creator ID, with the configuration file as
 // `directory` + `fileName` (joined as is, so a non-empty directory must end in "/"), sets the
@@ -43,13 +43,13 @@ bool IsConduitRegistered(const std::string& creatorId,
 // stay done. Shows nothing.
 bool RegisterConduit(const std::string& creatorId, const std::string& title,
                      const std::string& fileName, const std::string& directory,
-                     const PalmComObjects& palm = PosixPalmComObjects());
+                     const PalmComObjects& palm = DefaultPalmComObjects());
 
 // Removes the registration and tells the HotSync manager. On failure (no such registration
 // included) shows "Error unregistering conduit with Creator ID <id>" with the critical icon
 // under the program title, and returns false.
 bool UnregisterConduit(const std::string& creatorId,
-                       const PalmComObjects& palm = PosixPalmComObjects());
+                       const PalmComObjects& palm = DefaultPalmComObjects());
 
 // The folder for conduit components shared by all conduits: $TARN_HOME/system/, created on
 // demand, always with a trailing "/". Empty when it cannot be created.

@@ -39,6 +39,9 @@ class UsersFailingAtCall : public platform::HotSyncUsers {
         Count();
         real_.SetTemporarySyncAction(user, creator, action);
     }
+    platform::HotSyncUser FindOrCreateUser(const std::string& name) override {
+        return real_.FindOrCreateUser(name);
+    }
 
   private:
     void Count() {
@@ -78,6 +81,7 @@ class LoggingUsers : public platform::HotSyncUsers {
                                 std::int32_t action) override {
         log_.calls.push_back(Describe("temporary", user, creator, action));
     }
+    platform::HotSyncUser FindOrCreateUser(const std::string& name) override { return {7, name}; }
 
   private:
     static std::string Describe(const char* which, std::uint32_t user, std::uint32_t creator,
@@ -140,7 +144,7 @@ TEST(RegisterConduit, AFailedUserStepFailsButLeavesTheRegistrationAndSkipsTheNot
     PosixHotSyncUsers users;
     std::uint32_t ann = users.FindOrCreateUser("Ann").id;
     users.FindOrCreateUser("Bob");
-    PalmComObjects palm = PosixPalmComObjects();
+    PalmComObjects palm = DefaultPalmComObjects();
     palm.hotSyncUsers = [] { return std::make_shared<UsersFailingAtCall>(3); };
     ui::MessageBoxCapture boxes;
 

@@ -19,7 +19,7 @@ inline constexpr int kUsageError = 2;
 // scripts can tell them apart.
 // Everything the tool says is a message box; it sets the program title for them.
 int RunRegisterTool(const std::string& commandLine,
-                    const MComInstall::PalmComObjects& palm = MComInstall::PosixPalmComObjects());
+                    const MComInstall::PalmComObjects& palm = MComInstall::DefaultPalmComObjects());
 
 // The command line as the tool sees it: the arguments joined by single spaces.
 std::string JoinArguments(int argc, const char* const* argv);

@@ -1,6 +1,7 @@
-// The process helpers of the registration module on Windows, used by the installation packager.
+// The system helpers of the registration module on Windows, used by the installation packager.
 #include <windows.h>
 
+#include "platform/process/ProgramRunner.h"
 #include "platform/win32/Win32Text.h"
 #include "register/ComInstall.h"
 
@@ -17,23 +18,8 @@ std::string GetSystemDir() {
     return folder;
 }
 
-bool ShellAndWait(const std::string& commandLine, long timeoutMs) {
-    if (commandLine.find_first_not_of(" \t") == std::string::npos) return false;
-    // The system parses the line itself: a program path with blanks is written in quotes.
-    std::wstring line = platform::win32::WideFromUtf8(commandLine);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
-    // A program still running after the wait is left to run; only our handle goes.
-    CloseHandle(process.hProcess);
-    return true;
+bool ShellAndWait(const std::string& commandLine, long timeoutMs, int* exitCode) {
+    return platform::process::RunHiddenAndWait(commandLine, timeoutMs, exitCode);
 }
 
 }  // namespace tarn::MComInstall

@@ -2,12 +2,9 @@
 
 #include "platform/Error.h"
 #include "platform/odbc/OdbcEnvironment.h"
-#include "platform/palm/PosixHandheldFolder.h"
+#include "platform/palm/DefaultHandheldFolder.h"
 #include "platform/suite/DefaultSuite.h"
 #include "platform/suite/HotSyncSession.h"
-#include "platform/suite/PosixConduitManager.h"
-#include "platform/suite/PosixHotSyncNotifier.h"
-#include "platform/suite/PosixSyncUtility.h"
 #include "platform/suite/SuiteErrors.h"
 #include "platform/ui/MessageBox.h"
 
@@ -19,17 +16,17 @@ LibraryPlatform::~LibraryPlatform() = default;
 // Each layer is made on first use: showing the configuration window needs no ODBC driver
 // manager, and a sync outside a HotSync needs nothing but the notifier.
 platform::HotSyncNotifier& LibraryPlatform::Notifier() {
-    if (!notifier_) notifier_ = std::make_unique<platform::PosixHotSyncNotifier>();
+    if (!notifier_) notifier_ = platform::DefaultHotSyncNotifier();
     return *notifier_;
 }
 
 platform::SyncUtility& LibraryPlatform::SyncUtility() {
-    if (!utility_) utility_ = std::make_unique<platform::PosixSyncUtility>();
+    if (!utility_) utility_ = platform::DefaultSyncUtility();
     return *utility_;
 }
 
 platform::ConduitManager& LibraryPlatform::ConduitManager() {
-    if (!conduits_) conduits_ = std::make_unique<platform::PosixConduitManager>();
+    if (!conduits_) conduits_ = platform::DefaultConduitManager();
     return *conduits_;
 }
 
@@ -50,7 +47,7 @@ platform::palm::HandheldFolder& LibraryPlatform::Handheld() {
                                       "No HotSync is running, so there is no handheld to open");
     std::filesystem::path folder = session->handheldFolder;
     if (!handheld_ || folder != handheldFolder_) {
-        handheld_ = std::make_unique<platform::palm::PosixHandheldFolder>(folder);
+        handheld_ = platform::palm::DefaultHandheldFolder(folder);
         handheldFolder_ = folder;
     }
     return *handheld_;

@@ -154,9 +154,7 @@ void BailOut(ModuleState& state, const ErrorReport& error) {
 ErrorReport DescribeCurrentException() {
     try {
         throw;
-    } catch (const SyncError& e) {
-        return {e.number(), e.description()};
-    } catch (const platform::PlatformError& e) {
+    } catch (const NumberedError& e) {
         return {e.number(), e.description()};
     } catch (const DuplicateKeyError& e) {
         return {kErrDuplicateKey, e.what()};

@@ -1,22 +1,15 @@
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "platform/NumberedError.h"
 
 namespace tarn::conduit {
 
 // An error that ends a table's synchronisation: the bail-out reports its number and
 // description. Conversion failures use the numbers desktop users know from the original
 // conduit's runtime: 5 invalid argument, 6 overflow, 9 out of range, 13 type mismatch.
-class SyncError : public std::runtime_error {
+class SyncError : public NumberedError {
   public:
-    SyncError(int number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
-    int number() const { return number_; }
-    std::string description() const { return what(); }
-
-  private:
-    int number_;
+    using NumberedError::NumberedError;
 };
 
 inline constexpr int kErrInvalidArgument = 5;

@@ -9,11 +9,6 @@
 
 namespace tarn::platform {
 
-struct HotSyncUser {
-    std::uint32_t id = 0;
-    std::string name;
-};
-
 struct SyncActions {
     std::optional<std::int32_t> permanent;
     std::optional<std::int32_t> temporary;
@@ -32,9 +27,7 @@ class PosixHotSyncUsers : public HotSyncUsers {
     void SetTemporarySyncAction(std::uint32_t userId, std::uint32_t creatorId,
                                 std::int32_t action) override;
 
-    // The user of that name (exact match); a new user with the next free ID when there is none.
-    // Throws for an empty name.
-    HotSyncUser FindOrCreateUser(const std::string& name);
+    HotSyncUser FindOrCreateUser(const std::string& name) override;
     std::vector<HotSyncUser> Users();
     SyncActions ActionsFor(std::uint32_t userId, std::uint32_t creatorId);
 

@@ -21,12 +21,4 @@ class PosixSyncUtility : public SyncUtility {
     void ReportProgress(const SyncProgress& progress) override;
 };
 
-// The HotSync log file of a user. The name is made safe as a single folder name: bytes other
-// than letters, digits, blank, '-', '_' and '.' are written as %XX, as is a leading '.', so no
-// user name can reach outside the users folder.
-std::filesystem::path UserLogFile(const std::string& userName);
-
-// Clears the progress line, when standard error is a terminal, before other output follows.
-void ClearProgressLine();
-
 }  // namespace tarn::platform

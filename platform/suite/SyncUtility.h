@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -46,5 +47,13 @@ class SyncUtility {
     // second at most. Showing nothing is a fine implementation.
     virtual void ReportProgress(const SyncProgress&) {}
 };
+
+// The HotSync log file of a user. The name is made safe as a single folder name: bytes other
+// than letters, digits, blank, '-', '_' and '.' are written as %XX, as is a leading '.', so no
+// user name can reach outside the users folder.
+std::filesystem::path UserLogFile(const std::string& userName);
+
+// Clears the progress line, when standard error is a terminal, before other output follows.
+void ClearProgressLine();
 
 }  // namespace tarn::platform

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/palm/DefaultHandheldFolder.h"
 #include "text/Windows1252.h"
-#include "platform/palm/PosixHandheldFolder.h"
 
 namespace {
 
+using tarn::platform::palm::HandheldFolder;
 using tarn::platform::palm::NewDatabase;
-using tarn::platform::palm::PosixHandheldFolder;
 
 constexpr const char* kCreator = "TORD";
 
@@ -52,7 +52,7 @@ std::string Order(int32_t number, const std::string& customer, const std::string
            Double(time) + Int32(deleted ? 1 : 0);
 }
 
-void WriteDatabase(PosixHandheldFolder& folder, const std::string& name,
+void WriteDatabase(HandheldFolder& folder, const std::string& name,
                    const std::vector<std::string>& records) {
     NewDatabase database;
     database.name = name;
@@ -63,18 +63,18 @@ void WriteDatabase(PosixHandheldFolder& folder, const std::string& name,
 }
 
 int WriteSample(const std::string& dir) {
-    PosixHandheldFolder folder(dir);
+    auto folder = tarn::platform::palm::DefaultHandheldFolder(dir);
     // Orders taken on the road: 1001 is new, 1003 was deleted on the handheld, 1002 was also
     // changed on the desktop (the desktop wins).
-    WriteDatabase(folder, "TarnOrders",
+    WriteDatabase(*folder, "TarnOrders",
                   {Order(1001, "Harbour Café", "North", 120.5, 1261130, 93000),
                    Order(1002, "Mill & Sons (handheld copy)", "North", 80, 1261128, 140000),
                    Order(1003, "Old Forge", "North", 42.25, 1261101, 110000, true)});
     // Stock figures on the handheld are stale; the desktop overwrites them.
-    WriteDatabase(folder, "TarnProducts",
+    WriteDatabase(*folder, "TarnProducts",
                   {Text("P-100") + Text("Tea, 1 kg") + Double(9.5) + Int32(3)});
     // The handheld user works the North region only.
-    WriteDatabase(folder, "TarnCFitler-TORD", {Text("Region") + Text("North")});
+    WriteDatabase(*folder, "TarnCFitler-TORD", {Text("Region") + Text("North")});
     return 0;
 }
 
@@ -108,7 +108,7 @@ std::string ReadField(const std::string& r, size_t& pos, Kind kind) {
     return text;
 }
 
-void ShowDatabase(PosixHandheldFolder& folder, const std::string& name,
+void ShowDatabase(HandheldFolder& folder, const std::string& name,
                   const std::vector<Column>& columns) {
     std::cout << name << ":\n";
     auto db = folder.OpenRecordDatabase(name);
@@ -124,9 +124,9 @@ void ShowDatabase(PosixHandheldFolder& folder, const std::string& name,
 }
 
 int ShowSample(const std::string& dir) {
-    PosixHandheldFolder folder(dir);
-    ShowDatabase(folder, "TarnOrders", kOrders);
-    ShowDatabase(folder, "TarnProducts", kProducts);
+    auto folder = tarn::platform::palm::DefaultHandheldFolder(dir);
+    ShowDatabase(*folder, "TarnOrders", kOrders);
+    ShowDatabase(*folder, "TarnProducts", kProducts);
     return 0;
 }
 

@@ -1,6 +1,6 @@
-#include "register/CommandWords.h"
+#include "platform/process/CommandWords.h"
 
-namespace tarn::MComInstall {
+namespace tarn::platform::process {
 
 std::optional<std::vector<std::string>> SplitCommandLine(const std::string& line) {
     std::vector<std::string> words;
@@ -44,4 +44,4 @@ std::optional<std::vector<std::string>> SplitCommandLine(const std::string& line
     return words;
 }
 
-}  // namespace tarn::MComInstall
+}  // namespace tarn::platform::process

@@ -1,8 +1,8 @@
-#include "register/CommandWords.h"
+#include "platform/process/CommandWords.h"
 
 #include <gtest/gtest.h>
 
-namespace tarn::MComInstall {
+namespace tarn::platform::process {
 namespace {
 
 using Words = std::vector<std::string>;
@@ -22,4 +22,4 @@ TEST(SplitCommandLine, RefusesUnclosedQuotesAndATrailingBackslash) {
 }
 
 }  // namespace
-}  // namespace tarn::MComInstall
+}  // namespace tarn::platform::process

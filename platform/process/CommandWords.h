@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-namespace tarn::MComInstall {
+namespace tarn::platform::process {
 
-// Splits a command line into words as a POSIX shell splits a simple command (see ShellAndWait).
+// Splits a command line into words as a POSIX shell splits a simple command (see RunHiddenAndWait).
 // Nothing when a quote is not closed or the line ends in an escaping backslash.
 std::optional<std::vector<std::string>> SplitCommandLine(const std::string& commandLine);
 
-}  // namespace tarn::MComInstall
+}  // namespace tarn::platform::process
