@@ -42,14 +42,26 @@ std::string PostgresProgram(const std::string& name) {
     return Require(FindProgram(candidates), "PostgreSQL's " + name, "postgresql");
 }
 
-class PostgresServer : public PrivateServer {
+// What every server knows: its folder, the account it runs under, and its one user.
+class ServerInFolder : public PrivateServer {
   public:
-    PostgresServer(std::filesystem::path folder, ServerAccount account, std::string user,
+    ServerInFolder(std::filesystem::path folder, ServerAccount account, std::string user,
                    std::string password)
         : folder_(std::move(folder)),
           account_(account),
           user_(std::move(user)),
           password_(std::move(password)) {}
+
+  protected:
+    std::filesystem::path folder_;
+    ServerAccount account_;
+    std::string user_;
+    std::string password_;
+};
+
+class PostgresServer : public ServerInFolder {
+  public:
+    using ServerInFolder::ServerInFolder;
 
     std::string Name() const override { return "PostgreSQL"; }
 
@@ -91,21 +103,11 @@ class PostgresServer : public PrivateServer {
 
   private:
     std::filesystem::path data() const { return folder_ / "postgres"; }
-
-    std::filesystem::path folder_;
-    ServerAccount account_;
-    std::string user_;
-    std::string password_;
 };
 
-class MariaDbServer : public PrivateServer {
+class MariaDbServer : public ServerInFolder {
   public:
-    MariaDbServer(std::filesystem::path folder, ServerAccount account, std::string user,
-                  std::string password)
-        : folder_(std::move(folder)),
-          account_(account),
-          user_(std::move(user)),
-          password_(std::move(password)) {}
+    using ServerInFolder::ServerInFolder;
 
     std::string Name() const override { return "MariaDB"; }
 
@@ -163,10 +165,6 @@ class MariaDbServer : public PrivateServer {
   private:
     std::filesystem::path data() const { return folder_ / "mariadb"; }
 
-    std::filesystem::path folder_;
-    ServerAccount account_;
-    std::string user_;
-    std::string password_;
     std::uintmax_t logStart_ = 0;
 };
 

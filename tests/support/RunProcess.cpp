@@ -8,6 +8,28 @@
 #include <stdexcept>
 
 namespace tarn::test {
+namespace {
+
+pid_t StartChild(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        int code = 255;
+        try {
+            code = body();
+        } catch (...) {
+        }
+        _exit(code);
+    }
+    return pid;
+}
+
+int WaitForChild(pid_t pid) {
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input) {
@@ -72,6 +94,23 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
+}
+
+std::string Explain(const ProcessResult& result) {
+    return "exit " + std::to_string(result.exitCode) + "\nstdout:\n" + result.out + "\nstderr:\n" +
+           result.err;
+}
+
+int RunInChild(const std::function<int()>& body) {
+    return WaitForChild(StartChild(body));
+}
+
+bool RunInChildrenAtOnce(int count, const std::function<int(int)>& body) {
+    std::vector<pid_t> children;
+    for (int i = 0; i < count; ++i) children.push_back(StartChild([&] { return body(i); }));
+    bool allSucceeded = true;
+    for (pid_t pid : children) allSucceeded = WaitForChild(pid) == 0 && allSucceeded;
+    return allSucceeded;
 }
 
 }  // namespace tarn::test

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace tarn::test {
@@ -65,6 +66,12 @@ std::filesystem::path BinDir() {
 std::filesystem::path SourceDir() {
     const char* source = getenv("TARN_SOURCE_DIR");
     return source ? std::filesystem::path(source) : std::filesystem::path(TARN_DEFAULT_SOURCE_DIR);
+}
+
+std::string WindowsPath(const std::filesystem::path& path) {
+    std::string text = "Z:" + path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
 }
 
 }  // namespace tarn::test

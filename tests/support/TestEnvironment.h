@@ -58,4 +58,7 @@ std::filesystem::path BinDir();
 // The source tree (TARN_SOURCE_DIR overrides).
 std::filesystem::path SourceDir();
 
+// The Windows name of a file of this machine under wine: "Z:" and the path with backslashes.
+std::string WindowsPath(const std::filesystem::path& path);
+
 }  // namespace tarn::test
