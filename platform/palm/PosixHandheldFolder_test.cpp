@@ -119,32 +119,18 @@ TEST_F(HandheldFolderTest, CreatesAnEmptyDatabaseAtOnce) {
     opened->ReadNext();
     EXPECT_TRUE(opened->EndOfData());
 
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  folder_.CreateRecordDatabase({"Orders/2024", "TnCd"});
-              }),
-              kErrDatabaseExists);
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  folder_.CreateRecordDatabase({"", "TnCd"});
-              }),
-              kErrInvalidArgument);
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  folder_.CreateRecordDatabase({std::string(32, 'x'), "TnCd"});
-              }),
-              kErrInvalidArgument);
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  folder_.CreateRecordDatabase({"Euro \u20AC ok", "TnC"});
-              }),
-              kErrInvalidArgument);
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  folder_.CreateRecordDatabase({"No \u4E00", "TnCd"});
-              }),
-              kErrInvalidArgument);
-    // A file of that name holding another database is never overwritten.
+    // Taken (a file of that name holding another database is never overwritten either), empty,
+    // too long, a creator of three letters, a name outside Windows-1252.
     test::WriteFileBytes(dir_ / "Taken.pdb", "not a database");
-    EXPECT_EQ(ErrorNumberOf([&] {
-                  folder_.CreateRecordDatabase({"Taken", "TnCd"});
-              }),
-              kErrDatabaseExists);
+    for (const auto& [wanted, error] : std::vector<std::pair<NewDatabase, int>>{
+             {{"Orders/2024", "TnCd"}, kErrDatabaseExists},
+             {{"Taken", "TnCd"}, kErrDatabaseExists},
+             {{"", "TnCd"}, kErrInvalidArgument},
+             {{std::string(32, 'x'), "TnCd"}, kErrInvalidArgument},
+             {{"Euro \u20AC ok", "TnC"}, kErrInvalidArgument},
+             {{"No \u4E00", "TnCd"}, kErrInvalidArgument}})
+        EXPECT_EQ(ErrorNumberOf([&] { folder_.CreateRecordDatabase(wanted); }), error)
+            << wanted.name;
     EXPECT_EQ(test::ReadFileBytes(dir_ / "Taken.pdb"), "not a database");
 }
 

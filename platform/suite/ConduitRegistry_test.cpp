@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/Error.h"
 #include "platform/suite/CreatorId.h"
 #include "platform/suite/PosixComServers.h"
 #include "platform/suite/PosixConduitManager.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace tarn::platform {
@@ -65,32 +64,16 @@ TEST(ConduitManager, ListIsByPriorityThenCreatorId) {
 TEST(ConduitManager, ConcurrentWritersAllSurvive) {
     test::TestEnvironment env;
     constexpr int kProcesses = 4, kEach = 8;
-    std::vector<pid_t> children;
-    for (int p = 0; p < kProcesses; ++p) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int code = 0;
-            try {
-                PosixConduitManager manager;
-                for (int i = 0; i < kEach; ++i) {
-                    ConduitInfo info = Sample("AAAA");
-                    info.creatorId = 0x50000000u + p * 0x100 + i;
-                    manager.Register(info);
-                    manager.List();  // readers alongside writers must never see a torn file
-                }
-            } catch (...) {
-                code = 1;
-            }
-            _exit(code);
+    EXPECT_TRUE(test::RunInChildrenAtOnce(kProcesses, [](int p) {
+        PosixConduitManager manager;
+        for (int i = 0; i < kEach; ++i) {
+            ConduitInfo info = Sample("AAAA");
+            info.creatorId = 0x50000000u + p * 0x100 + i;
+            manager.Register(info);
+            manager.List();  // readers alongside writers must never see a torn file
         }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+        return 0;
+    }));
     EXPECT_EQ(PosixConduitManager().List().size(), static_cast<size_t>(kProcesses * kEach));
 }
 

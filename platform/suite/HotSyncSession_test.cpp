@@ -4,32 +4,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
-
 #include "platform/Error.h"
 #include "platform/suite/PosixHotSyncNotifier.h"
 #include "platform/suite/PosixSyncUtility.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace tarn::platform {
 namespace {
 
-// Runs `body` in a child process and returns its exit code.
-int InChild(const std::function<int()>& body) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        int code = 99;
-        try {
-            code = body();
-        } catch (...) {
-        }
-        _exit(code);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using test::RunInChild;
 
 TEST(HotSyncSession, RunningOnlyInTheOwningProcessAndOnlyWhileItLasts) {
     test::TestEnvironment env;
@@ -42,11 +27,12 @@ TEST(HotSyncSession, RunningOnlyInTheOwningProcessAndOnlyWhileItLasts) {
         EXPECT_TRUE(notifier.IsHotSyncRunning());
         EXPECT_EQ(CurrentProcessSession()->handheldFolder, "/media/my \"handheld\"");
         EXPECT_EQ(utility.GetSyncInformation()->RunningCreatorId(), 0u);
+        EXPECT_FALSE(utility.GetSyncInformation()->DryRun());
         session.SetRunningCreatorId(0x41424344u);
         EXPECT_EQ(utility.GetSyncInformation()->RunningCreatorId(), 0x41424344u);
 
         // Another process (here a child) sees the same session file but does not own it.
-        EXPECT_EQ(InChild([] { return PosixHotSyncNotifier().IsHotSyncRunning() ? 1 : 0; }), 0);
+        EXPECT_EQ(RunInChild([] { return PosixHotSyncNotifier().IsHotSyncRunning() ? 1 : 0; }), 0);
     }
     EXPECT_FALSE(notifier.IsHotSyncRunning());
     EXPECT_FALSE(RecordedSession());
@@ -55,7 +41,7 @@ TEST(HotSyncSession, RunningOnlyInTheOwningProcessAndOnlyWhileItLasts) {
 TEST(HotSyncSession, SessionOfADeadHostIsStaleAndCanBeTakenOver) {
     test::TestEnvironment env;
     // The child begins a session and dies without ending it, as a crashed host would.
-    ASSERT_EQ(InChild([] {
+    ASSERT_EQ(RunInChild([] {
                   new HotSyncSession(1, "Crashed", "/handheld");
                   _exit(0);
                   return 0;
@@ -127,21 +113,6 @@ TEST(HotSyncLog, UserNamesCannotLeaveTheUsersFolder) {
     EXPECT_NE(UserLogFile(".."), UserLogFile("%2E."));
 }
 
-TEST(HotSyncNotifier, CountsConduitListChanges) {
-    test::TestEnvironment env;
-    PosixHotSyncNotifier notifier;
-    EXPECT_EQ(notifier.ConduitListChanges(), 0u);
-    notifier.ConduitListChanged();
-    notifier.ConduitListChanged();
-    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 2u);
-}
-
-}  // namespace
-}  // namespace tarn::platform
-
-namespace tarn::platform {
-namespace {
-
 // The conduit library reports through the sync utility; the host reads the session.
 TEST(HotSyncSession, TheRunningConduitsOutcomeLastsUntilTheNextConduitStarts) {
     test::TestEnvironment env;
@@ -161,19 +132,13 @@ TEST(HotSyncSession, TheRunningConduitsOutcomeLastsUntilTheNextConduitStarts) {
     session.SetRunningCreatorId(0x45464748u);
     EXPECT_EQ(session.RunningConduitOutcome(), std::nullopt);
     // Another process cannot report for this one's conduit.
-    EXPECT_EQ(InChild([] {
+    EXPECT_EQ(RunInChild([] {
                   PosixSyncUtility().ReportOutcome({false, "not mine"});
                   return 0;
               }),
               0);
     EXPECT_EQ(session.RunningConduitOutcome(), std::nullopt);
 }
-
-}  // namespace
-}  // namespace tarn::platform
-
-namespace tarn::platform {
-namespace {
 
 // The dry-run flag and the figures of every table travel through the session file whole; a
 // figure damaged there makes the outcome a failure, never a completed sync with wrong figures.
@@ -204,12 +169,6 @@ TEST(HotSyncSession, TheDryRunFlagAndTheTableFiguresTravelWhole) {
         EXPECT_FALSE(outcome->completed);
         EXPECT_TRUE(outcome->tables.empty());
     }
-}
-
-TEST(HotSyncSession, ARealSyncIsNoDryRun) {
-    test::TestEnvironment env;
-    HotSyncSession session(1, "Ann", "/handheld");
-    EXPECT_FALSE(PosixSyncUtility().GetSyncInformation()->DryRun());
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #include "platform/suite/PosixRegistry.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "tests/support/RunProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace tarn::platform {
@@ -30,17 +29,22 @@ class PosixRegistryTest : public ::testing::Test {
 };
 
 TEST_F(PosixRegistryTest, ValuesRoundTripExactly) {
+    const struct {
+        std::string name;
+        std::uint32_t type;
+        std::string data;
+    } values[] = {
+        {"Name with = and \"quotes\" \\ ]", kRegSz,
+         std::string("line 1\nline \"2\"\r\n\t\\x41 = [x] ; # \xC3\xBC\xE2\x82\xAC") + '\x01' +
+             '\x7F' + '\0'},
+        {"DebugLevel", kRegDword, DwordBytes(0xFFFFFFFE)},
+        {"Blob", kRegBinary, std::string("\0\xFF\n\"\x80", 5)},
+        {"NoTerminator", kRegSz, "abc"},
+        {"Multi", 7, std::string("a\0b\0\0", 5)},
+    };
     RegistryHandle key = Open("Software\\TarnConduit2");
-    const std::string odd =
-        std::string("line 1\nline \"2\"\r\n\t\\x41 = [x] ; # \xC3\xBC\xE2\x82\xAC") + '\x01' +
-        '\x7F' + '\0';
-    const std::string oddName = "Name with = and \"quotes\" \\ ]";
-    const std::string binary("\0\xFF\n\"\x80", 5);
-    ASSERT_EQ(registry.SetValue(key, oddName, kRegSz, odd), kRegSuccess);
-    ASSERT_EQ(registry.SetValue(key, "DebugLevel", kRegDword, DwordBytes(0xFFFFFFFE)), kRegSuccess);
-    ASSERT_EQ(registry.SetValue(key, "Blob", kRegBinary, binary), kRegSuccess);
-    ASSERT_EQ(registry.SetValue(key, "NoTerminator", kRegSz, "abc"), kRegSuccess);
-    ASSERT_EQ(registry.SetValue(key, "Multi", 7, std::string("a\0b\0\0", 5)), kRegSuccess);
+    for (const auto& v : values)
+        ASSERT_EQ(registry.SetValue(key, v.name, v.type, v.data), kRegSuccess) << v.name;
     ASSERT_EQ(registry.CloseKey(key), kRegSuccess);
 
     PosixRegistry other;  // a fresh reader, as another process would be
@@ -49,23 +53,16 @@ TEST_F(PosixRegistryTest, ValuesRoundTripExactly) {
               kRegSuccess);
     std::uint32_t type = 0, size = 0;
     std::string data;
-    ASSERT_EQ(other.QueryValue(again, oddName, 1024, type, data), kRegSuccess);
-    EXPECT_EQ(type, kRegSz);
-    EXPECT_EQ(data, odd);
+    for (const auto& v : values) {  // each read into a buffer of exactly its size
+        ASSERT_EQ(other.QueryValue(again, v.name, v.data.size(), type, data), kRegSuccess)
+            << v.name;
+        EXPECT_EQ(type, v.type) << v.name;
+        EXPECT_EQ(data, v.data) << v.name;
+    }
+    EXPECT_EQ(DwordFromBytes(DwordBytes(0xFFFFFFFE)), 0xFFFFFFFEu);
     ASSERT_EQ(other.QueryValueInfo(again, "debuglevel", type, size), kRegSuccess);
     EXPECT_EQ(type, kRegDword);
     EXPECT_EQ(size, 4u);
-    ASSERT_EQ(other.QueryValue(again, "DebugLevel", 4, type, data), kRegSuccess);
-    EXPECT_EQ(DwordFromBytes(data), 0xFFFFFFFEu);
-    ASSERT_EQ(other.QueryValue(again, "Blob", 16, type, data), kRegSuccess);
-    EXPECT_EQ(type, kRegBinary);
-    EXPECT_EQ(data, binary);
-    ASSERT_EQ(other.QueryValue(again, "NoTerminator", 16, type, data), kRegSuccess);
-    EXPECT_EQ(type, kRegSz);
-    EXPECT_EQ(data, "abc");
-    ASSERT_EQ(other.QueryValue(again, "Multi", 16, type, data), kRegSuccess);
-    EXPECT_EQ(type, 7u);
-    EXPECT_EQ(data, std::string("a\0b\0\0", 5));
     EXPECT_EQ(other.QueryValue(again, "Blob", 4, type, data), kRegMoreData);
 }
 
@@ -134,26 +131,15 @@ TEST_F(PosixRegistryTest, DamagedStoreIsReportedAndNeverOverwritten) {
 
 TEST_F(PosixRegistryTest, ConcurrentWritersLoseNoValue) {
     constexpr int kProcesses = 4, kEach = 10;
-    std::vector<pid_t> children;
-    for (int p = 0; p < kProcesses; ++p) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            PosixRegistry mine;
-            RegistryHandle key = 0;
-            int failures = mine.CreateKey(kHkeyLocalMachine, "Software\\Race", 0, kAllAccess, key);
-            for (int i = 0; i < kEach; ++i)
-                failures += mine.SetValue(key, "V" + std::to_string(p * 100 + i), kRegDword,
-                                          DwordBytes(i)) != kRegSuccess;
-            _exit(failures ? 1 : 0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    EXPECT_TRUE(test::RunInChildrenAtOnce(kProcesses, [](int p) {
+        PosixRegistry mine;
+        RegistryHandle key = 0;
+        int failures = mine.CreateKey(kHkeyLocalMachine, "Software\\Race", 0, kAllAccess, key);
+        for (int i = 0; i < kEach; ++i)
+            failures += mine.SetValue(key, "V" + std::to_string(p * 100 + i), kRegDword,
+                                      DwordBytes(i)) != kRegSuccess;
+        return failures ? 1 : 0;
+    }));
     RegistryHandle key = Open("Software\\Race", kKeyRead);
     for (int p = 0; p < kProcesses; ++p) {
         for (int i = 0; i < kEach; ++i) {

@@ -4,7 +4,7 @@
 
 #include "platform/ui/Display.h"
 #include "platform/ui/MessageBoxCapture.h"
-#include "platform/ui/UiBackend.h"
+#include "platform/ui/testing/RecordingUiBackend.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace tarn::platform::ui {
@@ -12,24 +12,6 @@ namespace {
 
 using test::ScopedEnv;
 using test::TestEnvironment;
-
-// Stands in for a windowing toolkit, to see which boxes reach it.
-class RecordingBackend : public UiBackend {
-  public:
-    RecordingBackend() { InstallUiBackend(this); }
-    ~RecordingBackend() override { InstallUiBackend(nullptr); }
-
-    MessageAnswer ShowMessageBox(const MessageBoxRequest& request) override {
-        shown.push_back(request);
-        return MessageAnswer::Cancel;
-    }
-    void PushPointer(std::int32_t) override {}
-    void ChangePointer(std::int32_t) override {}
-    void PopPointer() override {}
-    void ProcessPendingEvents() override {}
-
-    std::vector<MessageBoxRequest> shown;
-};
 
 TEST(Display, NeedsADisplayThatIsNotOffscreenOrMinimal) {
     TestEnvironment env;
@@ -51,7 +33,7 @@ TEST(Display, NeedsADisplayThatIsNotOffscreenOrMinimal) {
 
 TEST(MessageBoxHeadless, PrintsCaptionAndTextAndTakesTheDefaultButton) {
     TestEnvironment env;
-    RecordingBackend backend;  // installed, but without a display it must not be asked
+    RecordingUiBackend backend;  // installed, but without a display it must not be asked
 
     testing::internal::CaptureStderr();
     MessageAnswer answer =
@@ -134,7 +116,7 @@ TEST(MessageBoxWithDisplay, GoesToTheInstalledBackendUnlessAnAnswerIsPreset) {
     TestEnvironment env;
     ScopedEnv display("DISPLAY", ":0");
     ScopedEnv platform("QT_QPA_PLATFORM", "");
-    RecordingBackend backend;
+    RecordingUiBackend backend;
 
     EXPECT_EQ(ShowMessageBox("Cap", "Text", MessageIcon::Question, MessageButtons::YesNoCancel,
                              MessageAnswer::No),

@@ -2,36 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "platform/ui/UiBackend.h"
+#include "platform/ui/testing/RecordingUiBackend.h"
 
 namespace tarn::platform::ui {
 namespace {
 
-class PointerLog : public UiBackend {
-  public:
-    PointerLog() { InstallUiBackend(this); }
-    ~PointerLog() override { InstallUiBackend(nullptr); }
-
-    MessageAnswer ShowMessageBox(const MessageBoxRequest& request) override {
-        return request.defaultButton;
-    }
-    void PushPointer(std::int32_t shape) override {
-        calls.push_back("push " + std::to_string(shape));
-    }
-    void ChangePointer(std::int32_t shape) override {
-        calls.push_back("change " + std::to_string(shape));
-    }
-    void PopPointer() override { calls.push_back("pop"); }
-    void ProcessPendingEvents() override {}
-
-    std::vector<std::string> calls;
-};
-
 TEST(MouseIcon, HourglassLastsExactlyAsLongAsTheObject) {
-    PointerLog log;
+    RecordingUiBackend log;
     EXPECT_EQ(CurrentMouseIcon(), kDefaultPointer);
     {
         MouseIcon busy;
@@ -41,11 +18,11 @@ TEST(MouseIcon, HourglassLastsExactlyAsLongAsTheObject) {
         EXPECT_EQ(CurrentMouseIcon(), 11);
     }
     EXPECT_EQ(CurrentMouseIcon(), kDefaultPointer);
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"push 11", "pop"}));
+    EXPECT_EQ(log.pointerCalls, (std::vector<std::string>{"push 11", "pop"}));
 }
 
 TEST(MouseIcon, NestedOperationsKeepTheOuterPointerUntilItEnds) {
-    PointerLog log;
+    RecordingUiBackend log;
     {
         MouseIcon outer(kHourglassPointer);
         {
@@ -58,7 +35,7 @@ TEST(MouseIcon, NestedOperationsKeepTheOuterPointerUntilItEnds) {
         outer.set_cMouseIcon(kDefaultPointer);  // released early by hand
         EXPECT_EQ(CurrentMouseIcon(), kDefaultPointer);
     }
-    EXPECT_EQ(log.calls,
+    EXPECT_EQ(log.pointerCalls,
               (std::vector<std::string>{"push 11", "push 13", "change 11", "pop", "pop"}));
 }
 

@@ -77,26 +77,6 @@ TEST(QtMessageBox, IsWideEnoughForItsCaption) {
                                   MessageButtons::Ok, MessageAnswer::Ok});
 }
 
-TEST(QtMessageBox, WithoutADisplayTheInstalledQtUiStillPrintsToStderr) {
-    test::TestEnvironment env;  // offscreen: no display
-    App();
-    InstallQtUi();
-    bool dialogAppeared = false;
-    QTimer::singleShot(200, [&] {
-        if (auto* box = QApplication::activeModalWidget()) {
-            dialogAppeared = true;
-            box->close();
-        }
-    });
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(ShowMessageBox("Error", "Error registering Conduit", MessageIcon::Critical),
-              MessageAnswer::Ok);
-    std::string err = testing::internal::GetCapturedStderr();
-    InstallUiBackend(nullptr);
-    EXPECT_EQ(err, "Error: Error registering Conduit\n");
-    EXPECT_FALSE(dialogAppeared);
-}
-
 TEST(QtMouseIcon, HourglassIsTheOverrideCursorWhileTheObjectLives) {
     test::TestEnvironment env;
     App();
