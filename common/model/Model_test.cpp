@@ -26,17 +26,6 @@ colTables ThreeTables() {
     return tables;
 }
 
-TEST(Model, NewObjectsHaveTheirDefaults) {
-    clsField field;
-    EXPECT_EQ(field.DataType, 6);
-    EXPECT_TRUE(field.FieldName.empty() && field.Filter.empty() && field.Value.empty());
-
-    clsTable table;
-    EXPECT_EQ(table.SyncMethod, 0);
-    EXPECT_FALSE(table.PurgeBeforeSync);
-    EXPECT_EQ(&table.Fields(), &table.Fields());  // created once, then kept
-}
-
 TEST(Model, KeysIgnoreLetterCaseIncludingAccentedLetters) {
     colTables tables;
     tables.Add("orders");

@@ -80,11 +80,6 @@ TEST_F(ConnectionDialogTest, OffersNoneFirstAndTheInstalledDriversButNoTextOrSpr
     EXPECT_EQ(drivers.count(), expected.size());
 }
 
-TEST_F(ConnectionDialogTest, TheConduitLibraryStartsWithTheEmbeddedDatabaseDriver) {
-    frmDatabaseConnection dialog(kConduitDefaultDriver);
-    EXPECT_EQ(dialog.EnteredSettings(), (ConnectionSettings{"SQLite3", "", "", "", "", ""}));
-}
-
 TEST_F(ConnectionDialogTest, AFileBasedDriverSwitchesToAFileAndBackToAServer) {
     frmDatabaseConnection dialog(kBuilderDefaultDriver);
     QComboBox& drivers = Find<QComboBox>(dialog, "cboDBDrivers");
@@ -109,8 +104,10 @@ TEST_F(ConnectionDialogTest, AFileBasedDriverSwitchesToAFileAndBackToAServer) {
     EXPECT_EQ(database.text(), "");  // not given back
 }
 
+// The conduit library starts with the embedded database's driver.
 TEST_F(ConnectionDialogTest, SelectingTakesOnlyAnExactMatchAndOtherwiseKeepsTheDefault) {
     frmDatabaseConnection dialog(kConduitDefaultDriver);
+    EXPECT_EQ(dialog.EnteredSettings(), (ConnectionSettings{"SQLite3", "", "", "", "", ""}));
     QComboBox& drivers = Find<QComboBox>(dialog, "cboDBDrivers");
     EXPECT_FALSE(SelectListItem(drivers, "postgresql unicode"));
     EXPECT_FALSE(SelectListItem(drivers, "Microsoft Access Driver"));
