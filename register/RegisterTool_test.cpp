@@ -26,10 +26,7 @@ using platform::ui::MessageIcon;
 
 const std::string kTitle = "Tarn Conduit Register Tool";
 
-std::string Version() {
-    return "Version: " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-           std::to_string(kVersionRevision);
-}
+const std::string kVersionLine = std::string("Version: ") + kVersionText;
 
 // A deployment copy as the builder writes it.
 void WriteConduit(const std::filesystem::path& path, const std::string& creatorId,
@@ -67,9 +64,10 @@ TEST_F(RegisterTool, QuestionMarkAnywhereShowsTheAboutMessageAndDoesNothingElse)
         MessageBoxCapture shown;
         EXPECT_EQ(RunRegisterTool(line), 0) << line;
         ASSERT_EQ(shown.Shown().size(), 1u) << line;
-        EXPECT_EQ(*shown.Last(),
-                  (MessageBoxRequest{kTitle, "Tarn Conduit Builder Register Tool\r\n" + Version(),
-                                     MessageIcon::Information, MessageButtons::Ok}));
+        EXPECT_EQ(
+            *shown.Last(),
+            (MessageBoxRequest{kTitle, "Tarn Conduit Builder Register Tool\r\n" + kVersionLine,
+                               MessageIcon::Information, MessageButtons::Ok}));
     }
     EXPECT_FALSE(Registration("ABCD"));
 }
@@ -81,7 +79,7 @@ TEST_F(RegisterTool, FewerThanSevenCharactersShowTheUsageMessage) {
         ASSERT_TRUE(boxes.Last()) << line;
         EXPECT_EQ(*boxes.Last(),
                   (MessageBoxRequest{
-                      kTitle, "This program is used to un/register conduits.\r\n" + Version(),
+                      kTitle, "This program is used to un/register conduits.\r\n" + kVersionLine,
                       MessageIcon::None, MessageButtons::Ok}));
     }
     EXPECT_EQ(boxes.Shown().size(), 4u);

@@ -17,10 +17,7 @@ test::ProcessResult RunTarnCReg(const std::vector<std::string>& args) {
     return test::RunProcess((test::BinDir() / "TarnCReg").string(), args);
 }
 
-std::string Version() {
-    return "Version: " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-           std::to_string(kVersionRevision);
-}
+const std::string kVersionLine = std::string("Version: ") + kVersionText;
 
 TEST(TarnCReg, RegistersFromAnUnquotedPathWithSpacesAndUnregistersAgain) {
     test::TestEnvironment env;
@@ -70,7 +67,7 @@ TEST(TarnCReg, AboutExitsWithZeroAndUsageWithTwo) {
     test::ProcessResult about = RunTarnCReg({"?"});
     EXPECT_EQ(about.exitCode, 0);
     EXPECT_EQ(about.err, "Tarn Conduit Register Tool: Tarn Conduit Builder Register Tool\r\n" +
-                             Version() + "\n");
+                             kVersionLine + "\n");
 
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, {"-R"}, {"-U"}, {"-U", "ABC"}}) {
@@ -79,7 +76,7 @@ TEST(TarnCReg, AboutExitsWithZeroAndUsageWithTwo) {
         EXPECT_EQ(usage.err,
                   "Tarn Conduit Register Tool: This program is used to un/register "
                   "conduits.\r\n" +
-                      Version() + "\n");
+                      kVersionLine + "\n");
         EXPECT_EQ(usage.out, "");
     }
 }
