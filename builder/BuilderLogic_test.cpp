@@ -8,6 +8,7 @@
 #include "builder/ProgramFolders.h"
 #include "builder/RecentFiles.h"
 #include "builder/Verification.h"
+#include "builder/testing/PackagingTestSupport.h"
 #include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
 #include "tests/support/TestEnvironment.h"
@@ -15,19 +16,10 @@
 namespace tarn::builder {
 namespace {
 
-ConduitForm CompleteForm() {
-    ConduitForm form;
-    form.CompanyName = "Tarn Ltd";
-    form.ConduitTitle = "Orders";
-    form.CreatorID = "TORD";
-    form.ConduitShortName = "TarnOrders";
-    form.InstallationPath = "/opt/orders";
-    form.Version = "1.0";
-    return form;
-}
+using test::ValidConduitForm;
 
 TEST(ConduitFormTest, SavingScramblesTheTextsButNotTheVersionAndLeavesUnshownMembersEmpty) {
-    ConduitForm form = CompleteForm();
+    ConduitForm form = ValidConduitForm();
     form.Connection = {"SQLite3", "srv", "/data/orders.db", "ann", "secret", "Timeout=5"};
     form.SignaturePath = "/sig";
     form.PreSyncExecution = "/bin/pre";
@@ -72,14 +64,14 @@ TEST(RecentFilesTest, KeepsFourEntriesMostRecentFirstAndFindsDuplicatesWithoutLe
 }
 
 TEST(VerificationTest, ReportsOnlyTheLastFailingCheckAndItsBox) {
-    ConduitForm form = CompleteForm();
+    ConduitForm form = ValidConduitForm();
     form.ConduitTitle = "";
     form.CompanyName = "  ";
     Verification result = VerifyConduit(form, colTables{});
     EXPECT_EQ(result.message, "A company name is required");
     EXPECT_EQ(result.box, VerifiedBox::CompanyName);
 
-    form = CompleteForm();
+    form = ValidConduitForm();
     form.InstallationPath = "";
     form.CreatorID = "ABCDE";
     result = VerifyConduit(form, colTables{});
@@ -92,17 +84,17 @@ TEST(VerificationTest, TablesAreCheckedBeforeTheConduitBoxesInCollectionOrder) {
     tables.Add("Orders", "");                                 // no fields, no handheld name
     tables.Add("Lines", "TarnLines")->Fields().Add("Id", 3);  // complete
     tables.Add("Notes", "TarnNotes");                         // no fields
-    Verification result = VerifyConduit(CompleteForm(), tables);
+    Verification result = VerifyConduit(ValidConduitForm(), tables);
     EXPECT_EQ(result.message, "No fields are defined for the table Notes");
     EXPECT_EQ(result.box, VerifiedBox::None);
 
-    ConduitForm form = CompleteForm();
+    ConduitForm form = ValidConduitForm();
     form.Version = " ";
     EXPECT_EQ(VerifyConduit(form, tables).message, "A version number for your conduit is required");
 }
 
 TEST(VerificationTest, OnlyTheTrimmedLengthOfTheCreatorIdCountsWhileTheCompileMenuCountsAsTyped) {
-    ConduitForm form = CompleteForm();
+    ConduitForm form = ValidConduitForm();
     form.CreatorID = "AB C";
     EXPECT_TRUE(VerifyConduit(form, colTables{}).valid());
     form.CreatorID = " ABCD ";
@@ -153,14 +145,8 @@ class DocumentFileTest : public ::testing::Test {
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    std::string Description(bool isConfigFile) {
-        colTables tables;
-        auto table = tables.Add("Orders", "TarnOrders", 2, true);
-        table->Fields().Add("Id", 3);
-        table->Fields().Add("Name", 6, "Region");
-        std::string bytes;
-        EXPECT_TRUE(EncodeConfig(SettingsFromForm(CompleteForm(), isConfigFile, 1), tables, bytes));
-        return bytes;
+    DocumentRead Read(const std::filesystem::path& path) {
+        return ReadDocument(path.string(), settings_, tables_);
     }
     tarn::test::TestEnvironment machine_;
     ConduitSettings settings_;
@@ -168,22 +154,18 @@ class DocumentFileTest : public ::testing::Test {
 };
 
 TEST_F(DocumentFileTest, TellsDocumentsFromDeploymentCopiesAndFromFilesThatAreNoDescription) {
-    EXPECT_EQ(ReadDocument(Write("a.tcf", Description(true)), settings_, tables_),
-              DocumentRead::Loaded);
-    EXPECT_EQ(tables_.Item(1)->Fields().Count(), 2);
-    EXPECT_EQ(ReadDocument(Write("a.cfg", Description(false)), settings_, tables_),
+    const auto document = test::WriteDocument(machine_.root() / "a.tcf");
+    EXPECT_EQ(Read(document), DocumentRead::Loaded);
+    EXPECT_EQ(tables_.Item(1)->Fields().Count(), 1);
+    EXPECT_EQ(Read(test::WriteDocument(machine_.root() / "a.cfg", ValidConduitForm(), false)),
               DocumentRead::DeploymentCopy);
 
-    std::string whole = Description(true);
-    EXPECT_EQ(ReadDocument(Write("cut.tcf", whole.substr(0, whole.size() - 5)), settings_, tables_),
-              DocumentRead::Unreadable);
-    EXPECT_EQ(ReadDocument(Write("text.tcf", "Hello, this is a letter and not a conduit.\n"),
-                           settings_, tables_),
-              DocumentRead::Unreadable);
-    EXPECT_EQ(ReadDocument(Write("empty.tcf", ""), settings_, tables_), DocumentRead::Unreadable);
-    EXPECT_EQ(ReadDocument((machine_.root() / "missing.tcf").string(), settings_, tables_),
-              DocumentRead::Unreadable);
-    EXPECT_EQ(ReadDocument(machine_.root().string(), settings_, tables_), DocumentRead::Unreadable);
+    std::string whole = tarn::test::ReadFileBytes(document);
+    for (const std::string& path :
+         {Write("cut.tcf", whole.substr(0, whole.size() - 5)),
+          Write("text.tcf", "Hello, this is a letter and not a conduit.\n"), Write("empty.tcf", ""),
+          (machine_.root() / "missing.tcf").string(), machine_.root().string()})
+        EXPECT_EQ(Read(path), DocumentRead::Unreadable) << path;
 }
 
 }  // namespace

@@ -66,11 +66,5 @@ TEST(ScriptTemplate, InstallsTheTypeLibraryLastAndUnregistered) {
         << "defined beyond the type library's entry";
 }
 
-TEST(ScriptTemplate, PacksTheWindowsEdition) {
-    EXPECT_EQ(PackedWindowsFiles(),
-              (std::vector<std::string>{"TarnConduit2.tlb", "PalmCOMInstaller.exe",
-                                        "TarnConduit2.dll", "TarnCReg.exe"}));
-}
-
 }  // namespace
 }  // namespace tarn::builder

@@ -12,6 +12,7 @@ namespace tarn::builder {
 namespace {
 
 using namespace test;
+using tarn::test::Explain;
 using tarn::test::ProcessResult;
 
 // Names that NSIS would read as its own syntax unless the packager escapes them.
@@ -45,10 +46,6 @@ printf "%d %s %s\n", unpack("l> Z* d>", $_->{data}) for @{$p->{records}};
 
 std::string Bytes(const fs::path& path) {
     return tarn::test::ReadFileBytes(path);
-}
-
-std::string Explain(const ProcessResult& result) {
-    return "exit " + std::to_string(result.exitCode) + "\n" + result.out + result.err;
 }
 
 // What the test needs that only the test command provides; empty when all is there.
@@ -121,8 +118,9 @@ class PackageUnderWine : public ::testing::Test {
     }
 
     ProcessResult HotSync(WinePrefix& wine) {
-        ProcessResult result = wine.Run(
-            kSuiteHotSync, {"sync", "--handheld", WindowsPathOf(handheld_), "--user", "Ann"});
+        ProcessResult result =
+            wine.Run(kSuiteHotSync,
+                     {"sync", "--handheld", tarn::test::WindowsPath(handheld_), "--user", "Ann"});
         std::erase(result.out, '\r');
         return result;
     }

@@ -21,12 +21,6 @@ class ImportTablesTest : public BuilderTest {
         db->execute("CREATE TABLE Customers (Id INTEGER, Name VARCHAR(40))");
         db->execute("CREATE TABLE Regions (Name VARCHAR(20))");
     }
-    QStringList Entries(QWidget& dialog, const char* list) {
-        QStringList names;
-        auto& control = Find<QListWidget>(dialog, list);
-        for (int row = 0; row < control.count(); ++row) names << control.item(row)->text();
-        return names;
-    }
     std::string database_ = PathIn("desk.db");
 };
 
@@ -40,10 +34,10 @@ TEST_F(ImportTablesTest, ImportsANewTableWithTheChosenColumnsTypedFromTheirSqlTy
         EXPECT_EQ(dialog.windowTitle(), "Import Tables");
         auto& import = Find<QPushButton>(dialog, "cmdImport");
         EXPECT_FALSE(import.isEnabled());
-        EXPECT_EQ(Entries(dialog, "lstTable"), QStringList({"Orders", "Regions"}));
+        EXPECT_EQ(test::ListTexts(dialog, "lstTable"), QStringList({"Orders", "Regions"}));
         Find<QListWidget>(dialog, "lstTable").setCurrentRow(0);
         auto& fields = Find<QListWidget>(dialog, "lstField");
-        EXPECT_EQ(Entries(dialog, "lstField"), QStringList({"Code", "Qty", "Placed"}));
+        EXPECT_EQ(test::ListTexts(dialog, "lstField"), QStringList({"Code", "Qty", "Placed"}));
         EXPECT_EQ(fields.selectedItems().size(), 3);
         EXPECT_TRUE(import.isEnabled());
         fields.clearSelection();

@@ -25,8 +25,6 @@ using test::Find;
 
 class CompileMenuTest : public BuilderTest {
   protected:
-    void FillValid(frmMain& window) { test::FillValidConduit(window); }
-    QLineEdit& Box(frmMain& window, const char* name) { return Find<QLineEdit>(window, name); }
     std::string HotSyncList() {
         auto result = tarn::test::RunProcess((tarn::test::BinDir() / "hotsync").string(), {"list"});
         EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -41,7 +39,7 @@ TEST_F(CompileMenuTest, VerificationShowsOneMessageAndLeavesItsBoxActive) {
     auto window = NewWindow();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    FillValid(*window);
+    test::FillValidConduit(*window);
     Box(*window, "txtConduitTitle").clear();
     Box(*window, "txtCompanyName").clear();
     Find<QTabWidget>(*window, "SSTab1").setCurrentIndex(2);
@@ -70,7 +68,7 @@ TEST_F(CompileMenuTest, VerificationShowsOneMessageAndLeavesItsBoxActive) {
 // A table name still being typed is what the installed description holds.
 TEST_F(CompileMenuTest, LocalInstallationTakesATableNameStillBeingTyped) {
     auto window = NewWindow();
-    FillValid(*window);
+    test::FillValidConduit(*window);
     Find<QListWidget>(*window, "lstTables").setCurrentRow(0);
     Box(*window, "txtDesktopTable").setText("Invoices");
     window->InstallConduitLocally();
@@ -84,7 +82,7 @@ TEST_F(CompileMenuTest, LocalInstallationTakesATableNameStillBeingTyped) {
 
 TEST_F(CompileMenuTest, InstallsAndRemovesTheConduitAsTheHotSyncManagerSeesIt) {
     auto window = NewWindow();
-    FillValid(*window);
+    test::FillValidConduit(*window);
     window->mnuCompile_Opening();
     EXPECT_TRUE(Enabled(*window, "mnuCompilerVerifySettings"));
     EXPECT_TRUE(Enabled(*window, "mnuCompileInstallLocally"));
@@ -126,7 +124,7 @@ TEST_F(CompileMenuTest, AnInstalledBuilderKeepsItsCopiesUnderTarnHome) {
     auto window = NewWindow();
     std::ofstream(machine_.root() / "readonly") << "a file, so nothing can be created below it";
     window->SetProgramFolder((machine_.root() / "readonly" / "bin").string());
-    FillValid(*window);
+    test::FillValidConduit(*window);
     window->InstallConduitLocally();
     EXPECT_EQ(boxes_.Last()->text, "Conduit has been registered");
     std::string copy = (machine_.tarnHome() / "conduits" / "TORD.cfg").string();
@@ -136,7 +134,7 @@ TEST_F(CompileMenuTest, AnInstalledBuilderKeepsItsCopiesUnderTarnHome) {
 
 TEST_F(CompileMenuTest, TheMenuOffersOnlyVerifyWithoutAFourCharacterCreatorId) {
     auto window = NewWindow();
-    FillValid(*window);
+    test::FillValidConduit(*window);
     for (const char* id : {"", "TOR", " TORD ", "TORDS"}) {
         Box(*window, "txtCreatorID").setText(id);
         window->mnuCompile_Opening();
@@ -149,19 +147,13 @@ TEST_F(CompileMenuTest, TheMenuOffersOnlyVerifyWithoutAFourCharacterCreatorId) {
 
 TEST_F(CompileMenuTest, AConduitThatDoesNotVerifyIsNotInstalled) {
     auto window = NewWindow();
-    FillValid(*window);
+    test::FillValidConduit(*window);
     Box(*window, "txtVersion").clear();
     window->InstallConduitLocally();
     EXPECT_EQ(boxes_.Last()->text, "A version number for your conduit is required");
     EXPECT_EQ(HotSyncList(), "");
     EXPECT_FALSE(std::filesystem::exists(ProgramFolder() / "TORD.cfg"));
 }
-
-}  // namespace
-}  // namespace tarn::builder
-
-namespace tarn::builder {
-namespace {
 
 // The preview runs the real sync host's dry run of the installed conduit and shows its output;
 // neither the desktop nor the chosen handheld folder changes.
@@ -179,7 +171,7 @@ TEST_F(CompileMenuTest, PreviewHotSyncShowsWhatASyncWouldDoAndChangesNothing) {
     std::filesystem::create_directories(handheld);
 
     auto window = NewWindow();
-    FillValid(*window);
+    test::FillValidConduit(*window);
     window->SetConnection({"SQLite3", "", database, "", "", ""});
     window->mnuCompile_Opening();
     EXPECT_FALSE(Enabled(*window, "mnuCompilePreviewHotSync"));

@@ -31,7 +31,6 @@ const char* const kEveryBox[] = {
 
 class MainWindowSettingsTest : public BuilderTest {
   protected:
-    QLineEdit& Box(frmMain& window, const char* name) { return Find<QLineEdit>(window, name); }
     void Fill(frmMain& window) {
         for (const char* name : kEveryBox) Box(window, name).setText(QString(name) + " text");
         Box(window, "txtCreatorID").setText("TORD");

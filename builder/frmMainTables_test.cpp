@@ -28,12 +28,7 @@ using ui::test::WhenModalShown;
 
 class TableEditingTest : public BuilderTest {
   protected:
-    QStringList ListedTables(frmMain& window) {
-        QStringList names;
-        auto& list = Find<QListWidget>(window, "lstTables");
-        for (int row = 0; row < list.count(); ++row) names << list.item(row)->text();
-        return names;
-    }
+    QStringList ListedTables(frmMain& window) { return test::ListTexts(window, "lstTables"); }
     QString SelectedTable(frmMain& window) {
         auto* item = Find<QListWidget>(window, "lstTables").currentItem();
         return item ? item->text() : QString();
@@ -64,7 +59,6 @@ class TableEditingTest : public BuilderTest {
             Find<QPushButton>(editor, "cmdOk").click();
         });
     }
-    QLineEdit& Box(frmMain& window, const char* name) { return Find<QLineEdit>(window, name); }
 };
 
 TEST_F(TableEditingTest, AddNumbersTablesAndRefusesANameThatIsTaken) {
@@ -336,25 +330,19 @@ TEST_F(TableEditingTest, FieldsAreAddedMovedEditedAndRemovedByName) {
     EXPECT_EQ(FieldRows(*window)[0], "Area|String|Region");
     EXPECT_TRUE(window->Tables().Item(1)->Fields().HasKey("Area"));
 
-    // ...refused another field's name...
-    SelectFieldRow(*window, 0);
-    AnswerFieldEditor("ID", 6);
-    window->lstFields_DblClick();
-    EXPECT_EQ(boxes_.Last()->text,
-              "Error adding or modifying field. \nThe field may already exist.");
-    EXPECT_EQ(boxes_.Last()->icon, MessageIcon::Information);
-    EXPECT_EQ(FieldRows(*window)[0], "Area|String|Region");
-    EXPECT_EQ(window->Tables().Item(1)->Fields().Item(1)->FieldName, "Area");
-
-    // ...and its own name in other letters, which the collection counts as taken.
-    SelectFieldRow(*window, 0);
-    AnswerFieldEditor("AREA", 6);
-    window->lstFields_DblClick();
+    // ...refused another field's name, and its own in other letters, which the collection
+    // counts as taken...
+    for (const char* taken : {"ID", "AREA"}) {
+        SelectFieldRow(*window, 0);
+        AnswerFieldEditor(taken, 6);
+        window->lstFields_DblClick();
+        EXPECT_EQ(boxes_.Last()->text,
+                  "Error adding or modifying field. \nThe field may already exist.");
+        EXPECT_EQ(boxes_.Last()->icon, MessageIcon::Information);
+        EXPECT_EQ(FieldRows(*window)[0], "Area|String|Region");
+        EXPECT_EQ(window->Tables().Item(1)->Fields().Item(1)->FieldName, "Area");
+    }
     EXPECT_EQ(boxes_.Shown().size(), 2u);
-    EXPECT_EQ(boxes_.Last()->text,
-              "Error adding or modifying field. \nThe field may already exist.");
-    EXPECT_EQ(FieldRows(*window)[0], "Area|String|Region");
-    EXPECT_EQ(window->Tables().Item(1)->Fields().Item(1)->FieldName, "Area");
 
     // ...and removed by its name.
     SelectFieldRow(*window, 0);

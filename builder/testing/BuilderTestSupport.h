@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSettings>
 #include <QString>
 #include <filesystem>
@@ -42,6 +43,9 @@ class BuilderTest : public ::testing::Test {
         window->SetProgramFolder(ProgramFolder().string());
         return window;
     }
+    QLineEdit& Box(frmMain& window, const char* name) {
+        return ui::test::Find<QLineEdit>(window, name);
+    }
 
     tarn::test::TestEnvironment machine_;
     platform::ui::MessageBoxCapture boxes_;
@@ -52,6 +56,14 @@ class BuilderTest : public ::testing::Test {
 template <typename Control>
 Control& Find(QWidget& window, const char* name) {
     return ui::test::Find<Control>(window, name);
+}
+
+// The entries of a list box, in order.
+inline QStringList ListTexts(QWidget& window, const char* list) {
+    QStringList texts;
+    auto& control = Find<QListWidget>(window, list);
+    for (int row = 0; row < control.count(); ++row) texts << control.item(row)->text();
+    return texts;
 }
 
 // Fills the window with a conduit that verifies: "Orders" (TORD), one table with one field.

@@ -25,14 +25,6 @@ inline std::string WhyWineCannotRun() {
     return "";
 }
 
-// The Windows name of a file of this machine: "Z:" and the path with backslashes.
-inline std::string WindowsPathOf(const std::filesystem::path& path) {
-    std::string text = "Z:" + path.string();
-    for (char& c : text)
-        if (c == '/') c = '\\';
-    return text;
-}
-
 class WinePrefix {
   public:
     explicit WinePrefix(const std::filesystem::path& folder)
