@@ -18,17 +18,13 @@ namespace tarn::windows {
 namespace {
 
 namespace wine = test::wine;
+using test::Explain;
 using test::ProcessResult;
 
 constexpr char kClassKey[] =
     "HKLM\\Software\\Classes\\CLSID\\{6F1C2A40-7B3E-4D8A-9C51-2E7D4B9A0C12}\\InprocServer32";
 constexpr char kProgIdKey[] = "HKLM\\Software\\Classes\\TarnConduit2.cTarnConduit\\CLSID";
 constexpr char kPalmCoreKey[] = "HKCU\\Software\\U.S. Robotics\\Pilot Desktop\\Core";
-
-std::string Explain(const ProcessResult& result) {
-    return "exit " + std::to_string(result.exitCode) + "\nstdout:\n" + result.out + "\nstderr:\n" +
-           result.err;
-}
 
 class WindowsEditionTest : public ::testing::Test {
   protected:
@@ -79,7 +75,7 @@ class WindowsEditionTest : public ::testing::Test {
 };
 
 TEST_F(WindowsEditionTest, TheHostRunsARealHotSyncThroughTheConduitLibrary) {
-    const std::string library = wine::WindowsPath(test::BinDir() / "TarnConduit2.dll");
+    const std::string library = test::WindowsPath(test::BinDir() / "TarnConduit2.dll");
     ProcessResult result = HotSync({"regsvr", library});
     ASSERT_EQ(result.exitCode, 0) << Explain(result);
     // regsvr32's keys: the ProgID names the class, the class names the library.
@@ -92,16 +88,16 @@ TEST_F(WindowsEditionTest, TheHostRunsARealHotSyncThroughTheConduitLibrary) {
     // The path goes in unquoted, blanks and all, as installers pass it: wine would quote an
     // argument holding a blank, so the words are handed over one by one.
     std::vector<std::string> words = {"-R"};
-    std::istringstream path(wine::WindowsPath(config_));
+    std::istringstream path(test::WindowsPath(config_));
     for (std::string word; std::getline(path, word, ' ');) words.push_back(word);
     result = TarnCReg(words);
     ASSERT_EQ(result.exitCode, 0) << Explain(result);
     result = HotSync({"list"});
     EXPECT_EQ(result.out, "ITEM\tItems Conduit\t2\tTarnConduit2.cTarnConduit\t" +
-                              wine::WindowsPath(config_) + "\n")
+                              test::WindowsPath(config_) + "\n")
         << Explain(result);
 
-    const std::string handheld = wine::WindowsPath(handheld_);
+    const std::string handheld = test::WindowsPath(handheld_);
     result = HotSync({"sync", "--handheld", handheld, "--user", "Ann"});
     ASSERT_EQ(result.exitCode, 0) << Explain(result);
     EXPECT_NE(result.out.find("Completed Synchronization\n"), std::string::npos) << result.out;
@@ -130,7 +126,7 @@ TEST_F(WindowsEditionTest, TheHostRunsARealHotSyncThroughTheConduitLibrary) {
     EXPECT_EQ(result.exitCode, 0) << Explain(result);
     EXPECT_NE(result.err.find("TarnConduit2: This conduit is configured with the Tarn Conduit "
                               "Builder (TarnCBuilder).\nIts description file is " +
-                              wine::WindowsPath(config_) + "."),
+                              test::WindowsPath(config_) + "."),
               std::string::npos)
         << Explain(result);
 
@@ -147,7 +143,7 @@ TEST_F(WindowsEditionTest, TheTypeLibraryLoadsFromItsFileAndFromTheConduitLibrar
     const std::string check = (test::BinDir() / ".." / "tests" / "tarn-typelib-check.exe").string();
     for (const char* file : {"TarnConduit2.tlb", "TarnConduit2.dll"}) {
         ProcessResult result =
-            wine::Run(check, {wine::WindowsPath(test::BinDir() / file)}, machine_.tarnHome());
+            wine::Run(check, {test::WindowsPath(test::BinDir() / file)}, machine_.tarnHome());
         EXPECT_EQ(result.exitCode, 0) << file << "\n" << Explain(result);
         EXPECT_EQ(result.out, "version 2.0\nclass cTarnConduit\ninterface IPDClientNotify\n")
             << file;

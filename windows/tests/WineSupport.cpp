@@ -39,13 +39,6 @@ std::filesystem::path Prefix() {
     return prefix;
 }
 
-std::string WindowsPath(const std::filesystem::path& path) {
-    std::string text = "Z:" + path.string();
-    for (char& c : text)
-        if (c == '/') c = '\\';
-    return text;
-}
-
 ProcessResult Run(const std::string& program, const std::vector<std::string>& args,
                   const std::filesystem::path& tarnHome) {
     std::vector<std::string> all = {(BinDir() / program).string()};

@@ -12,9 +12,6 @@ namespace tarn::test::wine {
 // The prefix of this test run (its path is in the file the fixture wrote).
 std::filesystem::path Prefix();
 
-// The Windows name of a file of this machine: "Z:" and the path with backslashes.
-std::string WindowsPath(const std::filesystem::path& path);
-
 // A Windows program of the build ("hotsync.exe", or a full path) under wine, with TARN_HOME set to
 // the Windows name of `tarnHome` for it alone (unset when empty). Its output's lines end in "\n"
 // alone.
