@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "tests/support/TempDir.h"
 
@@ -84,19 +85,13 @@ TEST_F(AtomicFileTest, AFailureLeavesTheOldFileAndNothingElse) {
 
 TEST(AtomicFile, NewFilesHonourTheUmaskAndOwnerOnlyFilesStayPrivate) {
     test::TempDir dir;
-    {
-        ScopedUmask mask(027);
-        ASSERT_TRUE(WriteFileAtomically(dir.path() / "shared", "x"));
-        EXPECT_EQ(ModeOf(dir.path() / "shared"), 0640u);
-    }
-    {
-        ScopedUmask mask(077);
-        ASSERT_TRUE(WriteFileAtomically(dir.path() / "narrow", "x"));
-        EXPECT_EQ(ModeOf(dir.path() / "narrow"), 0600u);
+    for (const auto& [bits, name, mode] :
+         {std::tuple{027, "shared", 0640u}, {077, "narrow", 0600u}, {0, "wide", 0666u}}) {
+        ScopedUmask mask(bits);
+        ASSERT_TRUE(WriteFileAtomically(dir.path() / name, "x"));
+        EXPECT_EQ(ModeOf(dir.path() / name), mode) << name;
     }
     ScopedUmask mask(0);
-    ASSERT_TRUE(WriteFileAtomically(dir.path() / "wide", "x"));
-    EXPECT_EQ(ModeOf(dir.path() / "wide"), 0666u);
     // A replaced file keeps its permissions; an owner-only file is private whatever it was.
     fs::permissions(dir.path() / "wide", fs::perms(0604));
     ASSERT_TRUE(WriteFileAtomically(dir.path() / "wide", "y"));

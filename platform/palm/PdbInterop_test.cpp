@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "platform/palm/FourCharCode.h"
 #include "platform/palm/PdbFile.h"
@@ -68,18 +69,13 @@ TEST(PdbInterop, ReadsFilesWrittenByPalmPdb) {
     EXPECT_EQ(db.header.version, 4);
     EXPECT_EQ(db.appInfo, std::string("APP\0\x01", 5));
     EXPECT_EQ(db.sortInfo, "SRT");
-    ASSERT_EQ(db.records.size(), 3u);
-    EXPECT_EQ(db.records[0].uniqueId, 0x123456u);
-    EXPECT_EQ(db.records[0].category(), 3);
-    EXPECT_EQ(db.records[0].flags(), kRecordAttrDirty | kRecordAttrSecret);
-    EXPECT_EQ(db.records[0].data, "hello");
-    EXPECT_EQ(db.records[1].uniqueId, 7u);
-    EXPECT_EQ(db.records[1].attributes, 0);
-    EXPECT_EQ(db.records[1].data, "");
-    EXPECT_EQ(db.records[2].uniqueId, 0xFFFFFFu);
-    EXPECT_EQ(db.records[2].category(), 15);
-    EXPECT_EQ(db.records[2].flags(), kRecordAttrSecret);
-    EXPECT_EQ(db.records[2].data, std::string("\0\xFF", 2));
+    std::vector<std::tuple<uint32_t, int, int, std::string>> records;  // ID, category, flags
+    for (const PdbRecord& r : db.records)
+        records.emplace_back(r.uniqueId, r.category(), r.flags(), r.data);
+    EXPECT_EQ(records,
+              (decltype(records){{0x123456u, 3, kRecordAttrDirty | kRecordAttrSecret, "hello"},
+                                 {7u, 0, 0, ""},
+                                 {0xFFFFFFu, 15, kRecordAttrSecret, std::string("\0\xFF", 2)}}));
 }
 
 TEST(PdbInterop, PalmPdbReadsFilesWrittenHere) {

@@ -31,22 +31,18 @@ TEST(ConduitManager, RegisterLookupUnregister) {
     manager.Register(info);
     EXPECT_EQ(PosixConduitManager().Lookup(0x41424344u), info);
 
-    manager.Unregister(0x41424344u);
-    EXPECT_THROW(manager.Lookup(0x41424344u), PlatformError);
-    EXPECT_THROW(manager.Unregister(0x41424344u), PlatformError);
-    EXPECT_TRUE(manager.List().empty());
-}
-
-TEST(ConduitManager, ReRegistrationReplacesTheOldOne) {
-    test::TestEnvironment env;
-    PosixConduitManager manager;
-    manager.Register(Sample("ABCD"));
+    // A second registration of the Creator ID replaces the first.
     ConduitInfo second = Sample("ABCD");
     second.directory = "";
     second.file = "elsewhere.cfg";
     manager.Register(second);
     ASSERT_EQ(manager.List().size(), 1u);
     EXPECT_EQ(manager.Lookup(second.creatorId), second);
+
+    manager.Unregister(0x41424344u);
+    EXPECT_THROW(manager.Lookup(0x41424344u), PlatformError);
+    EXPECT_THROW(manager.Unregister(0x41424344u), PlatformError);
+    EXPECT_TRUE(manager.List().empty());
 }
 
 TEST(ConduitManager, ListIsByPriorityThenCreatorId) {
