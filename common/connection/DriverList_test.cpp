@@ -4,7 +4,6 @@
 
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace tarn {
 namespace {
@@ -24,19 +23,6 @@ TEST(DriverListEntries, NoneComesFirstAndBlankTextAndSpreadsheetDriversAreLeftOu
               (Entries{"(None)", "SQLite3", "Microsoft Access Driver (*.mdb)",
                        "Upper Case Text Driver (*.TXT)", "PostgreSQL Unicode"}));
     EXPECT_EQ(DriverListEntries(Entries{}), (Entries{"(None)"}));
-}
-
-TEST(DriverListEntries, ComeFromTheDriverManagerOfThisMachine) {
-    test::TestEnvironment machine;
-    machine.addOdbcDriver("Microsoft Text Driver (*.txt; *.csv)", "/nonexistent/libtext.so");
-    machine.addOdbcDriver("Microsoft Access Driver (*.mdb)", "/nonexistent/libaccess.so");
-    machine.addOdbcDriver("Microsoft Excel Driver (*.xls)", "/nonexistent/libexcel.so");
-    Entries expected = {"(None)", "Microsoft Access Driver (*.mdb)"};
-    if (!test::FindOdbcDriverLibrary("libsqlite3odbc.so").empty())
-        expected.insert(expected.begin() + 1, "SQLite3");
-    EXPECT_EQ(InstalledDriverListEntries(), expected);
-    // Asking twice gives each driver once each time.
-    EXPECT_EQ(InstalledDriverListEntries(), expected);
 }
 
 class FailingEnvironment : public platform::odbc::Environment {
