@@ -6,7 +6,6 @@
 #include "builder/ConduitForm.h"
 #include "builder/DocumentFile.h"
 #include "builder/ProgramFolders.h"
-#include "builder/RecentFiles.h"
 #include "builder/Verification.h"
 #include "builder/testing/PackagingTestSupport.h"
 #include "common/config/ConfigFile.h"
@@ -44,23 +43,6 @@ TEST(ConduitFormTest, SavingScramblesTheTextsButNotTheVersionAndLeavesUnshownMem
     form.AllowModifyDatabase = true;
     EXPECT_EQ(SettingsFromForm(form, false, 0).AllowModifyDatabase, 1);
     EXPECT_FALSE(SettingsFromForm(form, false, 0).IsConfigFile);
-}
-
-TEST(RecentFilesTest, KeepsFourEntriesMostRecentFirstAndFindsDuplicatesWithoutLetterCase) {
-    RecentFiles files;
-    files.Add("/a/One.tcf", "/a/One.tcf");
-    files.Add("/a/Two.tcf", "/a/Two.tcf");
-    files.Add("/A/ONE.TCF", "/A/ONE.TCF");
-    ASSERT_EQ(files.Count(), 2);
-    EXPECT_EQ(files.Title(0), "/A/ONE.TCF");
-    EXPECT_EQ(files.Name(1), "/a/Two.tcf");
-
-    files.Add("/a/3.tcf", "/a/3.tcf");
-    files.Add("/a/4.tcf", "/a/4.tcf");
-    files.Add("/a/5.tcf", "/a/5.tcf");
-    ASSERT_EQ(files.Count(), 4);
-    EXPECT_EQ(files.Title(0), "/a/5.tcf");
-    EXPECT_EQ(files.Title(3), "/A/ONE.TCF");  // "/a/Two.tcf", the oldest, was pushed out
 }
 
 TEST(VerificationTest, ReportsOnlyTheLastFailingCheckAndItsBox) {
