@@ -164,15 +164,6 @@ TEST_F(FileCommandsTest, AFailedSaveIsReportedAndKeepsTheDocument) {
     EXPECT_EQ(window->RecentFileList().Count(), 1);
 }
 
-TEST_F(FileCommandsTest, ADocumentNamedAtStartOpensWithoutTouchingTheRecentFiles) {
-    std::string path = Document("start.tcf", "STRT");
-    auto window = NewWindow();
-    window->OpenDocumentAtStart(path);
-    EXPECT_EQ(window->CurrentFile(), path);
-    EXPECT_EQ(Find<QLineEdit>(*window, "txtCreatorID").text(), "STRT");
-    EXPECT_EQ(window->RecentFileList().Count(), 0);
-}
-
 // The caption names the open document by its file name, after the program and its version.
 TEST_F(FileCommandsTest, TheCaptionNamesTheOpenDocument) {
     const QString program = QString("Tarn Conduit Builder - ") + kVersionText;
@@ -199,9 +190,15 @@ TEST_F(FileCommandsTest, TheCaptionNamesTheOpenDocument) {
     EXPECT_EQ(window->CurrentFile(), "");
     EXPECT_EQ(window->windowTitle(), program);
 
+    // A document named at start opens without touching the recent files.
     auto started = NewWindow();
+    const std::string latest = started->RecentFileList().Title(0);
     started->OpenDocumentAtStart(orders);
     EXPECT_EQ(started->windowTitle(), program + " - orders.tcf");
+    EXPECT_EQ(started->CurrentFile(), orders);
+    EXPECT_EQ(Box(*started, "txtCreatorID").text(), "ORDR");
+    EXPECT_EQ(started->RecentFileList().Count(), 2);
+    EXPECT_EQ(started->RecentFileList().Title(0), latest);
 }
 
 }  // namespace
