@@ -3,12 +3,12 @@
 #include <map>
 
 #include "common/config/Scramble.h"
-#include "text/Windows1252.h"
 #include "conduit/sync/SyncDriver.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "conduit/sync/testing/SyncHarness.h"
 #include "tarn/Version.h"
 #include "tests/support/TempDir.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit::test {
 
