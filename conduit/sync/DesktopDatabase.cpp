@@ -115,7 +115,7 @@ bool OpenDesktopDatabase(SyncSession& session, const ConduitSettings& settings) 
         SyncConnectionString text = BuildSyncConnectionString(settings);
         session.WriteLog("Connection String: " + text.loggable, 2);
 
-        // A failed opening must not leave the previous synchronisation's database in use.
+        // A failed opening leaves no connection in use.
         session.DesktopConnection.reset();
         const std::string driver = DescrambleString(settings.DBDriver);
         if (NamesNoDriver(driver)) {

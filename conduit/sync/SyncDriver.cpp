@@ -116,19 +116,6 @@ void RollBackQuietly(platform::odbc::Connection& connection) {
     }
 }
 
-// Closes what a synchronisation opened, however it ends, so the next one can open them again.
-class OpenResources {
-  public:
-    explicit OpenResources(SyncSession& session) : session_(session) {}
-    ~OpenResources() {
-        session_.PalmDatabase.reset();
-        session_.DesktopConnection.reset();
-    }
-
-  private:
-    SyncSession& session_;
-};
-
 // A dry run must leave the desktop as it was, which only a transaction can promise. A table
 // whose desktop cannot take part in one is left out rather than written.
 void RefuseDryRun(SyncSession& session, const clsTable& table) {
@@ -279,7 +266,6 @@ void Synchronize(ModuleState& state) {
         return;
     }
     session.Progress.SetConduit(DescrambleString(session.Settings.ConduitTitle));
-    OpenResources resources(session);
     if (!OpenDesktopDatabase(session, session.Settings)) {
         session.WriteLog("Connection to desktop database failed", 2);
         reportOutcome();

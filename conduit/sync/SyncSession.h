@@ -28,7 +28,8 @@ struct ModuleState;
 
 // What one synchronisation uses, from the moment the driver knows a HotSync is running until
 // it has told the host how it ended. Made by Synchronize and gone with it, so that nothing of
-// one sync (its connection, quoting, error contexts, counts) leaks into the next. The steps
+// one sync (its connection, quoting, error contexts, counts) leaks into the next; its end
+// closes the handheld database and then the desktop connection, however the sync ends. The steps
 // that need many of these pieces take the session; the leaf functions take only the pieces
 // they use.
 struct SyncSession {
@@ -55,6 +56,7 @@ struct SyncSession {
     std::unique_ptr<platform::odbc::Connection> DesktopConnection;
     // Set once when the desktop database is opened.
     SqlDialect Dialect;
+    // The table in progress's; declared after the connection, so that it is closed first.
     std::unique_ptr<platform::palm::RecordDatabase> PalmDatabase;
 
     // The module's filters: a filter loaded by an earlier sync of this process keeps its value.
