@@ -21,4 +21,21 @@ class clsErrorStack {
     std::vector<std::string> entries_;
 };
 
+// Pushes an error context for the life of a step and pops it only when the step completes, so
+// that after a failure the context stays on the stack for the bail-out to report.
+class ErrorContext {
+  public:
+    ErrorContext(clsErrorStack& stack, const std::string& context) : stack_(stack) {
+        stack_.Push(context);
+    }
+    void Done() {
+        if (!done_) stack_.Pop();
+        done_ = true;
+    }
+
+  private:
+    clsErrorStack& stack_;
+    bool done_ = false;
+};
+
 }  // namespace tarn::conduit

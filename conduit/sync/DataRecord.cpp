@@ -4,9 +4,9 @@
 #include <iterator>
 
 #include "common/model/CollectionErrors.h"
-#include "text/Windows1252.h"
-#include "conduit/sync/ModuleState.h"
+#include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/RecordOrder.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit {
 
@@ -25,26 +25,13 @@ std::optional<std::size_t> RecordLayout::Find(std::string_view name) const {
     return std::nullopt;
 }
 
-bool RecordLayout::SameAs(const colFields& definitions, bool (*included)(int16_t type)) const {
-    std::size_t index = 0;
-    for (const auto& definition : definitions) {
-        if (!included(definition->DataType)) continue;
-        if (index >= names_.size() || types_[index] != definition->DataType ||
-            names_[index] != definition->FieldName)
-            return false;
-        ++index;
-    }
-    return index == names_.size();
-}
-
-const std::shared_ptr<const RecordLayout>& RecordLayoutCache::For(const colFields& definitions) {
-    if (layout_ && layout_->SameAs(definitions, included_)) return layout_;
+std::shared_ptr<const RecordLayout> MakeRecordLayout(const colFields& definitions,
+                                                     bool (*included)(int16_t type)) {
     auto layout = std::make_shared<RecordLayout>();
     for (const auto& definition : definitions)
-        if (included_(definition->DataType))
+        if (included(definition->DataType))
             layout->Add(definition->FieldName, definition->DataType);
-    layout_ = std::move(layout);
-    return layout_;
+    return layout;
 }
 
 namespace {
@@ -156,20 +143,20 @@ bool colDataRecord::KeyExists(std::string_view key) const {
 // to insert, so each costs one O(log n) search. The admission lines are composed only when the
 // debug level will write them: a queue of tens of thousands of records is filled per table.
 
-void colDataRecord::AdmitPalmRecord(ModuleState& state, Record record) {
+void colDataRecord::AdmitPalmRecord(HotSyncLog& log, Record record) {
     std::string order = RecordOrderKey(record->PrimaryFieldValue);
     auto place = records_.lower_bound(order);
     if (place != records_.end() && place->first == order) {
         // The first handheld record of a key wins; the queued one stays as it is.
-        state.WriteLog("PDA record already exists: Key=" + record->PrimaryFieldValue, 1);
+        log.WriteLog("PDA record already exists: Key=" + record->PrimaryFieldValue, 1);
         return;
     }
-    if (state.DebugLevel() >= 3)
-        state.WriteLog("Adding PDA Record to Queue: Key=" + record->PrimaryFieldValue, 3);
+    if (log.DebugLevel >= 3)
+        log.WriteLog("Adding PDA Record to Queue: Key=" + record->PrimaryFieldValue, 3);
     records_.emplace_hint(place, std::move(order), std::move(record));
 }
 
-void colDataRecord::AdmitDesktopRecord(ModuleState& state, Record record) {
+void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
     std::string order = RecordOrderKey(record->PrimaryFieldValue);
     auto place = records_.lower_bound(order);
     bool queued = place != records_.end() && place->first == order;
@@ -188,8 +175,8 @@ void colDataRecord::AdmitDesktopRecord(ModuleState& state, Record record) {
         }
     }
     record->RecordStatus |= RecordOnDesktop;
-    if (state.DebugLevel() >= 3)
-        state.WriteLog("Adding Desktop Record to Queue: Key=" + record->PrimaryFieldValue, 3);
+    if (log.DebugLevel >= 3)
+        log.WriteLog("Adding Desktop Record to Queue: Key=" + record->PrimaryFieldValue, 3);
     if (queued) {
         record->HandheldBefore = place->second->HandheldBefore;
         place->second = std::move(record);  // takes the handheld record's place in the order

@@ -20,8 +20,12 @@ struct Parameter;
 
 namespace tarn::conduit {
 
-struct ModuleState;
 class colFilters;
+class clsErrorStack;
+class DesktopRowReader;
+class HandheldDecoder;
+class HotSyncLog;
+class SqlDialect;
 
 inline constexpr int32_t RecordDeleted = 0x80;    // the handheld marked the record deleted
 inline constexpr int32_t RecordOnDesktop = 0x40;  // the record came from the desktop table
@@ -40,7 +44,6 @@ class RecordLayout {
     int16_t Type(std::size_t index) const { return types_[index]; }
     // Position of the field of this name, compared without regard to letter case.
     std::optional<std::size_t> Find(std::string_view name) const;
-    bool SameAs(const colFields& definitions, bool (*included)(int16_t type)) const;
 
   private:
     std::vector<std::string> names_;
@@ -48,17 +51,10 @@ class RecordLayout {
     std::vector<int16_t> types_;
 };
 
-// The layout of the records read with one table's field definitions, built again only when
-// the definitions change. `included` says which data types become fields of the record.
-class RecordLayoutCache {
-  public:
-    explicit RecordLayoutCache(bool (*included)(int16_t type)) : included_(included) {}
-    const std::shared_ptr<const RecordLayout>& For(const colFields& definitions);
-
-  private:
-    bool (*included_)(int16_t type);
-    std::shared_ptr<const RecordLayout> layout_;
-};
+// The layout of the records read with one table's field definitions. `included` says which
+// data types become fields of the record.
+std::shared_ptr<const RecordLayout> MakeRecordLayout(const colFields& definitions,
+                                                     bool (*included)(int16_t type));
 
 // One record of a table during a sync, from either side. A record read from either side keeps
 // its values in one allocation beside a layout shared with the table's other records; asking
@@ -97,10 +93,12 @@ class clsDataRecord {
     std::optional<RecordDigest> HandheldBefore;
 
     // The handheld record's bytes, field after field in the table's order, big-endian.
-    std::string BuildPalmRecord(ModuleState& state) const;
+    // A field that cannot be encoded leaves its context on `errors`; at debug level 4 the
+    // record's format goes to the log.
+    std::string BuildPalmRecord(HotSyncLog& log, clsErrorStack& errors) const;
     // The UPDATE (without the filter condition the caller appends) or INSERT that writes this
     // handheld record into the desktop table.
-    std::string BuildDesktopWriteQuery(const ModuleState& state, const clsTable& WorkTable,
+    std::string BuildDesktopWriteQuery(const SqlDialect& dialect, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters) const;
     // The values of that statement, for the markers of BuildDesktopWriteStatement in order
     // (for an UPDATE the key of its WHERE part last), put into `out` from position `from` on;
@@ -122,7 +120,7 @@ class clsDataRecord {
 
 // The statement of BuildDesktopWriteQuery with a parameter marker in place of every value; the
 // same for every record of the table, so it is prepared once.
-std::string BuildDesktopWriteStatement(const ModuleState& state, const clsTable& WorkTable,
+std::string BuildDesktopWriteStatement(const SqlDialect& dialect, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters);
 
 // The record queue of one table: at most one record per key (keys compare without regard to
@@ -139,16 +137,12 @@ class colDataRecord {
     bool KeyExists(std::string_view key) const;
 
     // Decodes one handheld record and admits it: a key already queued keeps its record.
-    void AddPalmRecord(ModuleState& state, const colFields& TableDef, std::string_view pData);
-    // Decodes one handheld record without admitting it. Throws as AddPalmRecord does.
-    static Record DecodePalmRecord(ModuleState& state, const colFields& TableDef,
-                                   std::string_view pData);
-    // Reads the current desktop row and admits it: it replaces a queued handheld record of the
-    // same key unless that one is marked deleted; an earlier desktop row of the key wins.
-    // Returns false, admitting nothing, for a row whose key is NULL or empty: the handheld
-    // could not tell it from any other such row.
-    bool AddDesktopRecord(ModuleState& state, const colFields& TableDef,
-                          const platform::odbc::ResultSet& rsData);
+    void AddPalmRecord(HotSyncLog& log, HandheldDecoder& decoder, std::string_view pData);
+    // Reads the reader's current desktop row and admits it: it replaces a queued handheld
+    // record of the same key unless that one is marked deleted; an earlier desktop row of the
+    // key wins. Returns false, admitting nothing, for a row whose key is NULL or empty: the
+    // handheld could not tell it from any other such row.
+    bool AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader);
 
     // Whether a desktop row replaces a queued handheld record that is marked deleted, as it
     // replaces any other. Set where the desktop overwrites the handheld: the desktop is never
@@ -157,8 +151,8 @@ class colDataRecord {
     bool DesktopRowsReplaceDeletions = false;
 
     // Admission rules shared by both sides, exposed for tests of the rules themselves.
-    void AdmitPalmRecord(ModuleState& state, Record record);
-    void AdmitDesktopRecord(ModuleState& state, Record record);
+    void AdmitPalmRecord(HotSyncLog& log, Record record);
+    void AdmitDesktopRecord(HotSyncLog& log, Record record);
 
     // In-order enumeration.
     using const_iterator = ProjectingIterator<std::map<std::string, Record>::const_iterator,

@@ -7,13 +7,13 @@
 
 #include "common/config/Scramble.h"
 #include "common/connection/ConnectionValue.h"
-#include "text/Windows1252.h"
 #include "conduit/sync/LockWaits.h"
-#include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/SyncOutcome.h"
+#include "conduit/sync/SyncSession.h"
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit {
 namespace {
@@ -40,12 +40,13 @@ void KeepBackslashesLiteral(platform::odbc::Connection& connection) {
 // Whether the database accepts a statement. A database another program holds locked refuses
 // every probe after the same wait, which says nothing about quoting, and the sync cannot go on
 // without it anyway: that failure ends the opening at once, naming the lock.
-bool Succeeds(const ModuleState& state, const std::string& sql) {
+bool Succeeds(platform::odbc::Connection& connection, DesktopDialect database,
+              const std::string& sql) {
     try {
-        state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        connection.openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
         return true;
     } catch (const platform::PlatformError& error) {
-        if (IsDatabaseLocked(state.Dialect, error)) throw;
+        if (IsDatabaseLocked(database, error)) throw;
         return false;
     } catch (const std::exception&) {
         return false;
@@ -56,22 +57,23 @@ bool Succeeds(const ModuleState& state, const std::string& sql) {
 // does not exist is refused: a pair the database reads as a string literal (SQLite's 'x', or
 // its "x" when no such column exists) lets the unknown name through. "WHERE 1=0" keeps the
 // probe from reading the table: the SQLite driver fetches a whole result when it opens it.
-bool QuotesIdentifiers(const ModuleState& state, const std::string& table, const std::string& left,
+bool QuotesIdentifiers(platform::odbc::Connection& connection, DesktopDialect database,
+                       const std::string& table, const std::string& left,
                        const std::string& right) {
     const std::string from = " FROM " + left + table + right + " WHERE 1=0";
-    return Succeeds(state, "SELECT *" + from) &&
-           !Succeeds(state, "SELECT " + left + "tarn_no_such_column" + right + from);
+    return Succeeds(connection, database, "SELECT *" + from) &&
+           !Succeeds(connection, database, "SELECT " + left + "tarn_no_such_column" + right + from);
 }
 
 // Refused as the driver manager refuses an unknown driver: its errors carry number 0.
 constexpr int kErrNoDriverSelected = 0;
 
-void LogOpeningFailure(ModuleState& state, const std::string& description, int number) {
-    state.WriteLog("Error opening desktop database: " + description +
-                       "\r\nError Num:" + std::to_string(number),
-                   1);
-    NoteFailure(state, "Error opening desktop database: " + description + " (error " +
-                           std::to_string(number) + ")");
+void LogOpeningFailure(SyncSession& session, const std::string& description, int number) {
+    session.WriteLog("Error opening desktop database: " + description +
+                         "\r\nError Num:" + std::to_string(number),
+                     1);
+    NoteFailure(session.Outcome, "Error opening desktop database: " + description + " (error " +
+                                     std::to_string(number) + ")");
 }
 
 }  // namespace
@@ -107,50 +109,51 @@ SyncConnectionString BuildSyncConnectionString(const ConduitSettings& settings) 
     return result;
 }
 
-bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings) {
+bool OpenDesktopDatabase(SyncSession& session, const ConduitSettings& settings) {
     try {
-        state.WriteLog("Building Connection String", 2);
+        session.WriteLog("Building Connection String", 2);
         SyncConnectionString text = BuildSyncConnectionString(settings);
-        state.WriteLog("Connection String: " + text.loggable, 2);
+        session.WriteLog("Connection String: " + text.loggable, 2);
 
-        // A failed opening must not leave the previous synchronisation's database in use.
-        state.DesktopConnection.reset();
+        // A failed opening leaves no connection in use.
+        session.DesktopConnection.reset();
         const std::string driver = DescrambleString(settings.DBDriver);
         if (NamesNoDriver(driver)) {
-            LogOpeningFailure(state, kNoDriverSelected, kErrNoDriverSelected);
+            LogOpeningFailure(session, kNoDriverSelected, kErrNoDriverSelected);
             return false;
         }
-        const std::string database = DescrambleString(settings.DBDatabase);
-        if (NamesNoSqliteFile(driver, database)) {
+        if (NamesNoSqliteFile(driver, DescrambleString(settings.DBDatabase))) {
             const std::string line =
                 "Error opening desktop database: no database file is set for the SQLite driver";
-            state.WriteLog(line, 1);
-            NoteFailure(state, line);
+            session.WriteLog(line, 1);
+            NoteFailure(session.Outcome, line);
             return false;
         }
 
-        state.WriteLog("Opening Desktop Database", 2);
-        std::unique_ptr<platform::odbc::Connection> connection = state.Platform.Odbc().connect(
+        session.WriteLog("Opening Desktop Database", 2);
+        std::unique_ptr<platform::odbc::Connection> connection = session.Platform.Odbc().connect(
             text.connect + LockWaitOption(DescrambleString(settings.DBDriver)));
-        state.Dialect = DetectDesktopDialect(*connection);
-        if (state.Dialect == DesktopDialect::MySql) KeepBackslashesLiteral(*connection);
-        state.DesktopConnection = std::move(connection);
+        const DesktopDialect database = DetectDesktopDialect(*connection);
+        if (database == DesktopDialect::MySql) KeepBackslashesLiteral(*connection);
+        session.DesktopConnection = std::move(connection);
 
-        SetFieldDelimiters(state);
+        session.Dialect =
+            FindSqlDialect(*session.DesktopConnection, database, session.Tables, session.Log);
         return true;
     } catch (const platform::PlatformError& error) {
-        LogOpeningFailure(state, error.description(), error.number());
+        LogOpeningFailure(session, error.description(), error.number());
     } catch (const SyncError& error) {
-        LogOpeningFailure(state, error.description(), error.number());
+        LogOpeningFailure(session, error.description(), error.number());
     } catch (const std::exception& error) {
-        LogOpeningFailure(state, error.what(), 0);
+        LogOpeningFailure(session, error.what(), 0);
     }
-    state.DesktopConnection.reset();
+    session.DesktopConnection.reset();
     return false;
 }
 
-void SetFieldDelimiters(ModuleState& state) {
-    if (state.Tables.Count() == 0 || !state.DesktopConnection) return;
+SqlDialect FindSqlDialect(platform::odbc::Connection& connection, DesktopDialect database,
+                          const colTables& tables, HotSyncLog& log) {
+    if (tables.Count() == 0) return SqlDialect(database, "", "");
 
     static constexpr std::array<std::pair<const char*, const char*>, 4> kPairs{{
         {"'", "'"},
@@ -158,43 +161,23 @@ void SetFieldDelimiters(ModuleState& state) {
         {"[", "]"},
         {"\"", "\""},
     }};
-    const std::string table = state.Tables.Item(1)->DesktopTableName;
-    state.LeftDelimiter.clear();
-    state.RightDelimiter.clear();
+    const std::string table = tables.Item(1)->DesktopTableName;
+    SqlDialect dialect(database, "", "");
     for (const auto& [left, right] : kPairs) {
-        if (QuotesIdentifiers(state, table, left, right)) {
-            state.LeftDelimiter = left;
-            state.RightDelimiter = right;
+        if (QuotesIdentifiers(connection, database, table, left, right)) {
+            dialect = SqlDialect(database, left, right);
             break;
         }
     }
-    // Single quotes with embedded ones doubled is the one value literal every database reads
-    // alike, whatever quote and escape characters its driver reports.
-    state.QuoteCharacter = "'";
-    state.EscapeCharacter = "'";
-
-    state.WriteLog("Setting Left Field Delimiter: " + state.LeftDelimiter, 3);
-    state.WriteLog("Setting Right Field Delimiter: " + state.RightDelimiter, 3);
-    state.WriteLog("Setting Quote Identifier: " + state.QuoteCharacter, 3);
-    state.WriteLog("Setting Escape Character: " + state.EscapeCharacter, 3);
+    log.WriteLog("Setting Left Field Delimiter: " + dialect.LeftDelimiter(), 3);
+    log.WriteLog("Setting Right Field Delimiter: " + dialect.RightDelimiter(), 3);
+    log.WriteLog("Setting Quote Identifier: " + dialect.QuoteCharacter(), 3);
+    log.WriteLog("Setting Escape Character: " + dialect.EscapeCharacter(), 3);
+    return dialect;
 }
 
 std::string GetDriverInfo(platform::odbc::Connection& connection, unsigned short infoType) {
     return connection.driverInfo(infoType);
-}
-
-std::string Identifier(const ModuleState& state, const std::string& name) {
-    return state.LeftDelimiter + name + state.RightDelimiter;
-}
-
-std::string EscapeValue(const ModuleState&, const std::string& value) {
-    std::string escaped;
-    escaped.reserve(value.size());
-    for (char c : value) {
-        if (c == '\'') escaped += '\'';
-        escaped += c;
-    }
-    return escaped;
 }
 
 }  // namespace tarn::conduit

@@ -3,6 +3,9 @@
 #include <string>
 
 #include "common/config/ConduitSettings.h"
+#include "common/model/clsTable.h"
+#include "conduit/log/HotSyncLog.h"
+#include "conduit/sync/SqlDialect.h"
 
 namespace tarn::platform::odbc {
 class Connection;
@@ -10,7 +13,7 @@ class Connection;
 
 namespace tarn::conduit {
 
-struct ModuleState;
+struct SyncSession;
 
 // The connection string a sync opens the desktop database with, and the copy that may be
 // logged (password masked).
@@ -20,19 +23,15 @@ struct SyncConnectionString {
 };
 SyncConnectionString BuildSyncConnectionString(const ConduitSettings& settings);
 
-// Opens state.DesktopConnection from the settings and sets the quoting characters. Logs and
-// returns false on any failure.
-bool OpenDesktopDatabase(ModuleState& state, const ConduitSettings& settings);
+// Opens session.DesktopConnection from the settings and finds its SQL dialect
+// (session.Dialect). Logs, notes the failure for the host and returns false on any failure.
+bool OpenDesktopDatabase(SyncSession& session, const ConduitSettings& settings);
 
-// Finds the identifier delimiters the database accepts, by experiment on the first table.
-void SetFieldDelimiters(ModuleState& state);
+// The dialect of the database behind `connection`: the identifier delimiters it accepts, found
+// by experiment on the first of `tables` (none without a table), and the value quoting.
+SqlDialect FindSqlDialect(platform::odbc::Connection& connection, DesktopDialect database,
+                          const colTables& tables, HotSyncLog& log);
 
 std::string GetDriverInfo(platform::odbc::Connection& connection, unsigned short infoType);
-
-// A table or column name between the delimiters the database was found to accept.
-std::string Identifier(const ModuleState& state, const std::string& name);
-
-// A value ready to stand between single quotes in SQL: embedded quotes doubled.
-std::string EscapeValue(const ModuleState& state, const std::string& value);
 
 }  // namespace tarn::conduit

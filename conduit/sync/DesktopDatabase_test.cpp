@@ -78,29 +78,30 @@ class OpenDesktopDatabaseTest : public DesktopTest {};
 TEST_F(OpenDesktopDatabaseTest, NoDriverIsRefusedBeforeConnecting) {
     for (const char* driver : {"", "  ", "(None)"}) {
         host.utility.lines.clear();
-        state.Failures.clear();
-        state.Log.DebugLevel = 1;
+        session.Outcome.Failures.clear();
+        session.Log.DebugLevel = 1;
         ConnectEngine();  // an earlier synchronisation's connection
-        EXPECT_FALSE(OpenDesktopDatabase(state, Settings(driver, "", DatabaseFile().string())));
-        EXPECT_EQ(state.DesktopConnection, nullptr);
+        EXPECT_FALSE(OpenDesktopDatabase(session, Settings(driver, "", DatabaseFile().string())));
+        EXPECT_EQ(session.DesktopConnection, nullptr);
         EXPECT_EQ(Lines(), (std::vector<std::string>{
                                "Error opening desktop database: No ODBC driver selected\r\n"
                                "Error Num:0"}))
             << driver;
-        EXPECT_EQ(state.Failures, (std::vector<std::string>{
-                                      "Error opening desktop database: No ODBC driver selected "
+        EXPECT_EQ(
+            session.Outcome.Failures,
+            (std::vector<std::string>{"Error opening desktop database: No ODBC driver selected "
                                       "(error 0)"}));
     }
 }
 
 TEST_F(OpenDesktopDatabaseTest, OpensSqliteLogsEachStepAndNeverThePassword) {
     Desk().execute("CREATE TABLE Orders (Id INTEGER)");
-    state.Tables.Add("Orders", "OrdersDB");
+    session.Tables.Add("Orders", "OrdersDB");
     ConduitSettings settings = SqliteSettings(DatabaseFile());
     settings.DBPassword = ScrambleString("hunter2");
 
-    ASSERT_TRUE(OpenDesktopDatabase(state, settings));
-    ASSERT_NE(state.DesktopConnection, nullptr);
+    ASSERT_TRUE(OpenDesktopDatabase(session, settings));
+    ASSERT_NE(session.DesktopConnection, nullptr);
     const std::string file = DatabaseFile().string();
     std::vector<std::string> expected{
         " Building Connection String",
@@ -117,10 +118,10 @@ TEST_F(OpenDesktopDatabaseTest, OpensSqliteLogsEachStepAndNeverThePassword) {
 }
 
 TEST_F(OpenDesktopDatabaseTest, FailureIsOneLevelOneLineAndLeavesNoConnection) {
-    state.Log.DebugLevel = 1;
+    session.Log.DebugLevel = 1;
     ConnectEngine();  // an earlier synchronisation's connection
-    EXPECT_FALSE(OpenDesktopDatabase(state, Settings("No Such Driver", "", "x.db")));
-    EXPECT_EQ(state.DesktopConnection, nullptr);
+    EXPECT_FALSE(OpenDesktopDatabase(session, Settings("No Such Driver", "", "x.db")));
+    EXPECT_EQ(session.DesktopConnection, nullptr);
     ASSERT_EQ(Lines().size(), 1u);
     EXPECT_TRUE(Lines()[0].starts_with("Error opening desktop database: ")) << Lines()[0];
     EXPECT_NE(Lines()[0].find("\r\nError Num:"), std::string::npos) << Lines()[0];
@@ -132,12 +133,12 @@ TEST_F(OpenDesktopDatabaseTest, SqliteWithoutADatabaseFileIsRefusedAndCreatesNot
     std::filesystem::create_directories(folder);
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(folder);
-    state.Tables.Add("Orders");
-    bool opened = OpenDesktopDatabase(state, Settings("SQLite3", "/tmp/x.db", ""));
+    session.Tables.Add("Orders");
+    bool opened = OpenDesktopDatabase(session, Settings("SQLite3", "/tmp/x.db", ""));
     std::filesystem::current_path(previous);
 
     EXPECT_FALSE(opened);
-    EXPECT_EQ(state.DesktopConnection, nullptr);
+    EXPECT_EQ(session.DesktopConnection, nullptr);
     EXPECT_TRUE(std::filesystem::is_empty(folder));
     ASSERT_FALSE(Lines().empty());
     EXPECT_EQ(Lines().back(),
@@ -145,41 +146,43 @@ TEST_F(OpenDesktopDatabaseTest, SqliteWithoutADatabaseFileIsRefusedAndCreatesNot
     EXPECT_EQ(host.LogText().find("Opening Desktop Database"), std::string::npos);
 }
 
-class DelimiterProbeTest : public DesktopTest {};
+class DelimiterProbeTest : public DesktopTest {
+  protected:
+    SqlDialect Probe() {
+        return FindSqlDialect(*session.DesktopConnection, DesktopDialect::Other, session.Tables,
+                              session.Log);
+    }
+};
 
 TEST_F(DelimiterProbeTest, SqliteSettlesOnBackquotesBecauseSingleQuotesMakeLiterals) {
     Desk().execute("CREATE TABLE People (Id INTEGER, Name TEXT)");
     Desk().execute("INSERT INTO People VALUES (1, 'Id')");
-    state.Tables.Add("People");
+    session.Tables.Add("People");
     ConnectEngine();
-    SetFieldDelimiters(state);
-    EXPECT_EQ(state.LeftDelimiter, "`");
-    EXPECT_EQ(state.RightDelimiter, "`");
-    EXPECT_EQ(state.QuoteCharacter, "'");
-    EXPECT_EQ(state.EscapeCharacter, "'");
+    const SqlDialect dialect = Probe();
+    EXPECT_EQ(dialect.LeftDelimiter(), "`");
+    EXPECT_EQ(dialect.RightDelimiter(), "`");
+    EXPECT_EQ(dialect.QuoteCharacter(), "'");
+    EXPECT_EQ(dialect.EscapeCharacter(), "'");
     // The delimiters found really name the column: a literal 'Id' would match the row's text.
-    std::string sql = "SELECT Id FROM People WHERE " + state.LeftDelimiter + "Name" +
-                      state.RightDelimiter + "=" + state.LeftDelimiter + "Id" +
-                      state.RightDelimiter;
+    std::string sql = "SELECT Id FROM People WHERE " + dialect.Identifier("Name") + "=" +
+                      dialect.Identifier("Id");
     EXPECT_EQ(Scalar(sql), std::nullopt);
 }
 
 TEST_F(DelimiterProbeTest, NoTablesMeansNoProbeAndNoLines) {
     ConnectEngine();
-    state.LeftDelimiter = "[";
-    SetFieldDelimiters(state);
+    EXPECT_EQ(Probe().LeftDelimiter(), "");
     EXPECT_TRUE(Lines().empty());
-    EXPECT_EQ(state.LeftDelimiter, "[");
 }
 
 TEST_F(DelimiterProbeTest, MissingTableLeavesNamesBareAndValuesSingleQuoted) {
-    state.Tables.Add("NotThere");
+    session.Tables.Add("NotThere");
     ConnectEngine();
-    state.LeftDelimiter = "[";
-    SetFieldDelimiters(state);
-    EXPECT_EQ(state.LeftDelimiter, "");
-    EXPECT_EQ(state.RightDelimiter, "");
-    EXPECT_EQ(state.QuoteCharacter, "'");
+    const SqlDialect dialect = Probe();
+    EXPECT_EQ(dialect.LeftDelimiter(), "");
+    EXPECT_EQ(dialect.RightDelimiter(), "");
+    EXPECT_EQ(dialect.QuoteCharacter(), "'");
     EXPECT_EQ(Lines()[0], "  Setting Left Field Delimiter: ");
 }
 
@@ -242,32 +245,30 @@ bool PostgresAccepts(const std::string& sql) {
 TEST_F(DelimiterProbeTest, DoubleQuotesAreTriedLastAndProbesReadNoRows) {
     auto connection = std::make_unique<DialectConnection>("PostgreSQL", PostgresAccepts);
     DialectConnection& seen = *connection;
-    state.DesktopConnection = std::move(connection);
-    state.Tables.Add("Orders");
-    SetFieldDelimiters(state);
-    EXPECT_EQ(state.LeftDelimiter, "\"");
-    EXPECT_EQ(state.RightDelimiter, "\"");
+    session.DesktopConnection = std::move(connection);
+    session.Tables.Add("Orders");
+    const SqlDialect dialect = Probe();
+    EXPECT_EQ(dialect.LeftDelimiter(), "\"");
+    EXPECT_EQ(dialect.RightDelimiter(), "\"");
     ASSERT_FALSE(seen.statements.empty());
     for (const auto& sql : seen.statements) EXPECT_TRUE(sql.ends_with(" WHERE 1=0")) << sql;
 
     // A table known only under another case cannot be quoted: names stay bare.
-    state.Tables.Remove(1);
-    state.Tables.Add("orders");
-    SetFieldDelimiters(state);
-    EXPECT_EQ(state.LeftDelimiter, "");
+    session.Tables.Remove(1);
+    session.Tables.Add("orders");
+    EXPECT_EQ(Probe().LeftDelimiter(), "");
 }
 
 TEST(EscapeValue, DoublesEverySingleQuoteAndNothingElse) {
-    TestSyncPlatform host;
-    ModuleState state{host};
-    EXPECT_EQ(EscapeValue(state, "O'Brien"), "O''Brien");
-    EXPECT_EQ(EscapeValue(state, "''"), "''''");
-    EXPECT_EQ(EscapeValue(state, "a\\'b\"c"), "a\\''b\"c");
-    EXPECT_EQ(EscapeValue(state, ""), "");
-    // Whatever a driver reports, the escape stays the doubled single quote.
-    state.QuoteCharacter = "\"";
-    state.EscapeCharacter = "\\";
-    EXPECT_EQ(EscapeValue(state, "x'y"), "x''y");
+    // Whatever the database, the escape is the doubled single quote.
+    for (const SqlDialect& dialect : {SqlDialect(), SqlDialect(DesktopDialect::MySql, "`", "`"),
+                                      SqlDialect(DesktopDialect::PostgreSql, "\"", "\"")}) {
+        EXPECT_EQ(dialect.EscapeValue("O'Brien"), "O''Brien");
+        EXPECT_EQ(dialect.EscapeValue("''"), "''''");
+        EXPECT_EQ(dialect.EscapeValue("a\\'b\"c"), "a\\''b\"c");
+        EXPECT_EQ(dialect.EscapeValue(""), "");
+        EXPECT_EQ(dialect.Literal("x'y"), "'x''y'");
+    }
 }
 
 }  // namespace

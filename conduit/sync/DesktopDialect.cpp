@@ -4,11 +4,12 @@
 #include <string_view>
 
 #include "common/model/DataTypes.h"
-#include "text/Windows1252.h"
+#include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DesktopDatabase.h"
-#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SqlDialect.h"
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit {
 namespace {
@@ -17,10 +18,6 @@ constexpr unsigned short kSqlDbmsName = 17;  // SQLGetInfo: SQL_DBMS_NAME
 
 bool Contains(std::string_view text, std::string_view part) {
     return text::FoldCase(text).find(text::FoldCase(part)) != std::string::npos;
-}
-
-std::string Literal(const ModuleState& state, const std::string& text) {
-    return "'" + EscapeValue(state, text) + "'";
 }
 
 }  // namespace
@@ -49,8 +46,8 @@ std::string ExactNumberColumnName(std::size_t fieldIndex) {
     return "tarn_exact_" + std::to_string(fieldIndex);
 }
 
-std::string ExactNumberColumns(const ModuleState& state, const clsTable& table) {
-    if (state.Dialect != DesktopDialect::Sqlite) return {};
+std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table) {
+    if (dialect.Database() != DesktopDialect::Sqlite) return {};
     std::string columns;
     std::size_t index = 0;
     for (const auto& field : table.Fields()) {
@@ -58,29 +55,30 @@ std::string ExactNumberColumns(const ModuleState& state, const clsTable& table) 
         if (field->DataType != kTypeDouble && field->DataType != kTypeSingle) continue;
         // Only a stored REAL needs it: integers, texts and NULLs come through as they are,
         // so a text that is no number still fails as one.
-        const std::string column = Identifier(state, field->FieldName);
+        const std::string column = dialect.Identifier(field->FieldName);
         columns += ", CASE typeof(" + column + ") WHEN 'real' THEN quote(" + column + ") ELSE " +
                    column + " END AS " + ExactNumberColumnName(position);
     }
     return columns;
 }
 
-std::optional<bool> TableTakesTransactions(ModuleState& state, const clsTable& table) {
-    if (state.Dialect != DesktopDialect::MySql) return true;
+std::optional<bool> TableTakesTransactions(platform::odbc::Connection& connection,
+                                           const SqlDialect& dialect, HotSyncLog& log,
+                                           const clsTable& table) {
+    if (dialect.Database() != DesktopDialect::MySql) return true;
     const std::string sql =
         "SELECT t.ENGINE, e.TRANSACTIONS FROM information_schema.TABLES t "
         "JOIN information_schema.ENGINES e ON e.ENGINE = t.ENGINE "
         "WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = " +
-        Literal(state, table.DesktopTableName);
+        dialect.Literal(table.DesktopTableName);
     try {
-        auto rows =
-            state.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        auto rows = connection.openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
         if (rows->atEnd() || rows->value(std::size_t{1}).value_or("") == "YES") return true;
-        state.WriteLog("Table " + table.DesktopTableName + " uses the storage engine " +
-                           rows->value(std::size_t{0}).value_or("") +
-                           ", which has no transactions: a failed sync may leave it partly "
-                           "written",
-                       1);
+        log.WriteLog("Table " + table.DesktopTableName + " uses the storage engine " +
+                         rows->value(std::size_t{0}).value_or("") +
+                         ", which has no transactions: a failed sync may leave it partly "
+                         "written",
+                     1);
         return false;
     } catch (const std::exception&) {
         // A server that will not say is not worth failing the sync over.

@@ -17,7 +17,8 @@ class Connection;
 // driver's own behaviour would change values or hide a risk.
 namespace tarn::conduit {
 
-struct ModuleState;
+class HotSyncLog;
+class SqlDialect;
 
 enum class DesktopDialect { Other, Sqlite, MySql, PostgreSql };
 
@@ -29,7 +30,7 @@ DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection);
 // "Single" field the desktop SELECT then adds the column's exact text (SQLite's quote(),
 // which round-trips), under the name ExactNumberColumnName(position of the field, from 0).
 // Empty for the other databases, whose drivers deliver doubles exactly.
-std::string ExactNumberColumns(const ModuleState& state, const clsTable& table);
+std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table);
 std::string ExactNumberColumnName(std::size_t fieldIndex);
 
 // Whether a failure means that another program holds the whole database locked (SQLite's
@@ -39,6 +40,8 @@ bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& err
 // Logs (level 1) that a failed sync may leave the table partly written, when the database
 // says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).
 // Returns false after that warning, nothing when the server will not say.
-std::optional<bool> TableTakesTransactions(ModuleState& state, const clsTable& table);
+std::optional<bool> TableTakesTransactions(platform::odbc::Connection& connection,
+                                           const SqlDialect& dialect, HotSyncLog& log,
+                                           const clsTable& table);
 
 }  // namespace tarn::conduit

@@ -4,12 +4,14 @@
 
 #include "common/model/CollectionErrors.h"
 #include "common/model/DataTypes.h"
+#include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/DesktopDialect.h"
+#include "conduit/sync/DesktopRowReader.h"
 #include "conduit/sync/FieldText.h"
 #include "conduit/sync/Filters.h"
-#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SqlDialect.h"
 #include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/TarnFunc.h"
 #include "conduit/sync/Transfer.h"
@@ -18,54 +20,6 @@
 
 namespace tarn::conduit {
 namespace {
-
-// Where each field definition's column sits in the desktop rows. A table's rows all share one
-// layout, so the positions are looked up on the first row and kept while the field names and
-// the result's column names stay the same.
-class ColumnPositions {
-  public:
-    const std::vector<std::optional<size_t>>& For(const colFields& TableDef,
-                                                  const platform::odbc::ResultSet& rsData) {
-        if (!Matches(TableDef, rsData)) Rebuild(TableDef, rsData);
-        return positions_;
-    }
-
-  private:
-    bool Matches(const colFields& TableDef, const platform::odbc::ResultSet& rsData) const {
-        if (rsData.columnNames() != columns_) return false;
-        if (static_cast<size_t>(TableDef.Count()) != fieldNames_.size()) return false;
-        size_t i = 0;
-        for (const auto& field : TableDef)
-            if (field->FieldName != fieldNames_[i++]) return false;
-        return true;
-    }
-
-    void Rebuild(const colFields& TableDef, const platform::odbc::ResultSet& rsData) {
-        columns_ = rsData.columnNames();
-        fieldNames_.clear();
-        positions_.clear();
-        size_t index = 0;
-        for (const auto& field : TableDef) {
-            fieldNames_.push_back(field->FieldName);
-            // Where the SELECT added the column's exact text, that is the one to read.
-            std::optional<size_t> position = rsData.findColumn(ExactNumberColumnName(index++));
-            positions_.push_back(position ? position : rsData.findColumn(field->FieldName));
-        }
-    }
-
-    std::vector<std::string> columns_;
-    std::vector<std::string> fieldNames_;
-    std::vector<std::optional<size_t>> positions_;
-};
-
-// The engine runs one synchronisation at a time on the thread that called it.
-thread_local ColumnPositions columnPositions;
-
-// Value literals are always single-quoted with embedded quotes doubled: the one form every
-// desktop database reads alike.
-std::string Quoted(const ModuleState& state, const std::string& text) {
-    return "'" + EscapeValue(state, text) + "'";
-}
 
 std::string DateLiteral(std::string_view text) {
     // An empty handheld date travels as the number 0: day serial 0.
@@ -76,7 +30,7 @@ std::string DateLiteral(std::string_view text) {
 // The SQL form of a field's value; "NULL" for an empty text where the type allows it, except
 // in the key: a row with a NULL key could never be found again, and the record would be
 // inserted anew at every sync.
-std::string ValueLiteral(const ModuleState& state, int16_t type, std::string_view value,
+std::string ValueLiteral(const SqlDialect& dialect, int16_t type, std::string_view value,
                          bool isKey) {
     switch (type) {
         case kTypeDate:
@@ -84,7 +38,7 @@ std::string ValueLiteral(const ModuleState& state, int16_t type, std::string_vie
         case kTypeString:
         case kTypeSignature:
         case kTypeTime:
-            return value.empty() && !isKey ? "NULL" : Quoted(state, std::string(value));
+            return value.empty() && !isKey ? "NULL" : dialect.Literal(value);
         default:
             return std::string(value);
     }
@@ -135,32 +89,47 @@ bool ReadFromDesktop(int16_t type) {
     return type >= kTypeByte && type <= kTypeSignature;
 }
 
-thread_local RecordLayoutCache desktopLayouts(ReadFromDesktop);
-thread_local std::vector<std::string> rowValues;
-
 // Removes the separator left after the last item.
 void DropTrailingSeparator(std::string& sql) {
     if (sql.size() >= 2 && sql.compare(sql.size() - 2, 2, ", ") == 0) sql.resize(sql.size() - 2);
 }
 
+// Where each field definition's column sits in the rows. Where the SELECT added a column's
+// exact text, that is the one to read.
+std::vector<std::optional<size_t>> ColumnPositions(const colFields& definitions,
+                                                   const platform::odbc::ResultSet& rows) {
+    std::vector<std::optional<size_t>> positions;
+    positions.reserve(static_cast<size_t>(definitions.Count()));
+    size_t index = 0;
+    for (const auto& field : definitions) {
+        std::optional<size_t> position = rows.findColumn(ExactNumberColumnName(index++));
+        positions.push_back(position ? position : rows.findColumn(field->FieldName));
+    }
+    return positions;
+}
+
 }  // namespace
 
-bool colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableDef,
-                                     const platform::odbc::ResultSet& rsData) {
+DesktopRowReader::DesktopRowReader(const colFields& definitions,
+                                   const platform::odbc::ResultSet& rows, clsErrorStack& errors)
+    : definitions_(definitions),
+      rows_(rows),
+      errors_(errors),
+      positions_(ColumnPositions(definitions, rows)),
+      layout_(MakeRecordLayout(definitions, ReadFromDesktop)),
+      values_(layout_->Count()) {}
+
+colDataRecord::Record DesktopRowReader::Read() {
     auto record = std::make_shared<clsDataRecord>();
     record->PalmSource = false;
-    const std::vector<std::optional<size_t>>& positions = columnPositions.For(TableDef, rsData);
-    const std::shared_ptr<const RecordLayout>& layout = desktopLayouts.For(TableDef);
-    rowValues.resize(layout->Count());
-
     std::optional<std::string> keyText;  // the key column as the desktop gave it
     size_t index = 0;
     size_t fieldIndex = 0;
-    for (const auto& definition : TableDef) {
-        const std::optional<size_t> position = positions[index++];
+    for (const auto& definition : definitions_) {
+        const std::optional<size_t> position = positions_[index++];
         const int16_t type = definition->DataType;
         if (!ReadFromDesktop(type)) continue;
-        std::string& value = rowValues[fieldIndex++];
+        std::string& value = values_[fieldIndex++];
         if (type == kTypeRecordStatus) {
             value = "0";
         } else {
@@ -169,7 +138,7 @@ bool colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableD
                     throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
                                                     "Column not found: " + definition->FieldName,
                                                     "");
-                const std::optional<std::string>& column = rsData.value(*position);
+                const std::optional<std::string>& column = rows_.value(*position);
                 if (column)
                     value = DesktopValueText(type, *column);
                 else
@@ -178,36 +147,41 @@ bool colDataRecord::AddDesktopRecord(ModuleState& state, const colFields& TableD
             } catch (...) {
                 // Pushed only on failure, so that no text is built per field and row; the
                 // stack then reads as if the context had guarded the step.
-                state.ErrorStack.Push("Error loading field " + definition->FieldName +
-                                      " from desktop");
+                errors_.Push("Error loading field " + definition->FieldName + " from desktop");
                 throw;
             }
         }
     }
 
-    if (layout->Count() == 0) throw IndexOutOfRangeError(1);  // no field to take the key from
-    const std::string& key = rowValues[0];
-    if (key.empty()) return false;
-    record->SetValues(layout, rowValues);
-    record->PrimaryFieldName = layout->Name(0);
+    if (layout_->Count() == 0) throw IndexOutOfRangeError(1);  // no field to take the key from
+    const std::string& key = values_[0];
+    if (key.empty()) return nullptr;
+    record->SetValues(layout_, values_);
+    record->PrimaryFieldName = layout_->Name(0);
     record->PrimaryFieldValue = key;
     if (keyText && *keyText != key) record->DesktopKeyValues.push_back(*keyText);
-    AdmitDesktopRecord(state, record);
+    return record;
+}
+
+bool colDataRecord::AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader) {
+    Record record = reader.Read();
+    if (!record) return false;
+    AdmitDesktopRecord(log, std::move(record));
     return true;
 }
 
-std::string BuildDesktopWriteStatement(const ModuleState& state, const clsTable& WorkTable,
+std::string BuildDesktopWriteStatement(const SqlDialect& dialect, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters) {
     std::string columns;
     for (const auto& definition : WorkTable.Fields()) {
         if (!InWrite(*definition, UpdateQuery, WorkFilters)) continue;
-        columns += Identifier(state, definition->FieldName) + (UpdateQuery ? "=?, " : ", ");
+        columns += dialect.Identifier(definition->FieldName) + (UpdateQuery ? "=?, " : ", ");
     }
     DropTrailingSeparator(columns);
-    const std::string table = Identifier(state, WorkTable.DesktopTableName);
+    const std::string table = dialect.Identifier(WorkTable.DesktopTableName);
     if (UpdateQuery) {
         const std::string& keyName = WorkTable.Fields().Item(1)->FieldName;
-        return "UPDATE " + table + " SET " + columns + " WHERE " + Identifier(state, keyName) +
+        return "UPDATE " + table + " SET " + columns + " WHERE " + dialect.Identifier(keyName) +
                "=?";
     }
     std::string markers;
@@ -239,26 +213,26 @@ std::size_t clsDataRecord::DesktopWriteParameters(const clsTable& WorkTable, boo
     return count;
 }
 
-std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
+std::string clsDataRecord::BuildDesktopWriteQuery(const SqlDialect& dialect,
                                                   const clsTable& WorkTable, bool UpdateQuery,
                                                   const colFilters& WorkFilters) const {
     const colFields& definitions = WorkTable.Fields();
-    const std::string table = Identifier(state, WorkTable.DesktopTableName);
+    const std::string table = dialect.Identifier(WorkTable.DesktopTableName);
     auto literal = [&](const clsField& definition) {
         const std::size_t field = FieldIndex(definition.FieldName);
-        return ValueLiteral(state, FieldType(field), FieldValue(field), field == 0);
+        return ValueLiteral(dialect, FieldType(field), FieldValue(field), field == 0);
     };
 
     if (UpdateQuery) {
         std::string sql = "UPDATE " + table + " SET ";
         for (const auto& definition : definitions) {
             if (!InUpdate(definition->DataType)) continue;
-            sql += Identifier(state, definition->FieldName) + "=" + literal(*definition) + ", ";
+            sql += dialect.Identifier(definition->FieldName) + "=" + literal(*definition) + ", ";
         }
         DropTrailingSeparator(sql);
 
         // The same condition that found the row finds it again.
-        sql += " WHERE " + Identifier(state, FieldName(0)) + KeyCondition(state, *this);
+        sql += " WHERE " + dialect.Identifier(FieldName(0)) + KeyCondition(dialect, *this);
         return sql;
     }
 
@@ -266,9 +240,9 @@ std::string clsDataRecord::BuildDesktopWriteQuery(const ModuleState& state,
     std::string values;
     for (const auto& definition : definitions) {
         if (!InInsert(*definition, WorkFilters)) continue;
-        columns += Identifier(state, definition->FieldName) + ", ";
+        columns += dialect.Identifier(definition->FieldName) + ", ";
         if (definition->DataType == kTypeIgnoreField) {
-            values += Quoted(state, WorkFilters.Item(definition->Filter)->FilterValue) + ", ";
+            values += dialect.Literal(WorkFilters.Item(definition->Filter)->FilterValue) + ", ";
         } else {
             values += literal(*definition) + ", ";
         }

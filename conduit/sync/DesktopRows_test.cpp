@@ -3,6 +3,7 @@
 #include "common/model/DataTypes.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/DesktopRowReader.h"
 #include "conduit/sync/DesktopTestSupport.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/SyncError.h"
@@ -17,8 +18,9 @@ class DesktopRowsTest : public DesktopTest {
     // Reads every row of a SELECT into a queue, as the transfer does.
     colDataRecord Read(const clsTable& table, const std::string& sql) {
         colDataRecord queue;
-        auto rows = state.DesktopConnection->openResultSet(sql, CursorKind::Dynamic);
-        for (; !rows->atEnd(); rows->next()) queue.AddDesktopRecord(state, table.Fields(), *rows);
+        auto rows = session.DesktopConnection->openResultSet(sql, CursorKind::Dynamic);
+        DesktopRowReader reader(table.Fields(), *rows, session.ErrorStack);
+        for (; !rows->atEnd(); rows->next()) queue.AddDesktopRecord(session.Log, reader);
         return queue;
     }
 
@@ -44,25 +46,23 @@ TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
     table.Fields().Add("Note", kTypeString);
     table.Fields().Add("Due", kTypeDate);
     table.Fields().Add("Rep", kTypeIgnoreField, "Rep");
-    state.WorkFilters.Add("Rep", "Bob");
-    state.LeftDelimiter = "[";
-    state.RightDelimiter = "]";
-    state.QuoteCharacter = state.EscapeCharacter = "'";
+    session.WorkFilters.Add("Rep", "Bob");
+    session.Dialect = SqlDialect(DesktopDialect::Other, "[", "]");
     auto record = HandheldRecord({{"Id", kTypeInteger, "7"},
                                   {"Name", kTypeString, "O'Neil"},
                                   {"Note", kTypeString, ""},
                                   {"Due", kTypeDate, "2005-12-31"}});
 
-    EXPECT_EQ(record->BuildDesktopWriteQuery(state, table, true, state.WorkFilters),
+    EXPECT_EQ(record->BuildDesktopWriteQuery(session.Dialect, table, true, session.WorkFilters),
               "UPDATE [Orders] SET [Id]=7, [Name]='O''Neil', [Note]=NULL, [Due]='2005-12-31' "
               "WHERE [Id]=7");
-    EXPECT_EQ(record->BuildDesktopWriteQuery(state, table, false, state.WorkFilters),
+    EXPECT_EQ(record->BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters),
               "INSERT INTO [Orders] ([Id], [Name], [Note], [Due], [Rep]) VALUES (7, 'O''Neil', "
               "NULL, '2005-12-31', 'Bob')");
 
     // Without a usable filter the ignore field is left out of the INSERT too.
     colFilters none;
-    EXPECT_EQ(record->BuildDesktopWriteQuery(state, table, false, none),
+    EXPECT_EQ(record->BuildDesktopWriteQuery(session.Dialect, table, false, none),
               "INSERT INTO [Orders] ([Id], [Name], [Note], [Due]) VALUES (7, 'O''Neil', NULL, "
               "'2005-12-31')");
 }
@@ -82,9 +82,9 @@ TEST_F(DesktopRowsTest, KeysDatesTimesAndLeftOutTypes) {
     // Only numeric keys are compared bare: a "Signature" key is free text and is quoted, or a
     // value such as "x OR 1=1" would match every row. The empty handheld date (text "0") is day
     // serial 0; "Byte" and "RecordStatus" take no part.
-    EXPECT_EQ(record->BuildDesktopWriteQuery(state, table, true, state.WorkFilters),
+    EXPECT_EQ(record->BuildDesktopWriteQuery(session.Dialect, table, true, session.WorkFilters),
               "UPDATE T SET Sig='k''1', Day='1899-12-30', At='09:30:00' WHERE Sig='k''1'");
-    EXPECT_EQ(record->BuildDesktopWriteQuery(state, table, false, state.WorkFilters),
+    EXPECT_EQ(record->BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters),
               "INSERT INTO T (Sig, Day, At) VALUES ('k''1', '1899-12-30', '09:30:00')");
 
     auto stringKey = HandheldRecord({{"Code", kTypeString, "A'1"}, {"Day", kTypeDate, ""}});
@@ -92,19 +92,21 @@ TEST_F(DesktopRowsTest, KeysDatesTimesAndLeftOutTypes) {
     keyed.DesktopTableName = "K";
     keyed.Fields().Add("Code", kTypeString);
     keyed.Fields().Add("Day", kTypeDate);
-    EXPECT_EQ(stringKey->BuildDesktopWriteQuery(state, keyed, true, state.WorkFilters),
+    EXPECT_EQ(stringKey->BuildDesktopWriteQuery(session.Dialect, keyed, true, session.WorkFilters),
               "UPDATE K SET Code='A''1', Day=NULL WHERE Code='A''1'");
 
     // A timestamp's time of day is dropped; a text that is no date fails the building.
     stringKey->Fields().Item("Day")->Value = "2005-12-31 10:15:00";
-    EXPECT_EQ(stringKey->BuildDesktopWriteQuery(state, keyed, false, state.WorkFilters),
+    EXPECT_EQ(stringKey->BuildDesktopWriteQuery(session.Dialect, keyed, false, session.WorkFilters),
               "INSERT INTO K (Code, Day) VALUES ('A''1', '2005-12-31')");
     stringKey->Fields().Item("Day")->Value = "someday";
-    EXPECT_THROW(stringKey->BuildDesktopWriteQuery(state, keyed, false, state.WorkFilters),
-                 SyncError);
+    EXPECT_THROW(
+        stringKey->BuildDesktopWriteQuery(session.Dialect, keyed, false, session.WorkFilters),
+        SyncError);
     // A field the record lacks fails too.
     keyed.Fields().Add("Extra", kTypeInteger);
-    EXPECT_ANY_THROW(stringKey->BuildDesktopWriteQuery(state, keyed, true, state.WorkFilters));
+    EXPECT_ANY_THROW(
+        stringKey->BuildDesktopWriteQuery(session.Dialect, keyed, true, session.WorkFilters));
 }
 
 TEST_F(DesktopRowsTest, RowsBecomeRecordsWithNullAsEmptyText) {
@@ -133,7 +135,7 @@ TEST_F(DesktopRowsTest, RowsBecomeRecordsWithNullAsEmptyText) {
     auto second = queue.Item("2");
     EXPECT_EQ(second->Fields().Item("name")->Value, "");
     EXPECT_EQ(second->Fields().Item("Born")->Value, "1970-01-02");
-    EXPECT_EQ(state.ErrorStack.Count(), 0);
+    EXPECT_EQ(session.ErrorStack.Count(), 0);
 }
 
 TEST_F(DesktopRowsTest, AlternatingTablesKeepTheirOwnColumns) {
@@ -159,16 +161,17 @@ TEST_F(DesktopRowsTest, MissingColumnLeavesItsContextOnTheErrorStack) {
     table.Fields().Add("Id", kTypeInteger);
     table.Fields().Add("Gone", kTypeString);
     EXPECT_ANY_THROW(Read(table, "SELECT * FROM T"));
-    ASSERT_EQ(state.ErrorStack.Count(), 1);
-    EXPECT_EQ(state.ErrorStack.Peek(), "Error loading field Gone from desktop");
+    ASSERT_EQ(session.ErrorStack.Count(), 1);
+    EXPECT_EQ(session.ErrorStack.Peek(), "Error loading field Gone from desktop");
 }
 
 // Values from the handheld travel through real statements and come back unchanged.
 TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
     Desk().execute("CREATE TABLE Notes (Code TEXT, Body TEXT, Seen TIME)");
-    state.Tables.Add("Notes");
+    session.Tables.Add("Notes");
     ConnectEngine();
-    SetFieldDelimiters(state);
+    session.Dialect = FindSqlDialect(*session.DesktopConnection, DesktopDialect::Sqlite,
+                                     session.Tables, session.Log);
     clsTable table;
     table.DesktopTableName = "Notes";
     table.Fields().Add("Code", kTypeString);
@@ -185,11 +188,11 @@ TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
         auto record = HandheldRecord({{"Code", kTypeString, values[i]},
                                       {"Body", kTypeString, values[(i + 1) % values.size()]},
                                       {"Seen", kTypeTime, "23:59:58"}});
-        state.DesktopConnection->execute(
-            record->BuildDesktopWriteQuery(state, table, false, state.WorkFilters));
+        session.DesktopConnection->execute(
+            record->BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters));
         record->Fields().Item("Body")->Value = values[i] + "!";
-        state.DesktopConnection->execute(
-            record->BuildDesktopWriteQuery(state, table, true, state.WorkFilters));
+        session.DesktopConnection->execute(
+            record->BuildDesktopWriteQuery(session.Dialect, table, true, session.WorkFilters));
     }
     colDataRecord queue = Read(table, "SELECT * FROM Notes");
     ASSERT_EQ(queue.Count(), static_cast<int32_t>(values.size()));
@@ -203,8 +206,8 @@ TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
     // An empty handheld text is written as NULL, not as ''.
     auto empty = HandheldRecord(
         {{"Code", kTypeString, "E"}, {"Body", kTypeString, ""}, {"Seen", kTypeTime, ""}});
-    state.DesktopConnection->execute(
-        empty->BuildDesktopWriteQuery(state, table, false, state.WorkFilters));
+    session.DesktopConnection->execute(
+        empty->BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Notes WHERE Code='E' AND Body IS NULL AND Seen IS NULL"),
               "1");
 }

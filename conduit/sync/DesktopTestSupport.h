@@ -9,20 +9,21 @@
 #include <vector>
 
 #include "conduit/sync/ModuleState.h"
+#include "conduit/sync/SyncSession.h"
 #include "conduit/sync/testing/TestSyncPlatform.h"
 #include "platform/odbc/Database.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace tarn::conduit::test {
 
-// A sync's module state over a fresh SQLite desktop database reached through the real
+// A sync's session over a fresh SQLite desktop database reached through the real
 // SQLite3 ODBC driver, with every log line kept (debug level 4).
 class DesktopTest : public ::testing::Test {
   protected:
     void SetUp() override {
         if (tarn::test::FindOdbcDriverLibrary("libsqlite3odbc.so").empty())
             GTEST_SKIP() << "SQLite3 ODBC driver not installed";
-        state.Log.DebugLevel = 4;
+        session.Log.DebugLevel = 4;
     }
 
     std::filesystem::path DatabaseFile() const { return host.environment.root() / "desktop.db"; }
@@ -38,7 +39,7 @@ class DesktopTest : public ::testing::Test {
     // Opens the engine's connection directly, without the probe, for tests that set the
     // quoting characters themselves.
     void ConnectEngine() {
-        state.DesktopConnection =
+        session.DesktopConnection =
             host.Odbc().connect("DRIVER={SQLite3};Database=" + DatabaseFile().string());
     }
 
@@ -51,7 +52,8 @@ class DesktopTest : public ::testing::Test {
     const std::vector<std::string>& Lines() const { return host.utility.lines; }
 
     TestSyncPlatform host;
-    ModuleState state{host};
+    ModuleState module{host};
+    SyncSession session{module};
 
   private:
     std::unique_ptr<platform::odbc::Connection> desk_;

@@ -5,7 +5,6 @@
 
 #include "conduit/sync/DesktopDatabase.h"
 #include "conduit/sync/Filters.h"
-#include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/Transfer.h"
 
@@ -37,22 +36,26 @@ std::size_t RunOfRows(std::size_t limit) {
 
 }  // namespace
 
-DesktopWriter::DesktopWriter(ModuleState& state, const clsTable& table)
-    : state_(state),
+DesktopWriter::DesktopWriter(platform::odbc::Connection& connection, const SqlDialect& dialect,
+                             HotSyncLog& log, const colFilters& filters, const clsTable& table,
+                             std::size_t batchRecords)
+    : connection_(connection),
+      dialect_(dialect),
+      log_(log),
+      filters_(filters),
       table_(table),
-      connection_(*state.DesktopConnection),
-      target_(Identifier(state, table.DesktopTableName)),
-      updateFilter_(BuildFilterClause(state, table, false)),
-      canBatch_(state.DesktopUndoesToSavepoint && state.DesktopBatchRecords > 1),
-      batchRecords_(canBatch_ ? state.DesktopBatchRecords : 1) {}
+      target_(dialect.Identifier(table.DesktopTableName)),
+      updateFilter_(BuildFilterClause(filters, dialect, log, table, false)),
+      canBatch_(batchRecords > 1),
+      batchRecords_(canBatch_ ? batchRecords : 1) {}
 
 std::string DesktopWriter::KeyWhere() const {
-    return " WHERE " + Identifier(state_, table_.Fields().Item(1)->FieldName) + "=?";
+    return " WHERE " + dialect_.Identifier(table_.Fields().Item(1)->FieldName) + "=?";
 }
 
 void DesktopWriter::Log(const std::string& text, int32_t level) {
-    if (!inBatch_) return state_.WriteLog(text, level);
-    if (level <= state_.DebugLevel()) pendingLines_.emplace_back(text, level);
+    if (!inBatch_) return log_.WriteLog(text, level);
+    if (level <= log_.DebugLevel) pendingLines_.emplace_back(text, level);
 }
 
 // One SELECT for the whole batch, answered by the database's own comparison of each key, as
@@ -94,7 +97,7 @@ void DesktopWriter::EndBatch() {
     WriteInserts();
     connection_.execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
     inBatch_ = false;
-    for (const auto& [text, level] : pendingLines_) state_.WriteLog(text, level);
+    for (const auto& [text, level] : pendingLines_) log_.WriteLog(text, level);
     pendingLines_.clear();
 }
 
@@ -129,22 +132,19 @@ bool DesktopWriter::Exists(const clsDataRecord& record) {
 }
 
 void DesktopWriter::Update(const clsDataRecord& record) {
-    if (state_.DebugLevel() >= 4)
-        Log(record.BuildDesktopWriteQuery(state_, table_, true, state_.WorkFilters) + updateFilter_,
-            4);
+    if (log_.DebugLevel >= 4)
+        Log(record.BuildDesktopWriteQuery(dialect_, table_, true, filters_) + updateFilter_, 4);
     WriteInserts();  // the writes reach the database in queue order
     auto& statement = Prepared(connection_, update_, [&] {
-        return BuildDesktopWriteStatement(state_, table_, true, state_.WorkFilters) + updateFilter_;
+        return BuildDesktopWriteStatement(dialect_, table_, true, filters_) + updateFilter_;
     });
-    parameters_.resize(
-        record.DesktopWriteParameters(table_, true, state_.WorkFilters, parameters_, 0));
+    parameters_.resize(record.DesktopWriteParameters(table_, true, filters_, parameters_, 0));
     statement.execute(parameters_);
 }
 
 platform::odbc::PreparedStatement& DesktopWriter::InsertOfRows(std::size_t rows) {
     return Prepared(connection_, inserts_[rows], [&] {
-        const std::string single =
-            BuildDesktopWriteStatement(state_, table_, false, state_.WorkFilters);
+        const std::string single = BuildDesktopWriteStatement(dialect_, table_, false, filters_);
         // The column list lies before the last " VALUES (", so what follows is one row.
         const std::size_t values = single.rfind(" VALUES (") + 8;
         std::string sql = single;
@@ -154,16 +154,16 @@ platform::odbc::PreparedStatement& DesktopWriter::InsertOfRows(std::size_t rows)
 }
 
 void DesktopWriter::Insert(const clsDataRecord& record) {
-    if (state_.DebugLevel() >= 4)
-        Log(record.BuildDesktopWriteQuery(state_, table_, false, state_.WorkFilters), 4);
+    if (log_.DebugLevel >= 4)
+        Log(record.BuildDesktopWriteQuery(dialect_, table_, false, filters_), 4);
     pendingInserts_.push_back(&record);
     if (!inBatch_) WriteInserts();
 }
 
 void DesktopWriter::WriteInserts() {
     if (pendingInserts_.empty()) return;
-    const std::size_t perRow = pendingInserts_.front()->DesktopWriteParameters(
-        table_, false, state_.WorkFilters, parameters_, 0);
+    const std::size_t perRow =
+        pendingInserts_.front()->DesktopWriteParameters(table_, false, filters_, parameters_, 0);
     const std::size_t mostRows =
         std::max<std::size_t>(1, kMostParameters / std::max<std::size_t>(perRow, 1));
     std::size_t done = 0;
@@ -172,8 +172,8 @@ void DesktopWriter::WriteInserts() {
             RunOfRows(std::min({pendingInserts_.size() - done, batchRecords_, mostRows}));
         std::size_t count = 0;
         for (std::size_t i = 0; i < rows; ++i)
-            count = pendingInserts_[done + i]->DesktopWriteParameters(
-                table_, false, state_.WorkFilters, parameters_, count);
+            count = pendingInserts_[done + i]->DesktopWriteParameters(table_, false, filters_,
+                                                                      parameters_, count);
         parameters_.resize(count);
         InsertOfRows(rows).execute(parameters_);
         done += rows;
@@ -182,10 +182,10 @@ void DesktopWriter::WriteInserts() {
 }
 
 void DesktopWriter::Delete(int16_t keyType, const std::string& key) {
-    if (state_.DebugLevel() >= 4)
+    if (log_.DebugLevel >= 4)
         Log("DELETE FROM " + target_ + " WHERE " +
-                Identifier(state_, table_.Fields().Item(1)->FieldName) +
-                KeyCondition(state_, keyType, key),
+                dialect_.Identifier(table_.Fields().Item(1)->FieldName) +
+                KeyCondition(dialect_, keyType, key),
             4);
     WriteInserts();
     auto& statement =

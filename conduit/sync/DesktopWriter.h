@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "common/model/clsTable.h"
+#include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DataRecord.h"
+#include "conduit/sync/Filters.h"
+#include "conduit/sync/SqlDialect.h"
 #include "platform/odbc/Database.h"
 
 namespace tarn::conduit {
-
-struct ModuleState;
 
 // Writes one table's handheld records to the desktop. Each kind of statement is prepared once
 // per table and statement shape, on first use, and runs with the records' values bound: the
@@ -28,10 +29,13 @@ struct ModuleState;
 // at the same record with the same error as without batches.
 class DesktopWriter {
   public:
-    DesktopWriter(ModuleState& state, const clsTable& table);
+    // `batchRecords` is the most handheld records one batch covers: 1 where the table's writes
+    // do not run in a transaction that can be undone to a savepoint.
+    DesktopWriter(platform::odbc::Connection& connection, const SqlDialect& dialect,
+                  HotSyncLog& log, const colFilters& filters, const clsTable& table,
+                  std::size_t batchRecords);
 
-    // Whether batches may be used: the table's writes run in a transaction that can be undone
-    // to a savepoint, and batches of more than one record are asked for.
+    // Whether batches may be used: batches of more than one record are asked for.
     bool CanBatch() const { return canBatch_; }
     // The handheld records a batch asks the database about at most.
     std::size_t BatchRecords() const { return batchRecords_; }
@@ -65,9 +69,11 @@ class DesktopWriter {
     platform::odbc::PreparedStatement& InsertOfRows(std::size_t rows);
     platform::odbc::PreparedStatement& ExistenceOfKeys();
 
-    ModuleState& state_;
-    const clsTable& table_;
     platform::odbc::Connection& connection_;
+    const SqlDialect& dialect_;
+    HotSyncLog& log_;
+    const colFilters& filters_;
+    const clsTable& table_;
     std::string target_;        // the table's identifier
     std::string updateFilter_;  // the filter condition every UPDATE carries
     std::unique_ptr<platform::odbc::PreparedStatement> exists_, update_, delete_, existsOfSet_;

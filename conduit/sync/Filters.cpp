@@ -5,11 +5,12 @@
 
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
-#include "text/Windows1252.h"
-#include "conduit/sync/DesktopDatabase.h"
-#include "conduit/sync/ModuleState.h"
+#include "conduit/log/HotSyncLog.h"
+#include "conduit/sync/SqlDialect.h"
+#include "conduit/sync/SyncSession.h"
 #include "conduit/sync/TarnFunc.h"
 #include "platform/palm/HandheldFolder.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit {
 namespace {
@@ -30,24 +31,24 @@ std::optional<std::string> ReadFilterText(std::string_view data, size_t& pos) {
     return text;
 }
 
-std::string CreatorOf(const ModuleState& state) {
-    if (!state.ConfigCreatorID.empty()) return state.ConfigCreatorID;
-    return DescrambleString(state.Settings.CreatorID);
+std::string CreatorOf(const SyncSession& session) {
+    if (!session.ConfigCreatorID.empty()) return session.ConfigCreatorID;
+    return DescrambleString(session.Settings.CreatorID);
 }
 
 std::unique_ptr<platform::palm::RecordDatabase> OpenOrCreateFilterDatabase(
-    ModuleState& state, const std::string& name) {
+    SyncSession& session, const std::string& name) {
     try {
-        return state.Platform.Handheld().OpenRecordDatabase(name, kFilterOpenMode);
+        return session.Handheld().OpenRecordDatabase(name, kFilterOpenMode);
     } catch (const std::exception&) {
     }
     try {
         platform::palm::NewDatabase wanted;
         wanted.name = name;
-        wanted.creator = CreatorOf(state);
+        wanted.creator = CreatorOf(session);
         wanted.type = "DATA";
-        auto created = state.Platform.Handheld().CreateRecordDatabase(wanted, kFilterOpenMode);
-        state.WriteLog("Creating filter database " + name, 2);
+        auto created = session.Handheld().CreateRecordDatabase(wanted, kFilterOpenMode);
+        session.WriteLog("Creating filter database " + name, 2);
         return created;
     } catch (const std::exception&) {
         return nullptr;
@@ -66,14 +67,14 @@ void AddFilterRecord(colFilters& filters, std::string_view data) {
     filters.Add(*name, *value);
 }
 
-void ReadFilterRecords(ModuleState& state, platform::palm::RecordDatabase& database) {
+void ReadFilterRecords(colFilters& filters, platform::palm::RecordDatabase& database) {
     database.SetIterationIndex(0);
     if (database.RecordCount() == 0) return;
     while (true) {
         platform::palm::PalmRecord record = database.ReadNext();
         if (database.EndOfData()) break;
         try {
-            AddFilterRecord(state.WorkFilters, record.data);
+            AddFilterRecord(filters, record.data);
         } catch (const std::exception&) {
             // A record that cannot be used is skipped; the others still count.
         }
@@ -91,33 +92,34 @@ std::shared_ptr<clsFilter> colFilters::Add(const std::string& FilterName,
     return filter;
 }
 
-void LoadFilters(ModuleState& state) {
-    const std::string name = DescrambleString(state.Settings.FilterDatabase);
+void LoadFilters(SyncSession& session) {
+    const std::string name = DescrambleString(session.Settings.FilterDatabase);
     if (name.empty()) return;
-    state.WriteLog("Loading Filters", 2);
-    if (auto database = OpenOrCreateFilterDatabase(state, name)) {
+    session.WriteLog("Loading Filters", 2);
+    if (auto database = OpenOrCreateFilterDatabase(session, name)) {
         try {
-            ReadFilterRecords(state, *database);
+            ReadFilterRecords(session.WorkFilters, *database);
         } catch (const std::exception&) {
             // A database that fails part-way keeps the filters read before the failure.
         }
     }
-    state.WriteLog("Filters Loaded: " + std::to_string(state.WorkFilters.Count()), 2);
+    session.WriteLog("Filters Loaded: " + std::to_string(session.WorkFilters.Count()), 2);
 }
 
-std::string BuildFilterClause(ModuleState& state, const clsTable& WorkTable, bool useWhere) {
+std::string BuildFilterClause(const colFilters& WorkFilters, const SqlDialect& dialect,
+                              HotSyncLog& log, const clsTable& WorkTable, bool useWhere) {
     std::string clause;
     for (const auto& field : WorkTable.Fields()) {
-        if (field->Filter.empty() || !state.WorkFilters.FilterIsValid(field->Filter)) continue;
-        const std::string& value = state.WorkFilters.Item(field->Filter)->FilterValue;
+        if (field->Filter.empty() || !WorkFilters.FilterIsValid(field->Filter)) continue;
+        const std::string& value = WorkFilters.Item(field->Filter)->FilterValue;
         std::string condition;
         if (field->DataType == kTypeString || field->DataType == kTypeIgnoreField) {
             // The handheld user types filter values; doubled quotes keep them a literal.
-            condition = field->FieldName + "='" + EscapeValue(state, value) + "'";
+            condition = field->FieldName + "='" + dialect.EscapeValue(value) + "'";
         } else if (ParseNumber(value)) {
             condition = field->FieldName + "=" + value;
         } else {
-            state.WriteLog(
+            log.WriteLog(
                 "Numeric filter does not have numeric value: " + field->Filter + "=" + value, 1);
             continue;
         }

@@ -9,7 +9,9 @@
 
 namespace tarn::conduit {
 
-struct ModuleState;
+class HotSyncLog;
+class SqlDialect;
+struct SyncSession;
 
 // One name/value pair of the handheld's filter database.
 class clsFilter {
@@ -25,10 +27,13 @@ class colFilters : public KeyedCollection<clsFilter> {
     bool FilterIsValid(std::string_view FilterName) const { return HasKey(FilterName); }
 };
 
-// Adds the filter database's pairs to state.WorkFilters; never fails (see the .cpp).
-void LoadFilters(ModuleState& state);
+// Adds the pairs of the session's filter database to session.WorkFilters; never fails (see the
+// .cpp).
+void LoadFilters(SyncSession& session);
 
 // The filter condition of a table: " WHERE a='x' AND b=5" (useWhere) or " AND ..." or empty.
-std::string BuildFilterClause(ModuleState& state, const clsTable& WorkTable, bool useWhere);
+// A numeric filter whose value is no number is left out, with a line in the log.
+std::string BuildFilterClause(const colFilters& WorkFilters, const SqlDialect& dialect,
+                              HotSyncLog& log, const clsTable& WorkTable, bool useWhere);
 
 }  // namespace tarn::conduit

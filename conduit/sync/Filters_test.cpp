@@ -4,10 +4,10 @@
 
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
-#include "text/Windows1252.h"
 #include "conduit/sync/DataRecord.h"
 #include "conduit/sync/DesktopTestSupport.h"
 #include "platform/palm/HandheldFolder.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit::test {
 namespace {
@@ -22,8 +22,8 @@ class FiltersTest : public DesktopTest {
   protected:
     void SetUp() override {
         DesktopTest::SetUp();
-        state.Settings.CreatorID = ScrambleString("TEST");
-        state.Settings.FilterDatabase = ScrambleString(kFilterDb);
+        session.Settings.CreatorID = ScrambleString("TEST");
+        session.Settings.FilterDatabase = ScrambleString(kFilterDb);
     }
 
     void WriteFilterDatabase(const std::vector<std::string>& records) {
@@ -35,8 +35,13 @@ class FiltersTest : public DesktopTest {
         database->Commit();
     }
 
+    std::string Clause(const clsTable& table, bool useWhere) {
+        return BuildFilterClause(session.WorkFilters, session.Dialect, session.Log, table,
+                                 useWhere);
+    }
+
     std::string FilterValue(const std::string& name) {
-        return state.WorkFilters.Item(name)->FilterValue;
+        return session.WorkFilters.Item(name)->FilterValue;
     }
 
     // Region ("String", filter Region), Qty ("Integer", filter Limit), Note (no filter).
@@ -51,15 +56,15 @@ class FiltersTest : public DesktopTest {
 };
 
 TEST_F(FiltersTest, NoFilterDatabaseSetMeansNoFiltersAndNoLines) {
-    state.Settings.FilterDatabase.clear();
-    LoadFilters(state);
-    EXPECT_EQ(state.WorkFilters.Count(), 0);
+    session.Settings.FilterDatabase.clear();
+    LoadFilters(session);
+    EXPECT_EQ(session.WorkFilters.Count(), 0);
     EXPECT_TRUE(Lines().empty());
-    EXPECT_EQ(BuildFilterClause(state, OrdersTable(), true), "");
+    EXPECT_EQ(Clause(OrdersTable(), true), "");
 }
 
 TEST_F(FiltersTest, MissingFilterDatabaseIsCreatedEmpty) {
-    LoadFilters(state);
+    LoadFilters(session);
     std::vector<std::string> expected{" Loading Filters", " Creating filter database " + kFilterDb,
                                       " Filters Loaded: 0"};
     EXPECT_EQ(Lines(), expected);
@@ -73,42 +78,42 @@ TEST_F(FiltersTest, MissingFilterDatabaseIsCreatedEmpty) {
 TEST_F(FiltersTest, ClauseJoinsTheUsableFiltersInFieldOrder) {
     WriteFilterDatabase(
         {FilterRecord("Region", "North"), FilterRecord("Limit", "5"), FilterRecord("Unused", "")});
-    LoadFilters(state);
+    LoadFilters(session);
     EXPECT_EQ(Lines().back(), " Filters Loaded: 2");
-    EXPECT_FALSE(state.WorkFilters.FilterIsValid("Unused"));
+    EXPECT_FALSE(session.WorkFilters.FilterIsValid("Unused"));
 
     clsTable table = OrdersTable();
-    EXPECT_EQ(BuildFilterClause(state, table, true), " WHERE Region='North' AND Qty=5");
-    EXPECT_EQ(BuildFilterClause(state, table, false), " AND Region='North' AND Qty=5");
+    EXPECT_EQ(Clause(table, true), " WHERE Region='North' AND Qty=5");
+    EXPECT_EQ(Clause(table, false), " AND Region='North' AND Qty=5");
 
     // Names compare without regard to case; a field naming the empty filter adds nothing.
     clsTable other;
     other.Fields().Add("Area", kTypeString, "region");
     other.Fields().Add("Memo", kTypeString, "Unused");
     other.Fields().Add("Rep", kTypeIgnoreField, "REGION");
-    EXPECT_EQ(BuildFilterClause(state, other, true), " WHERE Area='North' AND Rep='North'");
+    EXPECT_EQ(Clause(other, true), " WHERE Area='North' AND Rep='North'");
 }
 
 TEST_F(FiltersTest, NumericFiltersNeedNumbers) {
     WriteFilterDatabase({FilterRecord("Limit", "abc"), FilterRecord("Min", " 2.5 ")});
-    LoadFilters(state);
+    LoadFilters(session);
     clsTable table;
     table.Fields().Add("Qty", kTypeInteger, "Limit");
     table.Fields().Add("Price", kTypeDouble, "Min");
-    state.Log.DebugLevel = 1;
+    session.Log.DebugLevel = 1;
     host.utility.lines.clear();
-    EXPECT_EQ(BuildFilterClause(state, table, true), " WHERE Price= 2.5 ");
+    EXPECT_EQ(Clause(table, true), " WHERE Price= 2.5 ");
     std::vector<std::string> expected{"Numeric filter does not have numeric value: Limit=abc"};
     EXPECT_EQ(Lines(), expected);
 }
 
 TEST_F(FiltersTest, FirstValueOfANameWinsAcrossRecordsAndSyncs) {
-    state.WorkFilters.Add("Rep", "Ann");  // loaded by an earlier sync of this process
+    session.WorkFilters.Add("Rep", "Ann");  // loaded by an earlier sync of this process
     WriteFilterDatabase({FilterRecord("Rep", "Bob"), FilterRecord("Region", "North"),
                          FilterRecord("REGION", "South"),
                          FilterRecord("Caf\xC3\xA9", "\xE2\x82\xAC")});
-    LoadFilters(state);
-    EXPECT_EQ(state.WorkFilters.Count(), 3);
+    LoadFilters(session);
+    EXPECT_EQ(session.WorkFilters.Count(), 3);
     EXPECT_EQ(FilterValue("Rep"), "Ann");
     EXPECT_EQ(FilterValue("region"), "North");
     EXPECT_EQ(FilterValue("CAF\xC3\x89"), "\xE2\x82\xAC");  // Windows-1252 read back as UTF-8
@@ -124,8 +129,8 @@ TEST_F(FiltersTest, DamagedRecordsAreSkipped) {
         std::string("\0\0\0\0", 4),                      // empty name and value
         FilterRecord("Good", "Yes") + "trailing bytes",  // anything after the value is ignored
     });
-    LoadFilters(state);
-    EXPECT_EQ(state.WorkFilters.Count(), 1);
+    LoadFilters(session);
+    EXPECT_EQ(session.WorkFilters.Count(), 1);
     EXPECT_EQ(FilterValue("Good"), "Yes");
 }
 
@@ -137,28 +142,29 @@ TEST_F(FiltersTest, FilterValuesCannotInjectSql) {
     Desk().execute("CREATE TABLE Orders (Id INTEGER, Region TEXT, Rep TEXT)");
     Desk().execute("INSERT INTO Orders VALUES (1, 'North', 'Ann')");
     WriteFilterDatabase({FilterRecord("Region", hostile2), FilterRecord("Rep", hostile)});
-    LoadFilters(state);
+    LoadFilters(session);
 
     clsTable table;
     table.DesktopTableName = "Orders";
     table.Fields().Add("Id", kTypeInteger);
     table.Fields().Add("Region", kTypeString, "Region");
-    std::string select = "SELECT COUNT(*) FROM Orders" + BuildFilterClause(state, table, true);
+    std::string select = "SELECT COUNT(*) FROM Orders" + Clause(table, true);
     EXPECT_EQ(Scalar(select), "0");
 
     // The same value as the "IgnoreField" of an INSERT arrives as it was typed.
     table.Fields().Add("Rep", kTypeIgnoreField, "Rep");
-    state.LeftDelimiter = state.RightDelimiter = "`";
+    session.Dialect = SqlDialect(DesktopDialect::Sqlite, "`", "`");
     clsDataRecord record;
     record.PalmSource = true;
     record.Fields().Add("Id", kTypeInteger)->Value = "2";
     record.Fields().Add("Region", kTypeString)->Value = hostile2;
-    Desk().execute(record.BuildDesktopWriteQuery(state, table, false, state.WorkFilters));
+    Desk().execute(
+        record.BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters));
     EXPECT_EQ(Scalar("SELECT Rep FROM Orders WHERE Id=2"), hostile);
     EXPECT_EQ(Scalar("SELECT Region FROM Orders WHERE Id=2"), hostile2);
     Desk().execute("DELETE FROM Orders WHERE Id=1");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM x"), "0");  // still there
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Orders" + BuildFilterClause(state, table, true)), "1");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Orders" + Clause(table, true)), "1");
 }
 
 }  // namespace

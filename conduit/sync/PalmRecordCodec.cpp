@@ -5,11 +5,12 @@
 #include <cstring>
 
 #include "common/model/DataTypes.h"
-#include "text/Windows1252.h"
+#include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DataRecord.h"
-#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/HandheldDecoder.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/TarnFunc.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit {
 namespace {
@@ -144,11 +145,6 @@ void DecodeField(const clsField& definition, std::string_view bytes, size_t& pos
     }
 }
 
-// The one thread that runs a sync decodes every record of a table with the same layout, and
-// gathers each record's values in the same buffers.
-thread_local RecordLayoutCache handheldLayouts(StoredOnHandheld);
-thread_local std::vector<std::string> decodedValues;
-
 }  // namespace
 
 DoubleHalves SplitDouble(double value) {
@@ -219,11 +215,11 @@ std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength)
     return text::FromAnsi(rest.substr(0, length));
 }
 
-std::string clsDataRecord::BuildPalmRecord(ModuleState& state) const {
+std::string clsDataRecord::BuildPalmRecord(HotSyncLog& log, clsErrorStack& errors) const {
     // Left uninitialised: only the bytes written are kept, in the one allocation of the result.
     std::array<char, kMaxPalmRecordBytes> buffer;
     size_t position = 0;
-    const bool describe = state.DebugLevel() >= 4;
+    const bool describe = log.DebugLevel >= 4;
     std::string format;
     if (describe) format = "Palm Record Format: ";
 
@@ -235,14 +231,13 @@ std::string clsDataRecord::BuildPalmRecord(ModuleState& state) const {
         } catch (...) {
             // The context is pushed only once the field has failed: the stack then reads
             // exactly as if it had guarded the step, without a text built per field and record.
-            state.ErrorStack.Push("Error adding field to Palm record: " + FieldName(i) +
-                                  " DataType=" + DataTypeName(type) +
-                                  " Value=" + std::string(value));
+            errors.Push("Error adding field to Palm record: " + FieldName(i) +
+                        " DataType=" + DataTypeName(type) + " Value=" + std::string(value));
             throw;
         }
         if (describe) format += DataTypeName(type) + "(" + std::string(value) + ") ";
     }
-    if (describe) state.WriteLog(format, 4);
+    if (describe) log.WriteLog(format, 4);
 
     if (position == 0)
         throw SyncError(kErrOutOfRange,
@@ -251,37 +246,40 @@ std::string clsDataRecord::BuildPalmRecord(ModuleState& state) const {
     return std::string(buffer.data(), position);
 }
 
-void colDataRecord::AddPalmRecord(ModuleState& state, const colFields& TableDef,
+void colDataRecord::AddPalmRecord(HotSyncLog& log, HandheldDecoder& decoder,
                                   std::string_view pData) {
-    AdmitPalmRecord(state, DecodePalmRecord(state, TableDef, pData));
+    AdmitPalmRecord(log, decoder.Decode(pData));
 }
 
-colDataRecord::Record colDataRecord::DecodePalmRecord(ModuleState& state, const colFields& TableDef,
-                                                      std::string_view pData) {
+HandheldDecoder::HandheldDecoder(const colFields& definitions, clsErrorStack& errors)
+    : definitions_(definitions),
+      errors_(errors),
+      layout_(MakeRecordLayout(definitions, StoredOnHandheld)),
+      values_(layout_->Count()) {}
+
+colDataRecord::Record HandheldDecoder::Decode(std::string_view bytes) {
     auto record = std::make_shared<clsDataRecord>();
     record->PalmSource = true;
-    const std::shared_ptr<const RecordLayout>& layout = handheldLayouts.For(TableDef);
-    decodedValues.resize(layout->Count());
     size_t position = 0;
     size_t index = 0;
-    for (const auto& definition : TableDef) {
+    for (const auto& definition : definitions_) {
         if (!StoredOnHandheld(definition->DataType)) continue;
         try {
-            DecodeField(*definition, pData, position, *record, decodedValues[index++]);
+            DecodeField(*definition, bytes, position, *record, values_[index++]);
         } catch (...) {
-            state.ErrorStack.Push("Error loading field " + definition->FieldName + " from Palm");
+            errors_.Push("Error loading field " + definition->FieldName + " from Palm");
             throw;
         }
     }
     // Bytes after the last field are the handheld application's business and are ignored.
 
-    if (layout->Count() == 0)
+    if (layout_->Count() == 0)
         throw SyncError(kErrInvalidArgument,
                         "Invalid procedure call or argument: the handheld record has no stored "
                         "field to take its key from");
-    record->SetValues(layout, decodedValues);
-    record->PrimaryFieldName = layout->Name(0);
-    record->PrimaryFieldValue = decodedValues[0];
+    record->SetValues(layout_, values_);
+    record->PrimaryFieldName = layout_->Name(0);
+    record->PrimaryFieldValue = values_[0];
     return record;
 }
 

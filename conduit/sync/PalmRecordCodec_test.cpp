@@ -9,8 +9,9 @@
 
 #include "common/model/CollectionErrors.h"
 #include "common/model/DataTypes.h"
+#include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DataRecord.h"
-#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/HandheldDecoder.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/testing/TestSyncPlatform.h"
 
@@ -41,7 +42,7 @@ std::string Bytes(std::initializer_list<int> values) {
 
 class PalmRecordCodec : public ::testing::Test {
   protected:
-    PalmRecordCodec() { state.Log.DebugLevel = 1; }
+    PalmRecordCodec() { log.DebugLevel = 1; }
 
     static clsDataRecord Record(const std::vector<FieldSpec>& fields) {
         clsDataRecord record;
@@ -54,12 +55,17 @@ class PalmRecordCodec : public ::testing::Test {
         return table;
     }
     std::string Encode(const std::vector<FieldSpec>& fields) {
-        return Record(fields).BuildPalmRecord(state);
+        return Record(fields).BuildPalmRecord(log, errors);
+    }
+    // Decodes one record into the queue, as a table load does.
+    void Add(const colFields& table, std::string_view bytes) {
+        HandheldDecoder decoder(table, errors);
+        queue.AddPalmRecord(log, decoder, bytes);
     }
     // Decodes into the queue and returns the record admitted last under `key`.
     colDataRecord::Record Decode(const colFields& table, std::string_view bytes,
                                  const std::string& key) {
-        queue.AddPalmRecord(state, table, bytes);
+        Add(table, bytes);
         return queue.Item(key);
     }
     // Runs a step that must fail and returns the error, leaving the stack for inspection.
@@ -75,7 +81,8 @@ class PalmRecordCodec : public ::testing::Test {
     }
 
     test::TestSyncPlatform platform;
-    ModuleState state{platform};
+    HotSyncLog log{platform.SyncUtility()};
+    clsErrorStack errors;
     colDataRecord queue;
 };
 
@@ -123,7 +130,7 @@ TEST_F(PalmRecordCodec, EmptyDateTravelsAsEightZeroBytesAndDecodesToZero) {
 
     auto record = Decode(Table(fields), bytes, "Ab");
     EXPECT_EQ(record->Fields().Item("Due")->Value, "0");
-    EXPECT_EQ(record->BuildPalmRecord(state), bytes);  // and "0" goes back as no date
+    EXPECT_EQ(record->BuildPalmRecord(log, errors), bytes);  // and "0" goes back as no date
 }
 
 TEST_F(PalmRecordCodec, DecodesEveryTypeBackToItsText) {
@@ -210,7 +217,7 @@ TEST_F(PalmRecordCodec, HostileTextsSurviveAsWindows1252) {
     all += '\0';
     auto every =
         Decode(Table({{"Text", kTypeString, ""}}), all, text::FromAnsi(all.substr(0, 255)));
-    EXPECT_EQ(every->BuildPalmRecord(state), all);
+    EXPECT_EQ(every->BuildPalmRecord(log, errors), all);
 }
 
 TEST_F(PalmRecordCodec, TextsOutsideTheCodePageOrWithAZeroCharacterStayReadable) {
@@ -223,11 +230,11 @@ TEST_F(PalmRecordCodec, TextsOutsideTheCodePageOrWithAZeroCharacterStayReadable)
 TEST_F(PalmRecordCodec, FormatLineIsWrittenOnlyAtLevelFour) {
     std::vector<FieldSpec> fields = {
         {"Name", kTypeString, "Ab"}, {"Flag", kTypeByte, "1"}, {"Due", kTypeDate, "2005-12-31"}};
-    state.Log.DebugLevel = 3;
+    log.DebugLevel = 3;
     Encode(fields);
     EXPECT_TRUE(platform.utility.lines.empty());
 
-    state.Log.DebugLevel = 4;
+    log.DebugLevel = 4;
     Encode(fields);
     EXPECT_EQ(
         platform.utility.lines,
@@ -259,11 +266,11 @@ TEST_F(PalmRecordCodec, FieldThatDoesNotConvertFailsWithItsContextOnTheStack) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.context);
-        state.ErrorStack.Clear();
+        errors.Clear();
         SyncError error = Failure([&] { Encode({{"Name", kTypeString, "ok"}, c.field}); });
         EXPECT_EQ(error.number(), c.number);
-        ASSERT_EQ(state.ErrorStack.Count(), 1);  // the good field left nothing behind
-        EXPECT_EQ(state.ErrorStack.Peek(), c.context);
+        ASSERT_EQ(errors.Count(), 1);  // the good field left nothing behind
+        EXPECT_EQ(errors.Peek(), c.context);
     }
 }
 
@@ -274,15 +281,14 @@ TEST_F(PalmRecordCodec, RecordIsLimitedTo10001BytesAndNeverEmpty) {
         Encode({{"T", kTypeString, std::string(9997, 'x')}, {"N", kTypeInteger, "1"}});
     });
     EXPECT_EQ(tooLong.number(), kErrOutOfRange);
-    EXPECT_EQ(state.ErrorStack.Peek(),
-              "Error adding field to Palm record: N DataType=Integer Value=1");
+    EXPECT_EQ(errors.Peek(), "Error adding field to Palm record: N DataType=Integer Value=1");
 
-    state.ErrorStack.Clear();
+    errors.Clear();
     SyncError empty = Failure([&] {
         Encode({{"B", kTypeByte, "1"}, {"I", kTypeIgnoreField, ""}});
     });
     EXPECT_EQ(empty.number(), kErrOutOfRange);
-    EXPECT_EQ(state.ErrorStack.Count(), 0);
+    EXPECT_EQ(errors.Count(), 0);
     EXPECT_EQ(Failure([&] { Encode({}); }).number(), kErrOutOfRange);
 }
 
@@ -312,11 +318,11 @@ TEST_F(PalmRecordCodec, DamagedHandheldRecordsFailWithTheFieldOnTheStack) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Hex(c.bytes));
-        state.ErrorStack.Clear();
-        SyncError error = Failure([&] { queue.AddPalmRecord(state, Table(c.table), c.bytes); });
+        errors.Clear();
+        SyncError error = Failure([&] { Add(Table(c.table), c.bytes); });
         EXPECT_EQ(error.number(), c.number);
-        ASSERT_EQ(state.ErrorStack.Count(), 1);
-        EXPECT_EQ(state.ErrorStack.Peek(), "Error loading field " + c.context + " from Palm");
+        ASSERT_EQ(errors.Count(), 1);
+        EXPECT_EQ(errors.Peek(), "Error loading field " + c.context + " from Palm");
     }
     EXPECT_EQ(queue.Count(), 0);
 }
@@ -329,16 +335,15 @@ TEST_F(PalmRecordCodec, InvalidDateNumbersAndTheZeroDateReadAndWriteAsNoDate) {
     auto record = Decode(table, "a" + Bytes({0, 0x41, 0x30, 0x0A, 0x40, 0, 0, 0, 0}), "a");
     EXPECT_EQ(record->Fields().Item("Due")->Value, "0");
     const std::string noDate = "a" + Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(record->BuildPalmRecord(state), noDate);
+    EXPECT_EQ(record->BuildPalmRecord(log, errors), noDate);
     record->Fields().Item("Due")->Value = "1899-12-30";
-    EXPECT_EQ(record->BuildPalmRecord(state), noDate);
+    EXPECT_EQ(record->BuildPalmRecord(log, errors), noDate);
 }
 
 TEST_F(PalmRecordCodec, RecordWithoutStoredFieldsHasNoKey) {
     colFields table = Table({{"B", kTypeByte, ""}, {"I", kTypeIgnoreField, ""}});
-    EXPECT_EQ(Failure([&] { queue.AddPalmRecord(state, table, "abc"); }).number(),
-              kErrInvalidArgument);
-    EXPECT_EQ(state.ErrorStack.Count(), 0);
+    EXPECT_EQ(Failure([&] { Add(table, "abc"); }).number(), kErrInvalidArgument);
+    EXPECT_EQ(errors.Count(), 0);
     EXPECT_EQ(queue.Count(), 0);
 }
 

@@ -8,8 +8,8 @@
 
 #include "common/model/CollectionErrors.h"
 #include "common/model/DataTypes.h"
+#include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DataRecord.h"
-#include "conduit/sync/ModuleState.h"
 #include "conduit/sync/RecordOrder.h"
 #include "conduit/sync/testing/TestSyncPlatform.h"
 
@@ -18,7 +18,7 @@ namespace {
 
 class RecordQueue : public ::testing::Test {
   protected:
-    RecordQueue() { state.Log.DebugLevel = 3; }
+    RecordQueue() { log.DebugLevel = 3; }
 
     static colDataRecord::Record Record(const std::string& key, int32_t status = 0,
                                         bool palm = true) {
@@ -31,9 +31,9 @@ class RecordQueue : public ::testing::Test {
         return record;
     }
     void Palm(const std::string& key, int32_t status = 0) {
-        queue.AdmitPalmRecord(state, Record(key, status));
+        queue.AdmitPalmRecord(log, Record(key, status));
     }
-    void Desktop(const std::string& key) { queue.AdmitDesktopRecord(state, Record(key, 0, false)); }
+    void Desktop(const std::string& key) { queue.AdmitDesktopRecord(log, Record(key, 0, false)); }
     std::vector<std::string> Keys() const {
         std::vector<std::string> keys;
         for (const auto& record : queue) keys.push_back(record->PrimaryFieldValue);
@@ -42,7 +42,7 @@ class RecordQueue : public ::testing::Test {
     const std::vector<std::string>& Lines() const { return platform.utility.lines; }
 
     test::TestSyncPlatform platform;
-    ModuleState state{platform};
+    HotSyncLog log{platform.SyncUtility()};
     colDataRecord queue;
 };
 
@@ -53,7 +53,7 @@ TEST_F(RecordQueue, KeepsKeysInTextOrderWithoutRegardToCase) {
     EXPECT_EQ(Keys(), (Texts{"A", "b", "c"}));
 
     colDataRecord numbers;
-    for (const char* key : {"9", "10"}) numbers.AdmitPalmRecord(state, Record(key));
+    for (const char* key : {"9", "10"}) numbers.AdmitPalmRecord(log, Record(key));
     EXPECT_EQ(numbers.Item(1)->PrimaryFieldValue, "10");
     EXPECT_EQ(numbers.Item(2)->PrimaryFieldValue, "9");
 }
@@ -90,7 +90,7 @@ TEST_F(RecordQueue, AdmissionLinesAreWrittenAtLevelThree) {
                               "  Adding Desktop Record to Queue: Key=a"}));
 
     platform.utility.lines.clear();
-    state.Log.DebugLevel = 2;
+    log.DebugLevel = 2;
     Palm("c");
     Desktop("d");
     EXPECT_TRUE(Lines().empty());
@@ -100,7 +100,7 @@ TEST_F(RecordQueue, AdmissionLinesAreWrittenAtLevelThree) {
 TEST_F(RecordQueue, LaterHandheldRecordOfAKeyIsDroppedWithALevelOneLine) {
     Palm("ABC");
     platform.utility.lines.clear();
-    state.Log.DebugLevel = 1;
+    log.DebugLevel = 1;
     Palm("abc", RecordDeleted);
     EXPECT_EQ(Lines(), (Texts{"PDA record already exists: Key=abc"}));
     ASSERT_EQ(queue.Count(), 1);
@@ -137,7 +137,7 @@ TEST_F(RecordQueue, DesktopRowOfAKeyDeletedOnTheHandheldOrAlreadyReadIsDroppedSi
 }
 
 TEST_F(RecordQueue, DesktopAdmissionKeepsOtherStatusBits) {
-    queue.AdmitDesktopRecord(state, Record("k", 0x02, false));
+    queue.AdmitDesktopRecord(log, Record("k", 0x02, false));
     EXPECT_EQ(queue.Item("K")->RecordStatus, 0x02 | RecordOnDesktop);
 }
 
@@ -172,7 +172,7 @@ TEST_F(RecordQueue, HoldsAFullHandheldDatabaseInOrder) {
     std::vector<std::string> shuffled = keys;
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(20051231));
 
-    state.Log.DebugLevel = 1;
+    log.DebugLevel = 1;
     for (const auto& key : shuffled) Palm(key);
     for (size_t i = 0; i < shuffled.size(); i += 2) Desktop(shuffled[i]);
     Palm("k00001");  // a duplicate at the end still finds its twin

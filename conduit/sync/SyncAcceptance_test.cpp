@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "common/config/Scramble.h"
-#include "text/Windows1252.h"
 #include "conduit/sync/TarnFunc.h"
 #include "tests/support/TempDir.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit::test {
 
@@ -122,12 +122,13 @@ TEST_P(ResultingBehaviour, BothSidesEndAsTheMethodSays) {
     SeedFiveSituations(h);
     AddItemFields(h.AddTable("Items", "ItemsDB", c.method, c.purge));
     h.Install();
+    h.SetDebugLevel(3);
     h.Sync();
     EXPECT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
     EXPECT_EQ(h.DesktopPairs("Items", "Id", "Name"), c.desktop);
     EXPECT_EQ(HandheldPairs(h, "ItemsDB"), c.handheld);
     if (c.method != 6) {
-        EXPECT_EQ(h.state.LeftDelimiter, BareTableDelimiter(kind));
+        EXPECT_EQ(h.LoggedLeftDelimiter(), BareTableDelimiter(kind));
     }
     ExpectSecondSyncChangesNothing(h, "Items");
 }
@@ -324,9 +325,10 @@ TEST_P(SyncAcceptance, TableNamesThatNeedQuotingWork) {
     table.Fields().Add("Item Name", 6);
     table.Fields().Add("##STATUSFLAG##", 8);
     h.Install();
+    h.SetDebugLevel(3);
     h.Sync();
     ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
-    EXPECT_EQ(h.state.LeftDelimiter, GetParam() == DesktopKind::PostgreSql ? "\"" : "`");
+    EXPECT_EQ(h.LoggedLeftDelimiter(), GetParam() == DesktopKind::PostgreSql ? "\"" : "`");
     EXPECT_EQ(h.DesktopPairs(h.Quote("Order Lines"), h.Quote("LineNo"), h.Quote("Item Name")),
               (Pairs{{"1", "hand"}, {"2", "desk"}}));
     EXPECT_EQ(HandheldPairs(h, "LinesDB"), (Pairs{{"1", "hand"}, {"2", "desk"}}));

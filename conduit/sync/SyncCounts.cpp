@@ -4,8 +4,9 @@
 #include <optional>
 #include <utility>
 
-#include "conduit/sync/ModuleState.h"
+#include "conduit/sync/HandheldDecoder.h"
 #include "conduit/sync/RecordOrder.h"
+#include "platform/palm/RecordDatabase.h"
 
 namespace tarn::conduit {
 namespace {
@@ -17,85 +18,84 @@ RecordDigest Digest(std::string_view bytes) {
 // A record whose key cannot be read, and every record after the first of a key, is never
 // written back; each is kept under a name no key's order text can take, so that it counts as
 // deleted.
-void Keep(ModuleState& state, std::string order, std::string_view bytes) {
-    if (!state.HandheldBefore.emplace(std::move(order), Digest(bytes)).second)
-        state.HandheldBefore.emplace("\x01" + std::to_string(state.HandheldBefore.size()),
-                                     Digest(bytes));
+void Keep(TableCounts& counts, std::string order, std::string_view bytes) {
+    if (!counts.HandheldBefore.emplace(std::move(order), Digest(bytes)).second)
+        counts.HandheldBefore.emplace("\x01" + std::to_string(counts.HandheldBefore.size()),
+                                      Digest(bytes));
 }
 
 }  // namespace
 
-void BeginTableCounts(ModuleState& state, const clsTable& table, bool handheldRewritten,
-                      bool handheldLoaded) {
-    state.Counts = {};
-    state.Counts.table = table.DesktopTableName;
-    state.HandheldBefore.clear();
-    state.HandheldNotedOnLoad = handheldRewritten && handheldLoaded;
-    state.HandheldNoted = 0;
-    state.HandheldWrittenBack = 0;
+void BeginTableCounts(TableCounts& counts, const clsTable& table,
+                      platform::palm::RecordDatabase& database, clsErrorStack& errors,
+                      bool handheldRewritten, bool handheldLoaded) {
+    counts = {};
+    counts.Summary.table = table.DesktopTableName;
+    counts.HandheldNotedOnLoad = handheldRewritten && handheldLoaded;
     if (!handheldRewritten || handheldLoaded) return;
-    auto& database = *state.PalmDatabase;
     if (database.RecordCount() == 0) return;
-    state.HandheldBefore.reserve(database.RecordCount());
+    counts.HandheldBefore.reserve(database.RecordCount());
+    HandheldDecoder decoder(table.Fields(), errors);
     database.SetIterationIndex(0);
     auto record = database.ReadNext();
     while (!database.EndOfData()) {
-        const int32_t depth = state.ErrorStack.Count();
+        const int32_t depth = errors.Count();
         try {
-            auto decoded = colDataRecord::DecodePalmRecord(state, table.Fields(), record.data);
-            Keep(state, RecordOrderKey(decoded->PrimaryFieldValue), record.data);
+            auto decoded = decoder.Decode(record.data);
+            Keep(counts, RecordOrderKey(decoded->PrimaryFieldValue), record.data);
         } catch (...) {
             // Loading the table reports such a record where the sync method reads it at all.
-            while (state.ErrorStack.Count() > depth) state.ErrorStack.Pop();
-            Keep(state, "\x01", record.data);
+            while (errors.Count() > depth) errors.Pop();
+            Keep(counts, "\x01", record.data);
         }
         record = database.ReadNext();
     }
     database.SetIterationIndex(0);
 }
 
-void NoteHandheldRecord(ModuleState& state, clsDataRecord& record, std::string_view bytes) {
-    if (!state.HandheldNotedOnLoad) return;
+void NoteHandheldRecord(TableCounts& counts, clsDataRecord& record, std::string_view bytes) {
+    if (!counts.HandheldNotedOnLoad) return;
     record.HandheldBefore = Digest(bytes);
-    ++state.HandheldNoted;
+    ++counts.HandheldNoted;
 }
 
-void CountHandheldWrite(ModuleState& state, clsDataRecord& record, const std::string& bytes) {
+void CountHandheldWrite(TableCounts& counts, clsDataRecord& record, const std::string& bytes) {
     std::optional<RecordDigest> before;
-    if (state.HandheldNotedOnLoad) {
+    if (counts.HandheldNotedOnLoad) {
         before = record.HandheldBefore;
-        if (before) ++state.HandheldWrittenBack;
-    } else if (auto found = state.HandheldBefore.find(RecordOrderKey(record.PrimaryFieldValue));
-               found != state.HandheldBefore.end()) {
+        if (before) ++counts.HandheldWrittenBack;
+    } else if (auto found = counts.HandheldBefore.find(RecordOrderKey(record.PrimaryFieldValue));
+               found != counts.HandheldBefore.end()) {
         before = found->second;
-        state.HandheldBefore.erase(found);
+        counts.HandheldBefore.erase(found);
     }
     if (!before) {
-        ++state.Counts.handheldAdded;
+        ++counts.Summary.handheldAdded;
         record.Written = true;
     } else if (*before != Digest(bytes)) {
-        ++state.Counts.handheldChanged;
+        ++counts.Summary.handheldChanged;
         record.Written = true;
     }
 }
 
-void EndTableCounts(ModuleState& state, const colDataRecord& queue, bool handheldRewritten) {
+void EndTableCounts(TableCounts& counts, const colDataRecord& queue, bool handheldRewritten,
+                    std::vector<platform::TableSummary>& summaries) {
     // A handheld record noted on loading but not written back (marked deleted, or not the
     // first of its key) is gone from the rebuilt database as surely as one left in the map.
     if (handheldRewritten)
-        state.Counts.handheldDeleted += static_cast<long>(state.HandheldBefore.size()) +
-                                        state.HandheldNoted - state.HandheldWrittenBack;
-    state.HandheldBefore.clear();
+        counts.Summary.handheldDeleted += static_cast<long>(counts.HandheldBefore.size()) +
+                                          counts.HandheldNoted - counts.HandheldWrittenBack;
+    counts.HandheldBefore.clear();
     for (const auto& record : queue)
-        if (!(record->RecordStatus & RecordDeleted) && !record->Written) ++state.Counts.leftAlone;
-    state.Summaries.push_back(state.Counts);
+        if (!(record->RecordStatus & RecordDeleted) && !record->Written) ++counts.Summary.leftAlone;
+    summaries.push_back(counts.Summary);
 }
 
-void WriteSummaryLines(ModuleState& state) {
-    const std::string prefix = state.DryRun ? "Dry run, nothing written: " : "Summary: ";
-    for (const auto& summary : state.Summaries)
-        state.WriteLog(prefix + "table " + summary.table + ": " + platform::SummaryText(summary),
-                       1);
+void WriteSummaryLines(HotSyncLog& log, const std::vector<platform::TableSummary>& summaries,
+                       bool dryRun) {
+    const std::string prefix = dryRun ? "Dry run, nothing written: " : "Summary: ";
+    for (const auto& summary : summaries)
+        log.WriteLog(prefix + "table " + summary.table + ": " + platform::SummaryText(summary), 1);
 }
 
 }  // namespace tarn::conduit

@@ -16,6 +16,7 @@
 #include "conduit/sync/SyncCounts.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/SyncOutcome.h"
+#include "conduit/sync/SyncSession.h"
 #include "conduit/sync/Transfer.h"
 #include "platform/Error.h"
 #include "platform/suite/ConduitManager.h"
@@ -34,10 +35,10 @@ enum SyncMethodCode : int16_t {
     kDoNothing = 6,
 };
 
-void WriteRecordDump(ModuleState& state, const clsTable& table, const colDataRecord& queue) {
-    state.WriteLog("##### DUMP OF ALL RECORDS LOADED", 4);
-    state.WriteLog("Table/Palm Database : " + table.DesktopTableName + "/" + table.PalmDatabaseName,
-                   4);
+void WriteRecordDump(HotSyncLog& log, const clsTable& table, const colDataRecord& queue) {
+    log.WriteLog("##### DUMP OF ALL RECORDS LOADED", 4);
+    log.WriteLog("Table/Palm Database : " + table.DesktopTableName + "/" + table.PalmDatabaseName,
+                 4);
     for (const auto& record : queue) {
         const int16_t keyType = record->FieldType(record->FieldIndex(record->PrimaryFieldName));
         std::string line = "Record: Key: " + record->PrimaryFieldName + "=" +
@@ -47,17 +48,17 @@ void WriteRecordDump(ModuleState& state, const clsTable& table, const colDataRec
         for (std::size_t i = 0; i < record->FieldCount(); ++i)
             line += "\t" + record->FieldName(i) + "=" + DataTypeName(record->FieldType(i)) + "(" +
                     std::string(record->FieldValue(i)) + ") ";
-        state.WriteLog(line, 4);
+        log.WriteLog(line, 4);
     }
-    state.WriteLog("##### END OF DUMP", 4);
+    log.WriteLog("##### END OF DUMP", 4);
 }
 
 // The rows a purge is about to delete: one count for the whole table, as the rows themselves
 // are never read. A count the database will not give is left out of the summary.
-long RowsToPurge(ModuleState& state, const std::string& from) {
+long RowsToPurge(platform::odbc::Connection& connection, const std::string& from) {
     try {
-        auto rows = state.DesktopConnection->openResultSet("SELECT COUNT(*)" + from,
-                                                           platform::odbc::CursorKind::ForwardOnly);
+        auto rows = connection.openResultSet("SELECT COUNT(*)" + from,
+                                             platform::odbc::CursorKind::ForwardOnly);
         if (rows->atEnd()) return 0;
         return std::stol(rows->value(std::size_t{0}).value_or("0"));
     } catch (const std::exception&) {
@@ -65,18 +66,19 @@ long RowsToPurge(ModuleState& state, const std::string& from) {
     }
 }
 
-void PurgeDesktop(ModuleState& state, const clsTable& table) {
-    state.WriteLog("Purging all records from desktop", 2);
-    const std::string from = " FROM " + state.LeftDelimiter + table.DesktopTableName +
-                             state.RightDelimiter + BuildFilterClause(state, table, true);
-    state.Counts.desktopDeleted += RowsToPurge(state, from);
+void PurgeDesktop(SyncSession& session, const clsTable& table) {
+    session.WriteLog("Purging all records from desktop", 2);
+    const std::string from =
+        " FROM " + session.Dialect.Identifier(table.DesktopTableName) +
+        BuildFilterClause(session.WorkFilters, session.Dialect, session.Log, table, true);
+    session.Counts.Summary.desktopDeleted += RowsToPurge(*session.DesktopConnection, from);
     std::string sql = "DELETE" + from;
-    state.WriteLog(sql, 4);
-    state.DesktopConnection->execute(sql);
+    session.WriteLog(sql, 4);
+    session.DesktopConnection->execute(sql);
 }
 
-void RemoveAllPalmRecords(ModuleState& state) {
-    if (state.PalmDatabase->RecordCount() > 0) state.PalmDatabase->RemoveAllRecords();
+void RemoveAllPalmRecords(platform::palm::RecordDatabase& database) {
+    if (database.RecordCount() > 0) database.RemoveAllRecords();
 }
 
 // A purge before the desktop overwrites the handheld leaves nothing there worth reading.
@@ -85,23 +87,23 @@ bool LoadsHandheld(const clsTable& table) {
 }
 
 // Runs one table's reads and writes; the caller commits or rolls back.
-void RunTable(ModuleState& state, clsTable& table, colDataRecord& queue) {
+void RunTable(SyncSession& session, clsTable& table, colDataRecord& queue) {
     const int16_t method = table.SyncMethod;
     const bool purge = table.PurgeBeforeSync;
     queue.DesktopRowsReplaceDeletions = method == kDesktopOverwritesHandheld;
-    if (LoadsHandheld(table)) LoadPalmRecords(state, table, queue);
-    if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(state, table, queue);
+    if (LoadsHandheld(table)) LoadPalmRecords(session, table, queue);
+    if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(session, table, queue);
     if (purge && method == kDesktopOverwritesHandheld) {
-        state.WriteLog("Purging all records from PDA", 2);
-        RemoveAllPalmRecords(state);
+        session.WriteLog("Purging all records from PDA", 2);
+        RemoveAllPalmRecords(*session.PalmDatabase);
     } else if (purge && method == kHandheldOverwritesDesktop) {
-        PurgeDesktop(state, table);
+        PurgeDesktop(session, table);
     }
-    if (state.DebugLevel() >= 4) WriteRecordDump(state, table, queue);
-    if (method != kDesktopOverwritesHandheld) SaveDesktopRecords(state, table, queue);
+    if (session.DebugLevel() >= 4) WriteRecordDump(session.Log, table, queue);
+    if (method != kDesktopOverwritesHandheld) SaveDesktopRecords(session, table, queue);
     if (method != kHandheldOverwritesDesktop) {
-        RemoveAllPalmRecords(state);
-        SavePalmRecords(state, table, queue);
+        RemoveAllPalmRecords(*session.PalmDatabase);
+        SavePalmRecords(session, table, queue);
     }
 }
 
@@ -114,39 +116,26 @@ void RollBackQuietly(platform::odbc::Connection& connection) {
     }
 }
 
-// Closes what a synchronisation opened, however it ends, so the next one can open them again.
-class OpenResources {
-  public:
-    explicit OpenResources(ModuleState& state) : state_(state) {}
-    ~OpenResources() {
-        state_.PalmDatabase.reset();
-        state_.DesktopConnection.reset();
-    }
-
-  private:
-    ModuleState& state_;
-};
-
 // A dry run must leave the desktop as it was, which only a transaction can promise. A table
 // whose desktop cannot take part in one is left out rather than written.
-void RefuseDryRun(ModuleState& state, const clsTable& table) {
-    state.PalmDatabase.reset();
+void RefuseDryRun(SyncSession& session, const clsTable& table) {
+    session.PalmDatabase.reset();
     const std::string reason = "Dry run: table " + table.DesktopTableName +
                                " was not synchronized: its desktop database cannot undo "
                                "changes (no transactions), so a dry run would write it";
-    state.WriteLog(reason, 1);
-    NoteFailure(state, reason);
+    session.WriteLog(reason, 1);
+    NoteFailure(session.Outcome, reason);
 }
 
-void BailOut(ModuleState& state, const ErrorReport& error) {
-    state.WriteLog("##### " + text::ToUpper(DescrambleString(state.Settings.ConduitTitle)) +
-                       " - CONDUIT ERRROR #####",
-                   1);
-    if (state.ErrorStack.Count() > 0) state.WriteLog("!! " + state.ErrorStack.Peek(), 1);
-    state.WriteLog("!! Bailing out now...", 1);
-    state.WriteLog("!! Error Code:" + std::to_string(error.number) + " ####", 1);
-    state.WriteLog("!! Error Description:" + error.description + " ####", 1);
-    state.WriteLog("!! Synchronization did not complete successfully", 1);
+void BailOut(SyncSession& session, const ErrorReport& error) {
+    session.WriteLog("##### " + text::ToUpper(DescrambleString(session.Settings.ConduitTitle)) +
+                         " - CONDUIT ERRROR #####",
+                     1);
+    if (session.ErrorStack.Count() > 0) session.WriteLog("!! " + session.ErrorStack.Peek(), 1);
+    session.WriteLog("!! Bailing out now...", 1);
+    session.WriteLog("!! Error Code:" + std::to_string(error.number) + " ####", 1);
+    session.WriteLog("!! Error Description:" + error.description + " ####", 1);
+    session.WriteLog("!! Synchronization did not complete successfully", 1);
 }
 
 }  // namespace
@@ -173,70 +162,73 @@ ErrorReport DescribeCurrentException() {
     }
 }
 
-void SyncTable(ModuleState& state, clsTable& table) {
-    if (!OpenPalmDatabase(state, table.PalmDatabaseName)) return;
+void SyncTable(SyncSession& session, clsTable& table) {
+    if (!OpenPalmDatabase(session, table.PalmDatabaseName)) return;
     if (table.SyncMethod == kDoNothing) {
-        state.PalmDatabase.reset();
-        state.WriteLog("Table is set not to sync: " + table.PalmDatabaseName, 2);
+        session.PalmDatabase.reset();
+        session.WriteLog("Table is set not to sync: " + table.PalmDatabaseName, 2);
         return;
     }
     colDataRecord queue;
     const bool writesDesktop = table.SyncMethod != kDesktopOverwritesHandheld;
     const bool writesHandheld = table.SyncMethod != kHandheldOverwritesDesktop;
     const std::optional<bool> tableTakesTransactions =
-        writesDesktop ? TableTakesTransactions(state, table) : std::optional<bool>(true);
-    if (state.DryRun && tableTakesTransactions != true) {
-        RefuseDryRun(state, table);
+        writesDesktop ? TableTakesTransactions(*session.DesktopConnection, session.Dialect,
+                                               session.Log, table)
+                      : std::optional<bool>(true);
+    if (session.DryRun && tableTakesTransactions != true) {
+        RefuseDryRun(session, table);
         return;
     }
-    const bool inTransaction = writesDesktop && state.DesktopConnection->beginTransaction();
-    if (state.DryRun && writesDesktop && !inTransaction) {
-        RefuseDryRun(state, table);
+    const bool inTransaction = writesDesktop && session.DesktopConnection->beginTransaction();
+    if (session.DryRun && writesDesktop && !inTransaction) {
+        RefuseDryRun(session, table);
         return;
     }
     // Batched writes undo a failed batch to a savepoint, which only a transaction the table
     // takes part in can do, on a database known to have savepoints.
-    state.DesktopUndoesToSavepoint =
-        inTransaction && tableTakesTransactions == true && state.Dialect != DesktopDialect::Other;
+    session.DesktopUndoesToSavepoint = inTransaction && tableTakesTransactions == true &&
+                                       session.Dialect.Database() != DesktopDialect::Other;
     try {
-        BeginTableCounts(state, table, writesHandheld, LoadsHandheld(table));
-        RunTable(state, table, queue);
+        BeginTableCounts(session.Counts, table, *session.PalmDatabase, session.ErrorStack,
+                         writesHandheld, LoadsHandheld(table));
+        RunTable(session, table, queue);
         // The new handheld file is on disk before the desktop commits, so that nothing but a
         // rename can fail once the desktop is changed.
-        ErrorContext preparing(state.ErrorStack,
+        ErrorContext preparing(session.ErrorStack,
                                "Error preparing Palm database " + table.PalmDatabaseName);
-        state.PalmDatabase->Prepare();
+        session.PalmDatabase->Prepare();
         preparing.Done();
-        if (state.DryRun) {
+        if (session.DryRun) {
             // Everything a real sync would do has been done and can fail as it would; now
             // neither side keeps any of it.
-            if (inTransaction) state.DesktopConnection->rollback();
-            EndTableCounts(state, queue, writesHandheld);
-            state.PalmDatabase->Discard();
-            state.PalmDatabase.reset();
+            if (inTransaction) session.DesktopConnection->rollback();
+            EndTableCounts(session.Counts, queue, writesHandheld, session.Outcome.Summaries);
+            session.PalmDatabase->Discard();
+            session.PalmDatabase.reset();
             return;
         }
         if (inTransaction) {
-            ErrorContext committing(state.ErrorStack,
+            ErrorContext committing(session.ErrorStack,
                                     "Error committing desktop table " + table.DesktopTableName);
-            state.DesktopConnection->commit();
+            session.DesktopConnection->commit();
             committing.Done();
         }
     } catch (...) {
         // Neither side keeps a half-written table: the desktop writes are undone (also when the
         // commit itself failed) and the prepared handheld file is thrown away.
-        state.PalmDatabase->Discard();
-        state.PalmDatabase.reset();
-        if (inTransaction) RollBackQuietly(*state.DesktopConnection);
+        session.PalmDatabase->Discard();
+        session.PalmDatabase.reset();
+        if (inTransaction) RollBackQuietly(*session.DesktopConnection);
         throw;
     }
     // A failure here leaves the desktop committed and the handheld as it was; the next sync
     // brings the handheld up to date.
-    ErrorContext publishing(state.ErrorStack,
+    ErrorContext publishing(session.ErrorStack,
                             "Error publishing Palm database " + table.PalmDatabaseName);
-    state.PalmDatabase->Publish();
+    session.PalmDatabase->Publish();
     publishing.Done();
-    EndTableCounts(state, queue, writesHandheld);
+    EndTableCounts(session.Counts, queue, writesHandheld, session.Outcome.Summaries);
 }
 
 void Synchronize(ModuleState& state) {
@@ -245,71 +237,75 @@ void Synchronize(ModuleState& state) {
         platform.ShowMessage("Sync not in progress");
         return;
     }
-    BeginOutcome(state);
-    state.Log.DebugLevel = GetDebugLevel(platform.Registry());
-    state.WriteLog(std::string("Tarn Conduit ") + kVersionText, 1);
-    state.WriteLog("Super User Mode", 4);
-    state.WriteLog("Debugging Error Level: " + std::to_string(state.DebugLevel()), 2);
-    state.WriteLog("Starting Synchronization", 1);
+    SyncSession session(state);
+    auto reportOutcome = [&] { ReportOutcome(session.Outcome, platform.SyncUtility()); };
+    session.Log.DebugLevel = GetDebugLevel(platform.Registry());
+    session.WriteLog(std::string("Tarn Conduit ") + kVersionText, 1);
+    session.WriteLog("Super User Mode", 4);
+    session.WriteLog("Debugging Error Level: " + std::to_string(session.DebugLevel()), 2);
+    session.WriteLog("Starting Synchronization", 1);
 
+    // What the host says of this HotSync is read once; it does not change while the sync runs.
     auto syncInformation = platform.SyncUtility().GetSyncInformation();
-    state.DryRun = syncInformation->DryRun();
-    state.WriteLog("Getting Conduit Data", 2);
-    auto registration = platform.ConduitManager().Lookup(syncInformation->RunningCreatorId());
-    state.ConfigPath = registration.directory + registration.file;
+    session.DryRun = syncInformation->DryRun();
+    session.WriteLog("Getting Conduit Data", 2);
+    session.RunningCreatorId = syncInformation->RunningCreatorId();
+    auto registration = platform.ConduitManager().Lookup(session.RunningCreatorId);
+    session.ConfigPath = registration.directory + registration.file;
+    state.ConfigPath = session.ConfigPath;
 
     // A description deleted or made unreadable since registration is reported as what it is,
     // not read as an empty description that then fails further on for another reason.
     std::string readError;
-    if (!ReadExistingConfigFile(state.ConfigPath, state.Settings, state.Tables, &readError)) {
-        state.WriteLog("Error loading configuration file " + state.ConfigPath, 1);
-        state.WriteLog(readError, 1);
-        NoteFailure(state,
-                    "Error loading configuration file " + state.ConfigPath + ": " + readError);
-        ReportOutcome(state);
+    if (!ReadExistingConfigFile(session.ConfigPath, session.Settings, session.Tables, &readError)) {
+        session.WriteLog("Error loading configuration file " + session.ConfigPath, 1);
+        session.WriteLog(readError, 1);
+        NoteFailure(session.Outcome,
+                    "Error loading configuration file " + session.ConfigPath + ": " + readError);
+        reportOutcome();
         return;
     }
-    OpenResources resources(state);
-    if (!OpenDesktopDatabase(state, state.Settings)) {
-        state.WriteLog("Connection to desktop database failed", 2);
-        ReportOutcome(state);
+    session.Progress.SetConduit(DescrambleString(session.Settings.ConduitTitle));
+    if (!OpenDesktopDatabase(session, session.Settings)) {
+        session.WriteLog("Connection to desktop database failed", 2);
+        reportOutcome();
         return;
     }
-    state.ConfigCreatorID = DescrambleString(state.Settings.CreatorID);
+    session.ConfigCreatorID = DescrambleString(session.Settings.CreatorID);
 
-    std::string running = platform.ConduitManager().CreatorIdToText(
-        platform.SyncUtility().GetSyncInformation()->RunningCreatorId());
-    if (running != state.ConfigCreatorID) {
-        state.WriteLog("The Tarn Configuration file contains the wrong Creator ID", 1);
-        const std::string detail = state.ConfigPath + " describes Creator ID \"" +
-                                   state.ConfigCreatorID + "\", not the running \"" + running +
+    std::string running = platform.ConduitManager().CreatorIdToText(session.RunningCreatorId);
+    if (running != session.ConfigCreatorID) {
+        session.WriteLog("The Tarn Configuration file contains the wrong Creator ID", 1);
+        const std::string detail = session.ConfigPath + " describes Creator ID \"" +
+                                   session.ConfigCreatorID + "\", not the running \"" + running +
                                    "\"";
-        state.WriteLog(detail, 1);
-        NoteFailure(state, "The Tarn Configuration file contains the wrong Creator ID: " + detail);
-        ReportOutcome(state);
+        session.WriteLog(detail, 1);
+        NoteFailure(session.Outcome,
+                    "The Tarn Configuration file contains the wrong Creator ID: " + detail);
+        reportOutcome();
         return;
     }
-    state.WriteLog("Using Creator ID " + state.ConfigCreatorID, 2);
-    LoadFilters(state);
+    session.WriteLog("Using Creator ID " + session.ConfigCreatorID, 2);
+    LoadFilters(session);
 
     std::string tableName;
     try {
-        for (const auto& table : state.Tables) {
+        for (const auto& table : session.Tables) {
             tableName = table->DesktopTableName;
-            SyncTable(state, *table);
+            SyncTable(session, *table);
         }
     } catch (...) {
         ErrorReport error = DescribeCurrentException();
-        BailOut(state, error);
-        NoteFailure(state, "table " + tableName + " bailed out: " + error.description + " (error " +
-                               std::to_string(error.number) + ")");
-        WriteSummaryLines(state);
-        ReportOutcome(state);
+        BailOut(session, error);
+        NoteFailure(session.Outcome, "table " + tableName + " bailed out: " + error.description +
+                                         " (error " + std::to_string(error.number) + ")");
+        WriteSummaryLines(session.Log, session.Outcome.Summaries, session.DryRun);
+        reportOutcome();
         return;
     }
-    state.WriteLog("Completed Synchronization", 1);
-    WriteSummaryLines(state);
-    ReportOutcome(state);
+    session.WriteLog("Completed Synchronization", 1);
+    WriteSummaryLines(session.Log, session.Outcome.Summaries, session.DryRun);
+    reportOutcome();
 }
 
 }  // namespace tarn::conduit

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
 #include "common/config/Scramble.h"
-#include "text/Windows1252.h"
 #include "conduit/sync/SyncDriver.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "conduit/sync/testing/SyncHarness.h"
 #include "tarn/Version.h"
 #include "tests/support/TempDir.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit::test {
 
@@ -54,6 +55,27 @@ TEST(SyncDriver, LogLinesFollowTheDebugLevel) {
             EXPECT_EQ(lines.size(), 3u);
         }
     }
+}
+
+// Each sync has error contexts of its own: a bail-out never names the failed step of an earlier
+// sync of the same loaded conduit.
+TEST(SyncDriver, ABailOutNamesNoStepOfAnEarlierSync) {
+    SyncHarness h;
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    h.WriteHandheld("ItemsDB", {Int32Bytes(2) + "no zero byte"});
+    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+    h.Install();
+    h.Sync();
+    ASSERT_NE(h.Log().find("!! Error loading field Name from Palm\n"), std::string::npos)
+        << h.Log();
+
+    // The second sync fails before any step pushes a context: the file cannot be read at all.
+    std::ofstream(h.platform.handheldDir / "ItemsDB.pdb", std::ios::binary | std::ios::trunc)
+        << "not a handheld database";
+    h.platform.utility.lines.clear();
+    h.Sync();
+    EXPECT_NE(h.Log().find("!! Bailing out now..."), std::string::npos) << h.Log();
+    EXPECT_EQ(h.Log().find("Error loading field"), std::string::npos) << h.Log();
 }
 
 TEST(SyncDriver, RecordDumpShowsEveryFieldOfEveryRecord) {

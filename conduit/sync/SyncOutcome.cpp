@@ -1,6 +1,5 @@
 #include "conduit/sync/SyncOutcome.h"
 
-#include "conduit/sync/ModuleState.h"
 #include "platform/suite/SyncUtility.h"
 
 namespace tarn::conduit {
@@ -19,22 +18,17 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-void BeginOutcome(ModuleState& state) {
-    state.Failures.clear();
-    state.Summaries.clear();
+void NoteFailure(SyncOutcome& outcome, const std::string& reason) {
+    outcome.Failures.push_back(OneLine(reason));
 }
 
-void NoteFailure(ModuleState& state, const std::string& reason) {
-    state.Failures.push_back(OneLine(reason));
-}
-
-void ReportOutcome(ModuleState& state) {
-    platform::ConduitOutcome outcome;
-    outcome.completed = state.Failures.empty();
-    for (const auto& reason : state.Failures)
-        outcome.reason += (outcome.reason.empty() ? "" : "; ") + reason;
-    outcome.tables = state.Summaries;
-    state.Platform.SyncUtility().ReportOutcome(outcome);
+void ReportOutcome(const SyncOutcome& outcome, platform::SyncUtility& utility) {
+    platform::ConduitOutcome report;
+    report.completed = outcome.Failures.empty();
+    for (const auto& reason : outcome.Failures)
+        report.reason += (report.reason.empty() ? "" : "; ") + reason;
+    report.tables = outcome.Summaries;
+    utility.ReportOutcome(report);
 }
 
 }  // namespace tarn::conduit

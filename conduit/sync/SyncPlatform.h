@@ -30,6 +30,7 @@ class SyncPlatform {
     virtual platform::Registry& Registry() = 0;
     virtual platform::odbc::Environment& Odbc() = 0;
     // The databases of the handheld being synchronised. Throws PlatformError outside a HotSync.
+    // A sync asks once (SyncSession::Handheld) and keeps the answer to its end.
     virtual platform::palm::HandheldFolder& Handheld() = 0;
     // The one message the engine may show: called outside a HotSync.
     virtual void ShowMessage(const std::string& text) = 0;

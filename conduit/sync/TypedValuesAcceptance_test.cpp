@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "text/Windows1252.h"
 #include "conduit/sync/TarnFunc.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "tests/support/TempDir.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit::test {
 namespace {

@@ -5,12 +5,12 @@
 
 #include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
-#include "text/Windows1252.h"
 #include "conduit/log/DebugLevel.h"
 #include "conduit/log/RegistryFunctions.h"
 #include "conduit/sync/SyncDriver.h"
 #include "platform/palm/HandheldFolder.h"
 #include "platform/suite/ConduitManager.h"
+#include "text/Windows1252.h"
 
 namespace tarn::conduit::test {
 
@@ -146,6 +146,14 @@ std::vector<std::string> SyncHarness::SummaryLines() const {
     for (const auto& line : platform.utility.lines)
         if (IsSummaryLine(line)) lines.push_back(line);
     return lines;
+}
+
+std::optional<std::string> SyncHarness::LoggedLeftDelimiter() const {
+    const std::string prefix = "  Setting Left Field Delimiter: ";
+    std::optional<std::string> found;
+    for (const auto& line : platform.utility.lines)
+        if (line.starts_with(prefix)) found = line.substr(prefix.size());
+    return found;
 }
 
 }  // namespace tarn::conduit::test

@@ -63,6 +63,8 @@ class SyncHarness {
     // The log without the summary lines that close every sync, which SummaryLines returns.
     std::vector<std::string> LogLines() const;
     std::vector<std::string> SummaryLines() const;
+    // The identifier delimiter the last sync settled on, as its log says from debug level 3.
+    std::optional<std::string> LoggedLeftDelimiter() const;
 
   private:
     std::unique_ptr<platform::odbc::Connection> db_;
