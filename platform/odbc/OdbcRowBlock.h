@@ -10,24 +10,23 @@
 
 namespace tarn::platform::odbc {
 
-// Rows fetched from the driver into buffers bound to the columns of a stated, small size, so
-// that their cells cost no driver call of their own; many rows to a call where every column
-// is bound. Long columns, and those of no stated size, stay unbound and are read cell by cell
-// with SQLGetData: a bound buffer that ends inside a character makes some drivers fail the
-// whole fetch (MariaDB's) instead of cutting the value short.
+// Rows fetched from the driver many at a time into buffers bound to every column, so that a
+// row costs no driver call of its own. Used only where every column has a stated, small size
+// and the driver can read a cell of any row of a rowset with SQLGetData, which reads a cell
+// that still comes back cut short (longer than the driver said) again whole.
 class OdbcRowBlock {
   public:
     // What the driver lets a caller do with SQLGetData beside bound columns.
     struct Reading {
         bool boundColumns = false;   // read a bound column (a cell that came back cut short)
-        bool anyColumn = false;      // read an unbound column before the last bound one
         bool withinRowsets = false;  // read any row of a rowset once positioned on it
     };
     static Reading ReadingOf(SQLHDBC connection);
 
-    // Binds the columns of an executed statement that can be bound, given their sizes in
-    // characters (0 for unknown). Null, leaving the statement as it was, when none can or the
-    // driver refuses: every cell is then read by itself.
+    // Binds every column of an executed statement, given their sizes in characters (0 for
+    // unknown), and asks for rowsets. Null, leaving the statement as it was, where a column is
+    // long or unsized, the driver cannot read within rowsets or refuses them: every cell is
+    // then read by itself.
     static std::unique_ptr<OdbcRowBlock> Bind(std::shared_ptr<OdbcHandle> statement,
                                               Reading reading,
                                               const std::vector<SQLULEN>& columnSizes);
@@ -41,8 +40,8 @@ class OdbcRowBlock {
     std::size_t Rows() const { return rows_; }
     std::size_t RowsetSize() const { return rowsetSize_; }
 
-    // Null, whole (text and length set), or to be read with SQLGetData: an unbound column, or
-    // a cell longer than the driver said its column could hold.
+    // Null, whole (text and length set), or to be read with SQLGetData: a cell longer than the
+    // driver said its column could hold.
     enum class Cell { Null, Whole, FromDriver };
     Cell Read(std::size_t row, std::size_t column, const SQLWCHAR*& text,
               std::size_t& length) const;
@@ -51,7 +50,7 @@ class OdbcRowBlock {
 
   private:
     struct Column {
-        std::size_t chars = 0;  // room for each cell, its terminator included; 0 when unbound
+        std::size_t chars = 0;  // room for each cell, its terminator included
         std::unique_ptr<SQLWCHAR[]> text;
         std::unique_ptr<SQLLEN[]> indicators;
     };
