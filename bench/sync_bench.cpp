@@ -11,7 +11,11 @@
 //
 // Last, eight `hotsync sync` processes at once for eight users, into one PostgreSQL table.
 //
-//   build/bench/sync_bench [records] [--sqlite-only]
+// With --batches, only handheld -> empty desktop on PostgreSQL and MariaDB, once for each of
+// the given numbers of records the engine writes to a batch (one existence query and
+// multi-row inserts each), to see where a batch size stops paying.
+//
+//   build/bench/sync_bench [records] [--sqlite-only | --batches 64,128,256,512]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -247,9 +251,11 @@ Everyday BothWaysOnePercent(const Target& target, int records) {
     return result;
 }
 
-double HandheldToDesktop(const Target& target, int records) {
+// `batchRecords` 0 keeps the engine's own batch size.
+double HandheldToDesktop(const Target& target, int records, std::size_t batchRecords = 0) {
     SyncHarness h(target.kind, "BNCH");
     Configure(h, target);
+    if (batchRecords > 0) h.state.DesktopBatchRecords = batchRecords;
     h.Exec(kCreateTable);
     std::vector<std::string> data;
     data.reserve(records);
@@ -410,13 +416,30 @@ void ScaleRun(int users, int recordsPerUser) {
     std::fflush(stdout);
 }
 
+void MeasureBatchSizes(const Target& target, int records, const std::string& sizes) {
+    std::printf("%s, %d records, handheld -> empty desktop by records per batch\n", target.title,
+                records);
+    std::size_t start = 0;
+    while (start < sizes.size()) {
+        std::size_t end = sizes.find(',', start);
+        if (end == std::string::npos) end = sizes.size();
+        const int batch = std::atoi(sizes.substr(start, end - start).c_str());
+        start = end + 1;
+        if (batch < 1) continue;
+        std::printf("  %4d records a batch             %7.3f s\n", batch,
+                    HandheldToDesktop(target, records, static_cast<std::size_t>(batch)));
+        std::fflush(stdout);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int records = argc > 1 ? std::atoi(argv[1]) : 65535;
+    const std::string option = argc > 2 ? argv[2] : "";
     tarn::conduit::test::ShareOneOdbcDriverList();
-    Measure({"SQLite", DesktopKind::Sqlite, ""}, records);
-    if (argc > 2 && std::string(argv[2]) == "--sqlite-only") return 0;
+    if (option != "--batches") Measure({"SQLite", DesktopKind::Sqlite, ""}, records);
+    if (option == "--sqlite-only") return 0;
 
     tarn::test::TempDir serverState;
     const std::filesystem::path file = serverState / "servers.env";
@@ -426,6 +449,13 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
+    }
+    if (option == "--batches") {
+        const std::string sizes = argc > 3 ? argv[3] : "64,128,256,512";
+        MeasureBatchSizes({"PostgreSQL", DesktopKind::PostgreSql, ""}, records, sizes);
+        MeasureBatchSizes({"MariaDB", DesktopKind::MariaDb, ""}, records, sizes);
+        tarn::test::StopDatabaseServers(file);
+        return 0;
     }
     Measure({"PostgreSQL", DesktopKind::PostgreSql, ""}, records);
     ScaleRun(8, records / 8);

@@ -25,10 +25,18 @@ class OdbcHandle {
     // once the connection was made.
     void markConnected() { connected_ = true; }
 
+    const std::shared_ptr<OdbcHandle>& parent() const { return parent_; }
+
+    // The owner of the buffers a statement's columns are bound to, so that a result set that
+    // ends after a newer one on the same statement leaves the newer one's bindings alone.
+    const void* rowBinder() const { return rowBinder_; }
+    void setRowBinder(const void* binder) { rowBinder_ = binder; }
+
   private:
     SQLSMALLINT type_;
     SQLHANDLE handle_ = SQL_NULL_HANDLE;
     bool connected_ = false;
+    const void* rowBinder_ = nullptr;
     std::shared_ptr<OdbcHandle> parent_;
 };
 

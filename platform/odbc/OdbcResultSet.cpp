@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "text/Windows1252.h"
 #include "platform/odbc/OdbcDiagnostics.h"
 #include "platform/odbc/Utf16.h"
+#include "text/Windows1252.h"
 
 namespace tarn::platform::odbc {
 
@@ -15,20 +15,25 @@ namespace {
 constexpr std::size_t kChunkChars = 1024;
 }
 
-OdbcResultSet::OdbcResultSet(std::shared_ptr<OdbcHandle> statement)
+OdbcResultSet::OdbcResultSet(std::shared_ptr<OdbcHandle> statement, RowFetching fetching)
     : statement_(std::move(statement)), chunk_(kChunkChars) {
-    describeColumns();
+    std::vector<SQLULEN> sizes = describeColumns();
     if (names_.empty()) return;  // the statement made no result set: an empty one
+    if (fetching == RowFetching::Rowsets && statement_->parent())
+        block_ = OdbcRowBlock::Bind(statement_,
+                                    OdbcRowBlock::ReadingOf(statement_->parent()->get()), sizes);
     fetch();
     hasRows_ = !atEnd_;
 }
 
-void OdbcResultSet::describeColumns() {
+std::vector<SQLULEN> OdbcResultSet::describeColumns() {
     SQLHSTMT stmt = statement_->get();
     SQLSMALLINT count = 0;
     Check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
     names_.reserve(count);
     values_.resize(count);
+    std::vector<SQLULEN> sizes;
+    sizes.reserve(count);
     std::vector<SQLWCHAR> name(256);
     for (SQLSMALLINT column = 1; column <= count; ++column) {
         SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
@@ -43,10 +48,12 @@ void OdbcResultSet::describeColumns() {
             name.resize(std::size_t(length) + 1);
             describe();
         }
+        sizes.push_back(size);
         names_.push_back(ToUtf8FromBuffer(name.data(), name.size()));
         byName_.try_emplace(names_.back(), names_.size() - 1);
         byFoldedName_.try_emplace(text::FoldCase(names_.back()), names_.size() - 1);
     }
+    return sizes;
 }
 
 void OdbcResultSet::next() {
@@ -54,6 +61,7 @@ void OdbcResultSet::next() {
 }
 
 void OdbcResultSet::fetch() {
+    if (block_) return fetchFromRowsets();
     SQLHSTMT stmt = statement_->get();
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) {
@@ -65,6 +73,38 @@ void OdbcResultSet::fetch() {
     Check(rc, SQL_HANDLE_STMT, stmt);
     atEnd_ = false;
     for (std::size_t column = 0; column < values_.size(); ++column) readColumn(column);
+}
+
+void OdbcResultSet::fetchFromRowsets() {
+    // The first call finds no rowset yet (no rows): it fetches one.
+    if (++blockRow_ >= block_->Rows()) {
+        if (!block_->FetchNext()) {
+            atEnd_ = true;
+            SQLFreeStmt(statement_->get(), SQL_CLOSE);  // the read lock, as above
+            return;
+        }
+        blockRow_ = 0;
+    }
+    atEnd_ = false;
+    for (std::size_t column = 0; column < values_.size(); ++column) {
+        const SQLWCHAR* text = nullptr;
+        std::size_t length = 0;
+        std::optional<std::string>& slot = values_[column];
+        switch (block_->Read(blockRow_, column, text, length)) {
+            case OdbcRowBlock::Cell::Null:
+                slot.reset();
+                break;
+            case OdbcRowBlock::Cell::Whole:
+                if (!slot) slot.emplace();
+                slot->clear();  // keeps its capacity for the next row
+                AppendUtf8(text, length, *slot);
+                break;
+            case OdbcRowBlock::Cell::FromDriver:
+                block_->PositionOn(blockRow_);
+                readColumn(column);
+                break;
+        }
+    }
 }
 
 void OdbcResultSet::readColumn(std::size_t column) {

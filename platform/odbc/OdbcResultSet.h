@@ -9,8 +9,13 @@
 
 #include "platform/odbc/Database.h"
 #include "platform/odbc/OdbcHandle.h"
+#include "platform/odbc/OdbcRowBlock.h"
 
 namespace tarn::platform::odbc {
+
+// How the rows of a result come from the driver: many rows to a call into bound buffers
+// wherever the driver allows it, or each cell by its own SQLGetData call.
+enum class RowFetching { Rowsets, CellByCell };
 
 // Rows of an executed statement handle. Column names are described and indexed once; each
 // row is read into slots that keep their capacity from row to row, so walking many rows
@@ -19,7 +24,8 @@ class OdbcResultSet final : public ResultSet {
   public:
     // Takes a statement handle that has just produced a result (a query or a catalog call)
     // and moves onto the first row.
-    explicit OdbcResultSet(std::shared_ptr<OdbcHandle> statement);
+    explicit OdbcResultSet(std::shared_ptr<OdbcHandle> statement,
+                           RowFetching fetching = RowFetching::Rowsets);
 
     bool atEnd() const override { return atEnd_; }
     void next() override;
@@ -38,8 +44,9 @@ class OdbcResultSet final : public ResultSet {
     };
     using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>>;
 
-    void describeColumns();
+    std::vector<SQLULEN> describeColumns();
     void fetch();
+    void fetchFromRowsets();
     void readColumn(std::size_t column);
 
     std::shared_ptr<OdbcHandle> statement_;
@@ -47,8 +54,10 @@ class OdbcResultSet final : public ResultSet {
     NameIndex byName_;        // exact spelling: the usual case, looked up without allocating
     NameIndex byFoldedName_;  // case-folded spelling, for the rest
     std::vector<std::optional<std::string>> values_;
-    std::vector<SQLWCHAR> chunk_;      // receives every cell
-    std::vector<SQLWCHAR> longValue_;  // gathers a cell that needs more than one chunk
+    std::vector<SQLWCHAR> chunk_;          // receives every cell
+    std::vector<SQLWCHAR> longValue_;      // gathers a cell that needs more than one chunk
+    std::unique_ptr<OdbcRowBlock> block_;  // null when every cell is read by itself
+    std::size_t blockRow_ = 0;
     bool atEnd_ = true;
     bool hasRows_ = false;
 };

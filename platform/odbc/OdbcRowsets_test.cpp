@@ -1,0 +1,218 @@
+// Reading rows many at a time into bound buffers must give exactly what reading each cell by
+// itself gives, on every desktop database: long values at and around the buffer sizes, NULL
+// beside empty text, characters beyond the 16-bit range, and rowsets that end mid-result.
+#include <gtest/gtest.h>
+#include <sqlext.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/odbc/OdbcDiagnostics.h"
+#include "platform/odbc/OdbcEnvironment.h"
+#include "platform/odbc/OdbcHandle.h"
+#include "platform/odbc/OdbcResultSet.h"
+#include "platform/odbc/Utf16.h"
+#include "platform/odbc/Utf8DriverCharset.h"
+#include "tests/support/DatabaseServers.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace tarn::platform::odbc {
+namespace {
+
+enum class Desktop { Sqlite, PostgreSql, MariaDb };
+
+std::string Name(Desktop desktop) {
+    switch (desktop) {
+        case Desktop::Sqlite:
+            return "SQLite";
+        case Desktop::PostgreSql:
+            return "PostgreSQL";
+        case Desktop::MariaDb:
+            return "MariaDB";
+    }
+    return "?";
+}
+
+using Rows = std::vector<std::vector<std::optional<std::string>>>;
+
+Rows ReadAll(ResultSet& rows) {
+    Rows all;
+    for (; !rows.atEnd(); rows.next()) {
+        all.emplace_back();
+        for (std::size_t column = 0; column < rows.columnNames().size(); ++column)
+            all.back().push_back(rows.value(column));
+    }
+    return all;
+}
+
+// A text of `length` characters that puts `special` (one or two UTF-16 units) wherever the
+// position crosses a buffer edge, so that a cut falls inside a character.
+std::string TextOf(std::size_t length, const std::string& special) {
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) {
+        bool nearEdge = (i + 2) % 256 < 4 || (i + 2) % 1024 < 4 || (i + 2) % 48 < 4;
+        text += nearEdge ? special : std::string(1, char('a' + i % 26));
+    }
+    return text;
+}
+
+class OdbcRowsetsTest : public ::testing::TestWithParam<Desktop> {
+  protected:
+    void SetUp() override {
+        if (GetParam() == Desktop::Sqlite) {
+            if (tarn::test::FindOdbcDriverLibrary("libsqlite3odbc.so").empty())
+                GTEST_SKIP() << "SQLite3 ODBC driver not installed";
+            connectionString_ =
+                "DRIVER={SQLite3};Database=" + (machine_.root() / "desktop.db").string();
+        } else {
+            tarn::test::AddServerOdbcDrivers(machine_);
+            const tarn::test::DatabaseServers servers = tarn::test::ReadDatabaseServers();
+            const bool postgres = GetParam() == Desktop::PostgreSql;
+            const tarn::test::ServerAddress& address =
+                postgres ? servers.postgres : servers.mariadb;
+            static std::atomic<int> counter{0};
+            database_ =
+                "tarn_rowsets_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+            const std::string server = std::string("DRIVER={") +
+                                       (postgres ? "PostgreSQL Unicode" : "MariaDB Unicode") +
+                                       "};Server=" + address.ServerBox() + ";UID=" + address.user +
+                                       ";PWD=" + address.password + ";";
+            adminString_ = server + (postgres ? "Database=postgres;" : "");
+            connectionString_ = server + "Database=" + database_ + ";";
+        }
+        environment_ = OpenOdbcEnvironment();
+        if (!database_.empty())
+            environment_->connect(adminString_)
+                ->execute("CREATE DATABASE " + database_ +
+                          (GetParam() == Desktop::PostgreSql ? " ENCODING 'UTF8'"
+                                                             : " CHARACTER SET utf8mb4"));
+        connection_ = environment_->connect(connectionString_);
+    }
+
+    void TearDown() override {
+        connection_.reset();
+        if (database_.empty() || !environment_) return;
+        environment_->connect(adminString_)
+            ->execute("DROP DATABASE IF EXISTS " + database_ +
+                      (GetParam() == Desktop::PostgreSql ? " WITH (FORCE)" : ""));
+    }
+
+    // The type of a text column without a stated length.
+    std::string LongText() const { return GetParam() == Desktop::MariaDb ? "LONGTEXT" : "TEXT"; }
+
+    // A result set read with the given fetching on a statement handle of its own connection.
+    Rows ReadWith(RowFetching fetching, const std::string& sql) {
+        auto environment = std::make_shared<OdbcHandle>(SQL_HANDLE_ENV, nullptr);
+        Check(SQLSetEnvAttr(environment->get(), SQL_ATTR_ODBC_VERSION,
+                            reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+              SQL_HANDLE_ENV, environment->get());
+        std::shared_ptr<OdbcHandle> connection;
+        {
+            Utf8DriverCharset utf8;
+            connection = std::make_shared<OdbcHandle>(SQL_HANDLE_DBC, environment);
+        }
+        std::vector<SQLWCHAR> wide = ToWide(connectionString_);
+        Check(SQLDriverConnectW(connection->get(), nullptr, wide.data(), SQL_NTS, nullptr, 0,
+                                nullptr, SQL_DRIVER_NOPROMPT),
+              SQL_HANDLE_DBC, connection->get());
+        connection->markConnected();
+        auto statement = std::make_shared<OdbcHandle>(SQL_HANDLE_STMT, connection);
+        wide = ToWide(sql);
+        Check(SQLExecDirectW(statement->get(), wide.data(), SQL_NTS), SQL_HANDLE_STMT,
+              statement->get());
+        OdbcResultSet rows(statement, fetching);
+        return ReadAll(rows);
+    }
+
+    // Rows read both ways, which must agree with each other and with what was stored.
+    void ExpectBothFetchingsRead(const std::string& sql, const Rows& expected) {
+        for (RowFetching fetching : {RowFetching::CellByCell, RowFetching::Rowsets}) {
+            SCOPED_TRACE(fetching == RowFetching::Rowsets ? "rowsets" : "cell by cell");
+            Rows rows = ReadWith(fetching, sql);
+            ASSERT_EQ(rows.size(), expected.size());
+            for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i], expected[i]) << i;
+        }
+        auto rows = connection_->openResultSet(sql, CursorKind::ForwardOnly);
+        EXPECT_EQ(ReadAll(*rows), expected);
+    }
+
+    tarn::test::TestEnvironment machine_;
+    std::string database_, adminString_, connectionString_;
+    std::unique_ptr<Environment> environment_;
+    std::unique_ptr<Connection> connection_;
+};
+
+TEST_P(OdbcRowsetsTest, ValuesAroundEveryBufferSizeArriveWhole) {
+    // unixODBC hands the SQLite3 driver's text over through UCS-2, so that driver keeps only
+    // the characters of the 16-bit range.
+    const std::string special = GetParam() == Desktop::Sqlite ? "日" : "😀";
+    connection_->execute("CREATE TABLE t (Id INTEGER, Short VARCHAR(10), Body " + LongText() + ")");
+    Rows expected;
+    const std::size_t lengths[] = {0,   1,   46,  47,   48,   49,   254,
+                                   255, 256, 257, 1023, 1024, 1025, 3000};
+    int id = 0;
+    auto add = [&](std::optional<std::string> shortText, std::optional<std::string> body) {
+        ++id;
+        auto literal = [](const std::optional<std::string>& text) {
+            return text ? "'" + *text + "'" : std::string("NULL");
+        };
+        connection_->execute("INSERT INTO t VALUES (" + std::to_string(id) + ", " +
+                             literal(shortText) + ", " + literal(body) + ")");
+        expected.push_back({std::to_string(id), shortText, body});
+    };
+    for (std::size_t length : lengths) add(TextOf(length % 11, "é"), TextOf(length, special));
+    add(std::nullopt, std::nullopt);
+    add("", "");
+    add("0123456789", std::nullopt);
+    ExpectBothFetchingsRead("SELECT Id, Short, Body FROM t ORDER BY Id", expected);
+}
+
+TEST_P(OdbcRowsetsTest, ManyRowsCrossRowsetEdgesAndTheCursorEnds) {
+    connection_->execute("CREATE TABLE t (Id INTEGER, Name VARCHAR(40), Note " + LongText() +
+                         ", Amount DOUBLE PRECISION)");
+    Rows expected;
+    std::string values;
+    for (int i = 1; i <= 1500; ++i) {
+        std::string name = "Name " + std::to_string(i);
+        // Every seventh note is too long for its buffer, every fifth is NULL.
+        std::optional<std::string> note;
+        if (i % 5 != 0) note = i % 7 == 0 ? std::string(300 + i % 13, 'n') : "note";
+        values += (values.empty() ? "(" : ", (") + std::to_string(i) + ", '" + name + "', " +
+                  (note ? "'" + *note + "'" : "NULL") + ", " + std::to_string(i) + ".5)";
+        expected.push_back({std::to_string(i), name, note, std::to_string(i) + ".5"});
+        if (i % 500 == 0) {
+            connection_->execute("INSERT INTO t VALUES " + values);
+            values.clear();
+        }
+    }
+    ExpectBothFetchingsRead("SELECT * FROM t ORDER BY Id", expected);
+    // Columns of a stated, small size: the drivers that can are given many rows at a time.
+    Rows narrow;
+    for (const auto& row : expected) narrow.push_back({row[0], row[1], row[3]});
+    ExpectBothFetchingsRead("SELECT Id, Name, Amount FROM t ORDER BY Id", narrow);
+    ExpectBothFetchingsRead("SELECT * FROM t WHERE Id > 1500", {});
+
+    // A prepared query run again before its earlier result set is gone: each reads its own.
+    auto query = connection_->prepare("SELECT Id, Name FROM t WHERE Id <= ? ORDER BY Id");
+    std::vector<Parameter> parameters(1);
+    parameters[0].SetInteger(14);
+    auto first = query->query(parameters);
+    EXPECT_EQ(ReadAll(*first).size(), 14u);
+    parameters[0].SetInteger(300);
+    auto second = query->query(parameters);
+    first.reset();
+    Rows rows = ReadAll(*second);
+    ASSERT_EQ(rows.size(), 300u);
+    EXPECT_EQ(rows[279][1], expected[279][1]);
+    EXPECT_TRUE(query->hasRows(parameters));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, OdbcRowsetsTest,
+                         ::testing::Values(Desktop::Sqlite, Desktop::PostgreSql, Desktop::MariaDb),
+                         [](const auto& info) { return Name(info.param); });
+
+}  // namespace
+}  // namespace tarn::platform::odbc
