@@ -139,20 +139,20 @@ double BulkInsert(const Target& target, int records) {
     h.Exec(kCreateTable);
     auto connection = h.desktop.Connect();
     auto start = Clock::now();
-    connection->beginTransaction();
+    connection->BeginTransaction();
     std::string values;
     for (int i = 1; i <= records; ++i) {
         std::string row = InsertStatement(i);
         values += (values.empty() ? "" : ", ") + row.substr(row.find("VALUES ") + 7);
         if (i % 500 == 0 || i == records) {
-            connection->execute(
+            connection->Execute(
                 "INSERT INTO Orders (OrderNo, Customer, Region, Amount, OrderDate, "
                 "DeliveryTime) VALUES " +
                 values);
             values.clear();
         }
     }
-    connection->commit();
+    connection->Commit();
     return Seconds(start);
 }
 
@@ -165,9 +165,9 @@ double ReadTable(const Target& target, int records) {
     auto connection = h.desktop.Connect();
     auto start = Clock::now();
     long rows = 0;
-    auto result = connection->openResultSet("SELECT * FROM Orders",
+    auto result = connection->OpenResultSet("SELECT * FROM Orders",
                                             tarn::platform::odbc::CursorKind::ForwardOnly);
-    for (; !result->atEnd(); result->next()) ++rows;
+    for (; !result->AtEnd(); result->Next()) ++rows;
     double seconds = Seconds(start);
     if (rows != records) {
         std::fprintf(stderr, "the read floor read %ld rows of %d\n", rows, records);

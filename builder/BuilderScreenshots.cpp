@@ -16,9 +16,9 @@
 #include "builder/frmImportTables.h"
 #include "builder/frmMain.h"
 #include "builder/frmSplash.h"
+#include "common/ui/WindowPicture.h"
 #include "platform/Error.h"
 #include "platform/ui/MessageBox.h"
-#include "common/ui/WindowPicture.h"
 
 using tarn::screenshots::SaveWindowPicture;
 
@@ -29,24 +29,24 @@ using namespace tarn;
 // A desktop database with a few tables, so the import dialog has something to offer.
 class SampleDatabase : public platform::odbc::Connection {
   public:
-    void execute(const std::string&) override {}
-    std::unique_ptr<platform::odbc::ResultSet> openResultSet(const std::string&,
+    void Execute(const std::string&) override {}
+    std::unique_ptr<platform::odbc::ResultSet> OpenResultSet(const std::string&,
                                                              platform::odbc::CursorKind) override {
         throw platform::PlatformError(1, "no queries while taking screenshots");
     }
-    bool hasRows(const std::string&) override { return false; }
-    std::vector<std::string> listTables() override {
+    bool HasRows(const std::string&) override { return false; }
+    std::vector<std::string> ListTables() override {
         return {"Orders", "Customers", "Products", "Regions"};
     }
-    std::vector<platform::odbc::ColumnInfo> listColumns(const std::string&) override {
+    std::vector<platform::odbc::ColumnInfo> ListColumns(const std::string&) override {
         return {{"CustomerID", 4}, {"Name", 12},   {"Street", 12},   {"City", 12},
                 {"Region", 1},     {"Balance", 8}, {"LastOrder", 11}};
     }
-    std::string driverInfo(unsigned short) override { return ""; }
-    bool supportsTransactions() override { return false; }
-    bool beginTransaction() override { return false; }
-    void commit() override {}
-    void rollback() override {}
+    std::string DriverInfo(unsigned short) override { return ""; }
+    bool SupportsTransactions() override { return false; }
+    bool BeginTransaction() override { return false; }
+    void Commit() override {}
+    void Rollback() override {}
 };
 
 void LoadSampleConduit(builder::frmMain& window) {

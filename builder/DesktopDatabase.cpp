@@ -23,7 +23,7 @@ bool DeletedRecordsTableWorks(const std::string& table) {
     platform::odbc::Connection* db = DesktopDatabase();
     if (!db) return false;
     try {
-        auto rows = db->openResultSet("SELECT count(RecordID) as RecCount FROM " + table,
+        auto rows = db->OpenResultSet("SELECT count(RecordID) as RecCount FROM " + table,
                                       platform::odbc::CursorKind::ForwardOnly);
         return rows != nullptr;
     } catch (const std::exception&) {

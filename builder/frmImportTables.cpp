@@ -53,7 +53,7 @@ frmImportTables::frmImportTables(colTables& tables, platform::odbc::Connection& 
 
     cmdImport_->setEnabled(false);
     try {
-        for (const std::string& name : database_.listTables())
+        for (const std::string& name : database_.ListTables())
             if (!tables_.InCollection(name)) lstTable_->addItem(QString::fromStdString(name));
     } catch (const std::exception& error) {
         catalogError_ = error.what();
@@ -72,7 +72,7 @@ void frmImportTables::lstTable_Click() {
     QListWidgetItem* chosen = lstTable_->currentItem();
     if (!chosen) return;
     try {
-        columns_ = database_.listColumns(chosen->text().toStdString());
+        columns_ = database_.ListColumns(chosen->text().toStdString());
     } catch (const std::exception& error) {
         ShowMessageBox("",
                        "The columns of the table " + chosen->text().toStdString() +

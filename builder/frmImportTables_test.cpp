@@ -16,10 +16,10 @@ class ImportTablesTest : public BuilderTest {
   protected:
     ImportTablesTest() {
         auto odbc = platform::odbc::OpenOdbcEnvironment();
-        auto db = odbc->connect("DRIVER={SQLite3};database=" + database_);
-        db->execute("CREATE TABLE Orders (Code CHAR(10), Qty INTEGER, Placed TIMESTAMP)");
-        db->execute("CREATE TABLE Customers (Id INTEGER, Name VARCHAR(40))");
-        db->execute("CREATE TABLE Regions (Name VARCHAR(20))");
+        auto db = odbc->Connect("DRIVER={SQLite3};database=" + database_);
+        db->Execute("CREATE TABLE Orders (Code CHAR(10), Qty INTEGER, Placed TIMESTAMP)");
+        db->Execute("CREATE TABLE Customers (Id INTEGER, Name VARCHAR(40))");
+        db->Execute("CREATE TABLE Regions (Name VARCHAR(20))");
     }
     std::string database_ = PathIn("desk.db");
 };

@@ -164,8 +164,8 @@ TEST_F(CompileMenuTest, PreviewHotSyncShowsWhatASyncWouldDoAndChangesNothing) {
         0);
     const std::string database = PathIn("orders.db");
     platform::odbc::OpenOdbcEnvironment()
-        ->connect("DRIVER={SQLite3};Database=" + database)
-        ->execute("CREATE TABLE Orders (Id INTEGER); INSERT INTO Orders VALUES (1), (2)");
+        ->Connect("DRIVER={SQLite3};Database=" + database)
+        ->Execute("CREATE TABLE Orders (Id INTEGER); INSERT INTO Orders VALUES (1), (2)");
     const std::string desktopBefore = tarn::test::ReadFileBytes(database);
     const std::filesystem::path handheld = machine_.root() / "handheld";
     std::filesystem::create_directories(handheld);

@@ -41,8 +41,8 @@ class MainWindowSettingsTest : public BuilderTest {
     std::string DatabaseWithDeletedTable() {
         std::string database = PathIn("desk.db");
         auto odbc = platform::odbc::OpenOdbcEnvironment();
-        auto db = odbc->connect("DRIVER={SQLite3};database=" + database);
-        db->execute("CREATE TABLE Deleted (RecordID INTEGER)");
+        auto db = odbc->Connect("DRIVER={SQLite3};database=" + database);
+        db->Execute("CREATE TABLE Deleted (RecordID INTEGER)");
         return database;
     }
 };

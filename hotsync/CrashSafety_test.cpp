@@ -71,8 +71,8 @@ class CrashSafetyTest : public ::testing::Test {
         database_ = machine_.root() / "desk.db";
         {
             auto db = Desktop();
-            db->execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-            db->execute(
+            db->Execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+            db->Execute(
                 "INSERT INTO Items WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM "
                 "n WHERE x < " +
                 std::to_string(kDesktopRows) + ") SELECT x, 'desk ' || x FROM n");
@@ -105,7 +105,7 @@ class CrashSafetyTest : public ::testing::Test {
     }
 
     std::unique_ptr<platform::odbc::Connection> Desktop() {
-        return platform::odbc::OpenOdbcEnvironment()->connect("DRIVER={SQLite3};Database=" +
+        return platform::odbc::OpenOdbcEnvironment()->Connect("DRIVER={SQLite3};Database=" +
                                                               database_.string());
     }
     fs::path PdbFile() const { return handheld_ / "ItemsDB.pdb"; }
@@ -118,15 +118,15 @@ class CrashSafetyTest : public ::testing::Test {
 
     Side DesktopSide() {
         auto rows =
-            Desktop()->openResultSet("SELECT COUNT(*), COUNT(DISTINCT Id), MAX(Id) FROM Items",
+            Desktop()->OpenResultSet("SELECT COUNT(*), COUNT(DISTINCT Id), MAX(Id) FROM Items",
                                      platform::odbc::CursorKind::ForwardOnly);
-        const std::string count = rows->value(0).value_or("");
-        const std::string distinct = rows->value(1).value_or("");
+        const std::string count = rows->Value(0).value_or("");
+        const std::string distinct = rows->Value(1).value_or("");
         if (count == std::to_string(kDesktopRows) && distinct == count &&
-            rows->value(2) == std::to_string(kDesktopRows))
+            rows->Value(2) == std::to_string(kDesktopRows))
             return Side::Old;
         const std::string all = std::to_string(kDesktopRows + kHandheldOnly);
-        if (count == all && distinct == all && rows->value(2) == all) return Side::New;
+        if (count == all && distinct == all && rows->Value(2) == all) return Side::New;
         return Side::Other;
     }
 
@@ -321,14 +321,14 @@ TEST_F(CrashSafetyTest, OneSyncAtATimePerHandheldFolder) {
 // both sides as they were.
 TEST_F(CrashSafetyTest, ALockedSqliteDatabaseFailsTheSyncCleanly) {
     auto holder = Desktop();
-    holder->execute("BEGIN EXCLUSIVE");
+    holder->Execute("BEGIN EXCLUSIVE");
     auto sync = Sync();
     EXPECT_EQ(sync.exitCode, 1);
     // The first statement finds the lock; the opening ends there, naming it.
     EXPECT_NE(sync.out.find("Error opening desktop database: [SQLite]database is locked"),
               std::string::npos)
         << sync.out;
-    holder->execute("ROLLBACK");
+    holder->Execute("ROLLBACK");
     holder.reset();
     EXPECT_EQ(DesktopSide(), Side::Old);
     EXPECT_EQ(HandheldSide(), Side::Old);
@@ -341,7 +341,7 @@ TEST_F(CrashSafetyTest, ALockedSqliteDatabaseFailsTheSyncCleanly) {
 TEST_F(CrashSafetyTest, BackupsAreListedAndOneCommandPutsOneBack) {
     ASSERT_EQ(Sync().exitCode, 0);
     const std::string afterFirst = test::ReadFileBytes(PdbFile());
-    Desktop()->execute("UPDATE Items SET Name = 'changed'");
+    Desktop()->Execute("UPDATE Items SET Name = 'changed'");
     ASSERT_EQ(Sync().exitCode, 0);
     const std::string afterSecond = test::ReadFileBytes(PdbFile());
     ASSERT_NE(afterSecond, afterFirst);

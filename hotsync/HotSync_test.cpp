@@ -24,10 +24,10 @@ class HotSyncTest : public ::testing::Test {
         handheld_ = machine_.root() / "handheld";
         std::filesystem::create_directories(folder_);
         std::filesystem::create_directories(handheld_);
-        auto db = platform::odbc::OpenOdbcEnvironment()->connect(
+        auto db = platform::odbc::OpenOdbcEnvironment()->Connect(
             "DRIVER={SQLite3};Database=" + (machine_.root() / "desk.db").string());
-        db->execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        db->execute("INSERT INTO Items VALUES (1, 'one'), (2, 'two')");
+        db->Execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        db->Execute("INSERT INTO Items VALUES (1, 'one'), (2, 'two')");
 
         ConduitSettings s;
         s.ConduitTitle = ScrambleString("Items Conduit");

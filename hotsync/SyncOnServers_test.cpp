@@ -36,10 +36,10 @@ class SyncOnServers : public ::testing::TestWithParam<DesktopKind> {
 
     static std::string NotesIds(DesktopTarget& target) {
         std::string ids;
-        auto rows = target.Connect()->openResultSet("SELECT Id FROM Notes ORDER BY Id",
+        auto rows = target.Connect()->OpenResultSet("SELECT Id FROM Notes ORDER BY Id",
                                                     platform::odbc::CursorKind::ForwardOnly);
-        for (; !rows->atEnd(); rows->next())
-            ids += rows->value(std::size_t{0}).value_or("NULL") + " ";
+        for (; !rows->AtEnd(); rows->Next())
+            ids += rows->Value(std::size_t{0}).value_or("NULL") + " ";
         return ids;
     }
 };
@@ -50,9 +50,9 @@ TEST_P(SyncOnServers, AnAwkwardPasswordSyncsAndACraftedOneChangesNothing) {
     DesktopTarget target(GetParam(), conduit.machine, *odbc);
     DesktopTarget other(GetParam(), conduit.machine, *odbc);
     for (DesktopTarget* desktop : {&target, &other})
-        desktop->Connect()->execute("CREATE TABLE Notes (Id INTEGER, Text TEXT)");
-    target.Connect()->execute("INSERT INTO Notes VALUES (1, 'n1')");
-    other.Connect()->execute("INSERT INTO Notes VALUES (9, 'n9')");
+        desktop->Connect()->Execute("CREATE TABLE Notes (Id INTEGER, Text TEXT)");
+    target.Connect()->Execute("INSERT INTO Notes VALUES (1, 'n1')");
+    other.Connect()->Execute("INSERT INTO Notes VALUES (9, 'n9')");
     const std::string user =
         conduit::test::CreateServerAccount(target, conduit::test::kAwkwardPassword, "Notes");
 
@@ -87,12 +87,12 @@ TEST_P(SyncOnServers, ADryRunChangesNothingAndForetellsTheSync) {
     NotesConduit conduit;
     auto odbc = platform::odbc::OpenOdbcEnvironment();
     DesktopTarget target(GetParam(), conduit.machine, *odbc);
-    target.Connect()->execute("CREATE TABLE Notes (Id INTEGER, Text TEXT)");
-    target.Connect()->execute("INSERT INTO Notes VALUES (1, 'n1'), (2, 'n2')");
+    target.Connect()->Execute("CREATE TABLE Notes (Id INTEGER, Text TEXT)");
+    target.Connect()->Execute("INSERT INTO Notes VALUES (1, 'n1'), (2, 'n2')");
     Describe(conduit, target, target.user, target.password);
     ASSERT_EQ(conduit.Sync().exitCode, 0);  // the handheld now holds 1 and 2
-    target.Connect()->execute("DELETE FROM Notes WHERE Id = 2");
-    target.Connect()->execute("INSERT INTO Notes VALUES (3, 'n3')");
+    target.Connect()->Execute("DELETE FROM Notes WHERE Id = 2");
+    target.Connect()->Execute("INSERT INTO Notes VALUES (3, 'n3')");
     const std::string handheldBefore = tarn::test::ReadFileBytes(conduit.handheld / "NotesDB.pdb");
 
     auto sync = [&](bool dryRun) {

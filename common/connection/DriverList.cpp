@@ -29,7 +29,7 @@ std::vector<std::string> DriverListEntries(const std::vector<std::string>& insta
 
 std::vector<std::string> DriverListEntries(platform::odbc::Environment& environment) {
     try {
-        return DriverListEntries(environment.listDrivers());
+        return DriverListEntries(environment.ListDrivers());
     } catch (const std::exception&) {
         return DriverListEntries(std::vector<std::string>{});
     }

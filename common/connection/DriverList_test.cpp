@@ -27,10 +27,10 @@ TEST(DriverListEntries, NoneComesFirstAndBlankTextAndSpreadsheetDriversAreLeftOu
 
 class FailingEnvironment : public platform::odbc::Environment {
   public:
-    std::vector<std::string> listDrivers() override {
+    std::vector<std::string> ListDrivers() override {
         throw platform::PlatformError(1, "no driver manager");
     }
-    std::unique_ptr<platform::odbc::Connection> connect(const std::string&) override {
+    std::unique_ptr<platform::odbc::Connection> Connect(const std::string&) override {
         throw platform::PlatformError(1, "no driver manager");
     }
 };

@@ -32,7 +32,7 @@ bool NamesNoSqliteFile(const std::string& driver, const std::string& database) {
 // from the handheld must arrive unchanged, and doubled single quotes are all the escaping the
 // engine does.
 void KeepBackslashesLiteral(platform::odbc::Connection& connection) {
-    connection.execute(
+    connection.Execute(
         "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), "
         "'NO_BACKSLASH_ESCAPES')");
 }
@@ -43,7 +43,7 @@ void KeepBackslashesLiteral(platform::odbc::Connection& connection) {
 bool Succeeds(platform::odbc::Connection& connection, DesktopDialect database,
               const std::string& sql) {
     try {
-        connection.openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
         return true;
     } catch (const platform::PlatformError& error) {
         if (IsDatabaseLocked(database, error)) throw;
@@ -131,7 +131,7 @@ bool OpenDesktopDatabase(SyncSession& session, const ConduitSettings& settings) 
         }
 
         session.WriteLog("Opening Desktop Database", 2);
-        std::unique_ptr<platform::odbc::Connection> connection = session.Platform.Odbc().connect(
+        std::unique_ptr<platform::odbc::Connection> connection = session.Platform.Odbc().Connect(
             text.connect + LockWaitOption(DescrambleString(settings.DBDriver)));
         const DesktopDialect database = DetectDesktopDialect(*connection);
         if (database == DesktopDialect::MySql) KeepBackslashesLiteral(*connection);
@@ -177,7 +177,7 @@ SqlDialect FindSqlDialect(platform::odbc::Connection& connection, DesktopDialect
 }
 
 std::string GetDriverInfo(platform::odbc::Connection& connection, unsigned short infoType) {
-    return connection.driverInfo(infoType);
+    return connection.DriverInfo(infoType);
 }
 
 }  // namespace tarn::conduit

@@ -95,7 +95,7 @@ TEST_F(OpenDesktopDatabaseTest, NoDriverIsRefusedBeforeConnecting) {
 }
 
 TEST_F(OpenDesktopDatabaseTest, OpensSqliteLogsEachStepAndNeverThePassword) {
-    Desk().execute("CREATE TABLE Orders (Id INTEGER)");
+    Desk().Execute("CREATE TABLE Orders (Id INTEGER)");
     session.Tables.Add("Orders", "OrdersDB");
     ConduitSettings settings = SqliteSettings(DatabaseFile());
     settings.DBPassword = ScrambleString("hunter2");
@@ -155,8 +155,8 @@ class DelimiterProbeTest : public DesktopTest {
 };
 
 TEST_F(DelimiterProbeTest, SqliteSettlesOnBackquotesBecauseSingleQuotesMakeLiterals) {
-    Desk().execute("CREATE TABLE People (Id INTEGER, Name TEXT)");
-    Desk().execute("INSERT INTO People VALUES (1, 'Id')");
+    Desk().Execute("CREATE TABLE People (Id INTEGER, Name TEXT)");
+    Desk().Execute("INSERT INTO People VALUES (1, 'Id')");
     session.Tables.Add("People");
     ConnectEngine();
     const SqlDialect dialect = Probe();
@@ -193,37 +193,37 @@ class DialectConnection : public platform::odbc::Connection {
     DialectConnection(std::string dbms, std::function<bool(const std::string&)> accepts)
         : dbms_(std::move(dbms)), accepts_(std::move(accepts)) {}
 
-    void execute(const std::string& sql) override { statements.push_back(sql); }
-    std::unique_ptr<platform::odbc::ResultSet> openResultSet(const std::string& sql,
+    void Execute(const std::string& sql) override { statements.push_back(sql); }
+    std::unique_ptr<platform::odbc::ResultSet> OpenResultSet(const std::string& sql,
                                                              CursorKind) override {
         statements.push_back(sql);
         if (!accepts_(sql)) throw platform::odbc::OdbcError(1, "syntax error", "42000");
         return std::make_unique<NoRows>();
     }
-    bool hasRows(const std::string& sql) override { return openResultSet(sql, {})->hasRows(); }
-    std::vector<std::string> listTables() override { return {}; }
-    std::vector<platform::odbc::ColumnInfo> listColumns(const std::string&) override { return {}; }
-    std::string driverInfo(unsigned short infoType) override {
+    bool HasRows(const std::string& sql) override { return OpenResultSet(sql, {})->HasRows(); }
+    std::vector<std::string> ListTables() override { return {}; }
+    std::vector<platform::odbc::ColumnInfo> ListColumns(const std::string&) override { return {}; }
+    std::string DriverInfo(unsigned short infoType) override {
         return infoType == 17 ? dbms_ : "\"";
     }
-    bool supportsTransactions() override { return false; }
-    bool beginTransaction() override { return false; }
-    void commit() override {}
-    void rollback() override {}
+    bool SupportsTransactions() override { return false; }
+    bool BeginTransaction() override { return false; }
+    void Commit() override {}
+    void Rollback() override {}
 
     std::vector<std::string> statements;
 
   private:
     class NoRows : public platform::odbc::ResultSet {
       public:
-        bool atEnd() const override { return true; }
-        void next() override {}
-        bool hasRows() const override { return false; }
-        const std::vector<std::string>& columnNames() const override { return names_; }
-        std::optional<std::size_t> findColumn(std::string_view) const override {
+        bool AtEnd() const override { return true; }
+        void Next() override {}
+        bool HasRows() const override { return false; }
+        const std::vector<std::string>& ColumnNames() const override { return names_; }
+        std::optional<std::size_t> FindColumn(std::string_view) const override {
             return std::nullopt;
         }
-        const std::optional<std::string>& value(std::size_t) const override {
+        const std::optional<std::string>& Value(std::size_t) const override {
             throw platform::odbc::OdbcError(platform::odbc::kNoCurrentRow, "No current row", "");
         }
 

@@ -72,10 +72,10 @@ std::optional<bool> TableTakesTransactions(platform::odbc::Connection& connectio
         "WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = " +
         dialect.Literal(table.DesktopTableName);
     try {
-        auto rows = connection.openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
-        if (rows->atEnd() || rows->value(std::size_t{1}).value_or("") == "YES") return true;
+        auto rows = connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        if (rows->AtEnd() || rows->Value(std::size_t{1}).value_or("") == "YES") return true;
         log.WriteLog("Table " + table.DesktopTableName + " uses the storage engine " +
-                         rows->value(std::size_t{0}).value_or("") +
+                         rows->Value(std::size_t{0}).value_or("") +
                          ", which has no transactions: a failed sync may leave it partly "
                          "written",
                      1);

@@ -102,8 +102,8 @@ std::vector<std::optional<size_t>> ColumnPositions(const colFields& definitions,
     positions.reserve(static_cast<size_t>(definitions.Count()));
     size_t index = 0;
     for (const auto& field : definitions) {
-        std::optional<size_t> position = rows.findColumn(ExactNumberColumnName(index++));
-        positions.push_back(position ? position : rows.findColumn(field->FieldName));
+        std::optional<size_t> position = rows.FindColumn(ExactNumberColumnName(index++));
+        positions.push_back(position ? position : rows.FindColumn(field->FieldName));
     }
     return positions;
 }
@@ -138,7 +138,7 @@ colDataRecord::Record DesktopRowReader::Read() {
                     throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
                                                     "Column not found: " + definition->FieldName,
                                                     "");
-                const std::optional<std::string>& column = rows_.value(*position);
+                const std::optional<std::string>& column = rows_.Value(*position);
                 if (column)
                     value = DesktopValueText(type, *column);
                 else

@@ -18,9 +18,9 @@ class DesktopRowsTest : public DesktopTest {
     // Reads every row of a SELECT into a queue, as the transfer does.
     colDataRecord Read(const clsTable& table, const std::string& sql) {
         colDataRecord queue;
-        auto rows = session.DesktopConnection->openResultSet(sql, CursorKind::Dynamic);
+        auto rows = session.DesktopConnection->OpenResultSet(sql, CursorKind::Dynamic);
         DesktopRowReader reader(table.Fields(), *rows, session.ErrorStack);
-        for (; !rows->atEnd(); rows->next()) queue.AddDesktopRecord(session.Log, reader);
+        for (; !rows->AtEnd(); rows->Next()) queue.AddDesktopRecord(session.Log, reader);
         return queue;
     }
 
@@ -110,9 +110,9 @@ TEST_F(DesktopRowsTest, KeysDatesTimesAndLeftOutTypes) {
 }
 
 TEST_F(DesktopRowsTest, RowsBecomeRecordsWithNullAsEmptyText) {
-    Desk().execute("CREATE TABLE People (Id INTEGER, Name TEXT, Born DATE, Secret TEXT)");
-    Desk().execute("INSERT INTO People VALUES (2, NULL, '1970-01-02', 'x')");
-    Desk().execute("INSERT INTO People VALUES (1, '', NULL, 'y')");
+    Desk().Execute("CREATE TABLE People (Id INTEGER, Name TEXT, Born DATE, Secret TEXT)");
+    Desk().Execute("INSERT INTO People VALUES (2, NULL, '1970-01-02', 'x')");
+    Desk().Execute("INSERT INTO People VALUES (1, '', NULL, 'y')");
     ConnectEngine();
     clsTable table;
     table.Fields().Add("Id", kTypeInteger);
@@ -139,10 +139,10 @@ TEST_F(DesktopRowsTest, RowsBecomeRecordsWithNullAsEmptyText) {
 }
 
 TEST_F(DesktopRowsTest, AlternatingTablesKeepTheirOwnColumns) {
-    Desk().execute("CREATE TABLE A (Id INTEGER, Name TEXT)");
-    Desk().execute("CREATE TABLE B (Name TEXT, Extra TEXT, Id INTEGER)");
-    Desk().execute("INSERT INTO A VALUES (1, 'a-one')");
-    Desk().execute("INSERT INTO B VALUES ('b-one', 'e', 1)");
+    Desk().Execute("CREATE TABLE A (Id INTEGER, Name TEXT)");
+    Desk().Execute("CREATE TABLE B (Name TEXT, Extra TEXT, Id INTEGER)");
+    Desk().Execute("INSERT INTO A VALUES (1, 'a-one')");
+    Desk().Execute("INSERT INTO B VALUES ('b-one', 'e', 1)");
     ConnectEngine();
     clsTable table;
     table.Fields().Add("Id", kTypeInteger);
@@ -154,8 +154,8 @@ TEST_F(DesktopRowsTest, AlternatingTablesKeepTheirOwnColumns) {
 }
 
 TEST_F(DesktopRowsTest, MissingColumnLeavesItsContextOnTheErrorStack) {
-    Desk().execute("CREATE TABLE T (Id INTEGER)");
-    Desk().execute("INSERT INTO T VALUES (1)");
+    Desk().Execute("CREATE TABLE T (Id INTEGER)");
+    Desk().Execute("INSERT INTO T VALUES (1)");
     ConnectEngine();
     clsTable table;
     table.Fields().Add("Id", kTypeInteger);
@@ -167,7 +167,7 @@ TEST_F(DesktopRowsTest, MissingColumnLeavesItsContextOnTheErrorStack) {
 
 // Values from the handheld travel through real statements and come back unchanged.
 TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
-    Desk().execute("CREATE TABLE Notes (Code TEXT, Body TEXT, Seen TIME)");
+    Desk().Execute("CREATE TABLE Notes (Code TEXT, Body TEXT, Seen TIME)");
     session.Tables.Add("Notes");
     ConnectEngine();
     session.Dialect = FindSqlDialect(*session.DesktopConnection, DesktopDialect::Sqlite,
@@ -188,10 +188,10 @@ TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
         auto record = HandheldRecord({{"Code", kTypeString, values[i]},
                                       {"Body", kTypeString, values[(i + 1) % values.size()]},
                                       {"Seen", kTypeTime, "23:59:58"}});
-        session.DesktopConnection->execute(
+        session.DesktopConnection->Execute(
             record->BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters));
         record->Fields().Item("Body")->Value = values[i] + "!";
-        session.DesktopConnection->execute(
+        session.DesktopConnection->Execute(
             record->BuildDesktopWriteQuery(session.Dialect, table, true, session.WorkFilters));
     }
     colDataRecord queue = Read(table, "SELECT * FROM Notes");
@@ -206,7 +206,7 @@ TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
     // An empty handheld text is written as NULL, not as ''.
     auto empty = HandheldRecord(
         {{"Code", kTypeString, "E"}, {"Body", kTypeString, ""}, {"Seen", kTypeTime, ""}});
-    session.DesktopConnection->execute(
+    session.DesktopConnection->Execute(
         empty->BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Notes WHERE Code='E' AND Body IS NULL AND Seen IS NULL"),
               "1");

@@ -32,7 +32,7 @@ class DesktopTest : public ::testing::Test {
     // independently of the engine's connection.
     platform::odbc::Connection& Desk() {
         if (!desk_)
-            desk_ = host.Odbc().connect("DRIVER={SQLite3};Database=" + DatabaseFile().string());
+            desk_ = host.Odbc().Connect("DRIVER={SQLite3};Database=" + DatabaseFile().string());
         return *desk_;
     }
 
@@ -40,13 +40,13 @@ class DesktopTest : public ::testing::Test {
     // quoting characters themselves.
     void ConnectEngine() {
         session.DesktopConnection =
-            host.Odbc().connect("DRIVER={SQLite3};Database=" + DatabaseFile().string());
+            host.Odbc().Connect("DRIVER={SQLite3};Database=" + DatabaseFile().string());
     }
 
     std::optional<std::string> Scalar(const std::string& sql) {
-        auto rows = Desk().openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
-        if (rows->atEnd()) return std::nullopt;
-        return rows->value(std::size_t{0});
+        auto rows = Desk().OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        if (rows->AtEnd()) return std::nullopt;
+        return rows->Value(std::size_t{0});
     }
 
     const std::vector<std::string>& Lines() const { return host.utility.lines; }

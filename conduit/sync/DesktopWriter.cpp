@@ -18,7 +18,7 @@ template <typename Build>
 platform::odbc::PreparedStatement& Prepared(
     platform::odbc::Connection& connection,
     std::unique_ptr<platform::odbc::PreparedStatement>& statement, Build build) {
-    if (!statement) statement = connection.prepare(build());
+    if (!statement) statement = connection.Prepare(build());
     return *statement;
 }
 
@@ -73,7 +73,7 @@ platform::odbc::PreparedStatement& DesktopWriter::ExistenceOfKeys() {
 }
 
 void DesktopWriter::BeginBatch(const std::vector<const clsDataRecord*>& records) {
-    connection_.execute(std::string("SAVEPOINT ") + kSavepoint);
+    connection_.Execute(std::string("SAVEPOINT ") + kSavepoint);
     inBatch_ = true;
     batchRecordsAsked_ = records;
     nextAsked_ = 0;
@@ -84,9 +84,9 @@ void DesktopWriter::BeginBatch(const std::vector<const clsDataRecord*>& records)
         const clsDataRecord& record = *records[i < records.size() ? i : 0];
         KeyParameter(record.FieldType(0), record.PrimaryFieldValue, parameters_[i]);
     }
-    auto rows = ExistenceOfKeys().query(parameters_);
-    for (; !rows->atEnd(); rows->next()) {
-        const std::string& text = rows->value(std::size_t{0}).value_or("");
+    auto rows = ExistenceOfKeys().Query(parameters_);
+    for (; !rows->AtEnd(); rows->Next()) {
+        const std::string& text = rows->Value(std::size_t{0}).value_or("");
         std::size_t position = 0;
         std::from_chars(text.data(), text.data() + text.size(), position);
         if (position < batchExists_.size()) batchExists_[position] = true;
@@ -95,7 +95,7 @@ void DesktopWriter::BeginBatch(const std::vector<const clsDataRecord*>& records)
 
 void DesktopWriter::EndBatch() {
     WriteInserts();
-    connection_.execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
+    connection_.Execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
     inBatch_ = false;
     for (const auto& [text, level] : pendingLines_) log_.WriteLog(text, level);
     pendingLines_.clear();
@@ -106,15 +106,15 @@ bool DesktopWriter::AbandonBatch() {
     pendingInserts_.clear();
     pendingLines_.clear();
     try {
-        connection_.execute(std::string("ROLLBACK TO SAVEPOINT ") + kSavepoint);
-        connection_.execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
+        connection_.Execute(std::string("ROLLBACK TO SAVEPOINT ") + kSavepoint);
+        connection_.Execute(std::string("RELEASE SAVEPOINT ") + kSavepoint);
         return true;
     } catch (const std::exception&) {
         // The database undid more than the batch, or will take nothing more in this
         // transaction: start a new one, so that statements can run again.
     }
-    connection_.rollback();
-    connection_.beginTransaction();
+    connection_.Rollback();
+    connection_.BeginTransaction();
     return false;
 }
 
@@ -128,7 +128,7 @@ bool DesktopWriter::Exists(const clsDataRecord& record) {
         Prepared(connection_, exists_, [&] { return "SELECT 1 FROM " + target_ + KeyWhere(); });
     parameters_.resize(1);
     KeyParameter(record.FieldType(0), record.PrimaryFieldValue, parameters_[0]);
-    return statement.hasRows(parameters_);
+    return statement.HasRows(parameters_);
 }
 
 void DesktopWriter::Update(const clsDataRecord& record) {
@@ -139,7 +139,7 @@ void DesktopWriter::Update(const clsDataRecord& record) {
         return BuildDesktopWriteStatement(dialect_, table_, true, filters_) + updateFilter_;
     });
     parameters_.resize(record.DesktopWriteParameters(table_, true, filters_, parameters_, 0));
-    statement.execute(parameters_);
+    statement.Execute(parameters_);
 }
 
 platform::odbc::PreparedStatement& DesktopWriter::InsertOfRows(std::size_t rows) {
@@ -175,7 +175,7 @@ void DesktopWriter::WriteInserts() {
             count = pendingInserts_[done + i]->DesktopWriteParameters(table_, false, filters_,
                                                                       parameters_, count);
         parameters_.resize(count);
-        InsertOfRows(rows).execute(parameters_);
+        InsertOfRows(rows).Execute(parameters_);
         done += rows;
     }
     pendingInserts_.clear();
@@ -192,7 +192,7 @@ void DesktopWriter::Delete(int16_t keyType, const std::string& key) {
         Prepared(connection_, delete_, [&] { return "DELETE FROM " + target_ + KeyWhere(); });
     parameters_.resize(1);
     KeyParameter(keyType, key, parameters_[0]);
-    statement.execute(parameters_);
+    statement.Execute(parameters_);
 }
 
 }  // namespace tarn::conduit

@@ -153,7 +153,7 @@ TEST_P(SyncAcceptance, ADryRunLeavesOutTablesItCannotUndo) {
     h.Install();
     auto odbc = std::make_unique<platform::odbc::fakes::FaultInjectingEnvironment>(
         platform::odbc::OpenOdbcEnvironment());
-    odbc->refuseTransactions();
+    odbc->RefuseTransactions();
     h.platform.SetOdbc(std::move(odbc));
     const BothSides before = Snapshot(h, {"Items", "Other"});
 

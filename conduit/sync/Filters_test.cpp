@@ -138,9 +138,9 @@ TEST_F(FiltersTest, DamagedRecordsAreSkipped) {
 TEST_F(FiltersTest, FilterValuesCannotInjectSql) {
     const std::string hostile = "'); DROP TABLE x; --";
     const std::string hostile2 = "North' OR '1'='1";
-    Desk().execute("CREATE TABLE x (Id INTEGER)");
-    Desk().execute("CREATE TABLE Orders (Id INTEGER, Region TEXT, Rep TEXT)");
-    Desk().execute("INSERT INTO Orders VALUES (1, 'North', 'Ann')");
+    Desk().Execute("CREATE TABLE x (Id INTEGER)");
+    Desk().Execute("CREATE TABLE Orders (Id INTEGER, Region TEXT, Rep TEXT)");
+    Desk().Execute("INSERT INTO Orders VALUES (1, 'North', 'Ann')");
     WriteFilterDatabase({FilterRecord("Region", hostile2), FilterRecord("Rep", hostile)});
     LoadFilters(session);
 
@@ -158,11 +158,11 @@ TEST_F(FiltersTest, FilterValuesCannotInjectSql) {
     record.PalmSource = true;
     record.Fields().Add("Id", kTypeInteger)->Value = "2";
     record.Fields().Add("Region", kTypeString)->Value = hostile2;
-    Desk().execute(
+    Desk().Execute(
         record.BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters));
     EXPECT_EQ(Scalar("SELECT Rep FROM Orders WHERE Id=2"), hostile);
     EXPECT_EQ(Scalar("SELECT Region FROM Orders WHERE Id=2"), hostile2);
-    Desk().execute("DELETE FROM Orders WHERE Id=1");
+    Desk().Execute("DELETE FROM Orders WHERE Id=1");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM x"), "0");  // still there
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Orders" + Clause(table, true)), "1");
 }

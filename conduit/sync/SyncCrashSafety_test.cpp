@@ -105,7 +105,7 @@ const std::vector<FailureCase>& FailureCases() {
              // The DELETE of record 2 has run; the INSERT of record 4 fails.
              auto odbc =
                  std::make_unique<FaultInjectingEnvironment>(platform::odbc::OpenOdbcEnvironment());
-             odbc->failStatementStartingWith("INSERT", -1, "injected fault: the insert failed");
+             odbc->FailStatementStartingWith("INSERT", -1, "injected fault: the insert failed");
              h.platform.SetOdbc(std::move(odbc));
          },
          "", false},
@@ -119,7 +119,7 @@ const std::vector<FailureCase>& FailureCases() {
          [](SyncHarness& h) {
              auto odbc =
                  std::make_unique<FaultInjectingEnvironment>(platform::odbc::OpenOdbcEnvironment());
-             odbc->failCommit(-1, "injected fault: the commit failed");
+             odbc->FailCommit(-1, "injected fault: the commit failed");
              h.platform.SetOdbc(std::move(odbc));
          },
          "Error committing desktop table Items", false},

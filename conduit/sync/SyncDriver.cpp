@@ -57,10 +57,10 @@ void WriteRecordDump(HotSyncLog& log, const clsTable& table, const colDataRecord
 // are never read. A count the database will not give is left out of the summary.
 long RowsToPurge(platform::odbc::Connection& connection, const std::string& from) {
     try {
-        auto rows = connection.openResultSet("SELECT COUNT(*)" + from,
+        auto rows = connection.OpenResultSet("SELECT COUNT(*)" + from,
                                              platform::odbc::CursorKind::ForwardOnly);
-        if (rows->atEnd()) return 0;
-        return std::stol(rows->value(std::size_t{0}).value_or("0"));
+        if (rows->AtEnd()) return 0;
+        return std::stol(rows->Value(std::size_t{0}).value_or("0"));
     } catch (const std::exception&) {
         return 0;
     }
@@ -74,7 +74,7 @@ void PurgeDesktop(SyncSession& session, const clsTable& table) {
     session.Counts.Summary.desktopDeleted += RowsToPurge(*session.DesktopConnection, from);
     std::string sql = "DELETE" + from;
     session.WriteLog(sql, 4);
-    session.DesktopConnection->execute(sql);
+    session.DesktopConnection->Execute(sql);
 }
 
 void RemoveAllPalmRecords(platform::palm::RecordDatabase& database) {
@@ -111,7 +111,7 @@ void RunTable(SyncSession& session, clsTable& table, colDataRecord& queue) {
 // that fails too (the connection is gone, say) adds nothing.
 void RollBackQuietly(platform::odbc::Connection& connection) {
     try {
-        connection.rollback();
+        connection.Rollback();
     } catch (...) {
     }
 }
@@ -180,7 +180,7 @@ void SyncTable(SyncSession& session, clsTable& table) {
         RefuseDryRun(session, table);
         return;
     }
-    const bool inTransaction = writesDesktop && session.DesktopConnection->beginTransaction();
+    const bool inTransaction = writesDesktop && session.DesktopConnection->BeginTransaction();
     if (session.DryRun && writesDesktop && !inTransaction) {
         RefuseDryRun(session, table);
         return;
@@ -202,7 +202,7 @@ void SyncTable(SyncSession& session, clsTable& table) {
         if (session.DryRun) {
             // Everything a real sync would do has been done and can fail as it would; now
             // neither side keeps any of it.
-            if (inTransaction) session.DesktopConnection->rollback();
+            if (inTransaction) session.DesktopConnection->Rollback();
             EndTableCounts(session.Counts, queue, writesHandheld, session.Outcome.Summaries);
             session.PalmDatabase->Discard();
             session.PalmDatabase.reset();
@@ -211,7 +211,7 @@ void SyncTable(SyncSession& session, clsTable& table) {
         if (inTransaction) {
             ErrorContext committing(session.ErrorStack,
                                     "Error committing desktop table " + table.DesktopTableName);
-            session.DesktopConnection->commit();
+            session.DesktopConnection->Commit();
             committing.Done();
         }
     } catch (...) {

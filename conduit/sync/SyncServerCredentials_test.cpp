@@ -83,8 +83,8 @@ TEST_P(ServerCredentials, AValueCraftedToNameAnotherDatabaseChangesNothing) {
         SetUpItems(h);
         DesktopTarget other(GetParam(), h.platform.environment, h.platform.Odbc());
         auto otherDesk = other.Connect();
-        otherDesk->execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        otherDesk->execute("INSERT INTO Items VALUES (9, 'other')");
+        otherDesk->Execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        otherDesk->Execute("INSERT INTO Items VALUES (9, 'other')");
         c.craft(h.settings, h.desktop, other.database);
         h.Install();
         const std::string handheldBefore =
@@ -93,12 +93,12 @@ TEST_P(ServerCredentials, AValueCraftedToNameAnotherDatabaseChangesNothing) {
 
         EXPECT_NE(h.Log().find("Error opening desktop database: "), std::string::npos) << h.Log();
         EXPECT_EQ(h.DesktopPairs("Items", "Id", "Name"), (Pairs{{"3", "d3"}}));
-        auto rows = otherDesk->openResultSet("SELECT Id FROM Items",
+        auto rows = otherDesk->OpenResultSet("SELECT Id FROM Items",
                                              platform::odbc::CursorKind::ForwardOnly);
-        ASSERT_FALSE(rows->atEnd());
-        EXPECT_EQ(rows->value(std::size_t{0}), "9");
-        rows->next();
-        EXPECT_TRUE(rows->atEnd());
+        ASSERT_FALSE(rows->AtEnd());
+        EXPECT_EQ(rows->Value(std::size_t{0}), "9");
+        rows->Next();
+        EXPECT_TRUE(rows->AtEnd());
         EXPECT_EQ(tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb"),
                   handheldBefore);
         ASSERT_EQ(h.platform.utility.outcomes.size(), 1u);

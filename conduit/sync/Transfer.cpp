@@ -112,15 +112,15 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
     // Read once from start to end before anything is written: a forward-only cursor is all it
     // takes, and lets a driver hand over the rows as they come rather than all at once.
     auto rows =
-        session.DesktopConnection->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        session.DesktopConnection->OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
     long count = 0;
     long withoutKey = 0;
     DesktopRowReader reader(table.Fields(), *rows, session.ErrorStack);
-    while (!rows->atEnd()) {
+    while (!rows->AtEnd()) {
         if (!queue.AddDesktopRecord(session.Log, reader)) ++withoutKey;
         ++count;
         session.Progress.Report(table.DesktopTableName, "reading the desktop", count, 0);
-        rows->next();
+        rows->Next();
     }
     session.WriteLog("Records from Desktop Database: " + std::to_string(count), 2);
     if (withoutKey > 0)

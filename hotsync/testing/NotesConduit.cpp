@@ -50,8 +50,8 @@ void NotesConduit::WriteDescription() {
 
 void NotesConduit::Desk(const std::string& sql) {
     platform::odbc::OpenOdbcEnvironment()
-        ->connect("DRIVER={SQLite3};Database=" + desk.string())
-        ->execute(sql);
+        ->Connect("DRIVER={SQLite3};Database=" + desk.string())
+        ->Execute(sql);
 }
 
 ProcessResult NotesConduit::Sync() {

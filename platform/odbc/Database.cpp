@@ -4,21 +4,21 @@
 
 namespace tarn::platform::odbc {
 
-const std::optional<std::string>& ResultSet::value(std::string_view columnName) const {
-    std::optional<std::size_t> column = findColumn(columnName);
+const std::optional<std::string>& ResultSet::Value(std::string_view columnName) const {
+    std::optional<std::size_t> column = FindColumn(columnName);
     if (!column)
         throw OdbcError(kColumnNotFound, "Column not found: " + std::string(columnName), "");
-    return value(*column);
+    return Value(*column);
 }
 
-std::unique_ptr<PreparedStatement> Connection::prepare(const std::string& sql) {
+std::unique_ptr<PreparedStatement> Connection::Prepare(const std::string& sql) {
     throw OdbcError(kNotPrepared, "This connection cannot prepare statements: " + sql, "");
 }
 
 ConnectAttempt TryConnect(Environment& environment, const std::string& connectionString) {
     ConnectAttempt attempt;
     try {
-        attempt.connection = environment.connect(connectionString);
+        attempt.connection = environment.Connect(connectionString);
     } catch (const PlatformError& error) {
         attempt.errorNumber = error.number();
         attempt.errorText = error.description();

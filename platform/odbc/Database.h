@@ -33,20 +33,20 @@ class ResultSet {
     virtual ~ResultSet() = default;
 
     // True once the cursor has moved past the last row (at once for an empty result).
-    virtual bool atEnd() const = 0;
+    virtual bool AtEnd() const = 0;
     // Moves to the next row; does nothing once at the end.
-    virtual void next() = 0;
+    virtual void Next() = 0;
     // Whether the result held at least one row; unaffected by moving.
-    virtual bool hasRows() const = 0;
+    virtual bool HasRows() const = 0;
 
-    virtual const std::vector<std::string>& columnNames() const = 0;
+    virtual const std::vector<std::string>& ColumnNames() const = 0;
     // Position of the column of this name, compared without regard to letter case; the first
     // of equally named columns wins.
-    virtual std::optional<std::size_t> findColumn(std::string_view name) const = 0;
+    virtual std::optional<std::size_t> FindColumn(std::string_view name) const = 0;
     // Value of a column of the current row; nullopt is SQL NULL, distinct from empty text.
     // Throws when the cursor is at the end or the column does not exist.
-    virtual const std::optional<std::string>& value(std::size_t column) const = 0;
-    const std::optional<std::string>& value(std::string_view columnName) const;
+    virtual const std::optional<std::string>& Value(std::size_t column) const = 0;
+    const std::optional<std::string>& Value(std::string_view columnName) const;
 };
 
 // How a statement parameter reaches the database. Each value travels in its own type, never as
@@ -97,14 +97,14 @@ struct Parameter {
 class PreparedStatement {
   public:
     virtual ~PreparedStatement() = default;
-    virtual const std::string& sql() const = 0;
+    virtual const std::string& Sql() const = 0;
     // Runs a statement that returns no rows anyone reads; an UPDATE or DELETE that matched no
     // row is no failure.
-    virtual void execute(const std::vector<Parameter>& parameters) = 0;
+    virtual void Execute(const std::vector<Parameter>& parameters) = 0;
     // Runs a SELECT and says whether it yielded at least one row.
-    virtual bool hasRows(const std::vector<Parameter>& parameters) = 0;
+    virtual bool HasRows(const std::vector<Parameter>& parameters) = 0;
     // Runs a SELECT and returns its rows; they must be read before the statement runs again.
-    virtual std::unique_ptr<ResultSet> query(const std::vector<Parameter>& parameters) = 0;
+    virtual std::unique_ptr<ResultSet> Query(const std::vector<Parameter>& parameters) = 0;
 };
 
 // An open desktop database.
@@ -113,32 +113,32 @@ class Connection {
     virtual ~Connection() = default;
 
     // Runs a statement that returns no rows that anyone reads (UPDATE, INSERT, DELETE, DDL).
-    virtual void execute(const std::string& sql) = 0;
-    virtual std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) = 0;
+    virtual void Execute(const std::string& sql) = 0;
+    virtual std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql, CursorKind cursor) = 0;
     // Whether a SELECT yields at least one row. Cheaper than a result set: nothing is
     // described or read, and no statement handle is allocated.
-    virtual bool hasRows(const std::string& sql) = 0;
+    virtual bool HasRows(const std::string& sql) = 0;
     // Prepares a statement with parameter markers for running many times. It must not outlive
     // the connection. Connections that cannot prepare statements throw (the default).
-    virtual std::unique_ptr<PreparedStatement> prepare(const std::string& sql);
+    virtual std::unique_ptr<PreparedStatement> Prepare(const std::string& sql);
 
     // Names of the user's tables and views, in catalog order.
-    virtual std::vector<std::string> listTables() = 0;
+    virtual std::vector<std::string> ListTables() = 0;
     // Columns of one table in the table's own order.
-    virtual std::vector<ColumnInfo> listColumns(const std::string& table) = 0;
+    virtual std::vector<ColumnInfo> ListColumns(const std::string& table) = 0;
 
     // The text answer of SQLGetInfo for a text-valued information type, such as 29
     // (identifier quote character) or 14 (search pattern escape).
-    virtual std::string driverInfo(unsigned short infoType) = 0;
+    virtual std::string DriverInfo(unsigned short infoType) = 0;
 
     // Whether the driver can group statements into a transaction at all.
-    virtual bool supportsTransactions() = 0;
+    virtual bool SupportsTransactions() = 0;
     // Starts a transaction (automatic commit off). Returns false, changing nothing, when the
     // driver has no transactions: the statements that follow then take effect one by one.
-    virtual bool beginTransaction() = 0;
+    virtual bool BeginTransaction() = 0;
     // End the transaction and return to automatic commit.
-    virtual void commit() = 0;
-    virtual void rollback() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
 };
 
 // The ODBC driver manager.
@@ -148,9 +148,9 @@ class Environment {
 
     // Descriptions of the installed drivers exactly as the driver manager returns them, in its
     // order; blank entries and unwanted kinds are for the caller to filter.
-    virtual std::vector<std::string> listDrivers() = 0;
+    virtual std::vector<std::string> ListDrivers() = 0;
     // Opens a connection from a connection string; the driver is never allowed to prompt.
-    virtual std::unique_ptr<Connection> connect(const std::string& connectionString) = 0;
+    virtual std::unique_ptr<Connection> Connect(const std::string& connectionString) = 0;
 };
 
 // The outcome of a connection attempt for callers that report rather than throw, such as the

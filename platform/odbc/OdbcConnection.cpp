@@ -66,21 +66,21 @@ OdbcConnection::OdbcConnection(std::shared_ptr<OdbcHandle> environment,
                                const std::string& connectionString)
     : connection_(NewConnectionHandle(std::move(environment))) {
     std::vector<SQLWCHAR> wide = ToWide(connectionString);
-    SQLHDBC dbc = connection_->get();
+    SQLHDBC dbc = connection_->Get();
     Check(SQLDriverConnectW(dbc, nullptr, wide.data(), SQL_NTS, nullptr, 0, nullptr,
                             SQL_DRIVER_NOPROMPT),
           SQL_HANDLE_DBC, dbc);
-    connection_->markConnected();
-    executeStatement_ = newStatement();
+    connection_->MarkConnected();
+    executeStatement_ = NewStatement();
 }
 
-std::shared_ptr<OdbcHandle> OdbcConnection::newStatement() {
+std::shared_ptr<OdbcHandle> OdbcConnection::NewStatement() {
     return std::make_shared<OdbcHandle>(SQL_HANDLE_STMT, connection_);
 }
 
-void OdbcConnection::execute(const std::string& sql) {
+void OdbcConnection::Execute(const std::string& sql) {
     std::vector<SQLWCHAR> wide = ToWide(sql);
-    SQLHSTMT stmt = executeStatement_->get();
+    SQLHSTMT stmt = executeStatement_->Get();
     SQLRETURN rc = SQLExecDirectW(stmt, wide.data(), SQL_NTS);
     // No data is a searched UPDATE or DELETE that matched no row: not a failure. The error is
     // taken before the handle is closed, which clears it.
@@ -92,9 +92,9 @@ void OdbcConnection::execute(const std::string& sql) {
     if (error) throw *error;
 }
 
-bool OdbcConnection::hasRows(const std::string& sql) {
+bool OdbcConnection::HasRows(const std::string& sql) {
     std::vector<SQLWCHAR> wide = ToWide(sql);
-    SQLHSTMT stmt = executeStatement_->get();
+    SQLHSTMT stmt = executeStatement_->Get();
     SQLRETURN rc = SQLExecDirectW(stmt, wide.data(), SQL_NTS);
     std::optional<OdbcError> error;
     bool found = false;
@@ -111,17 +111,17 @@ bool OdbcConnection::hasRows(const std::string& sql) {
     return found;
 }
 
-std::unique_ptr<PreparedStatement> OdbcConnection::prepare(const std::string& sql) {
+std::unique_ptr<PreparedStatement> OdbcConnection::Prepare(const std::string& sql) {
     return std::make_unique<OdbcPreparedStatement>(connection_, sql);
 }
 
-std::unique_ptr<ResultSet> OdbcConnection::openResultSet(const std::string& sql,
+std::unique_ptr<ResultSet> OdbcConnection::OpenResultSet(const std::string& sql,
                                                          CursorKind cursor) {
-    std::shared_ptr<OdbcHandle> statement = newStatement();
-    SQLHSTMT stmt = statement->get();
+    std::shared_ptr<OdbcHandle> statement = NewStatement();
+    SQLHSTMT stmt = statement->Get();
     if (cursor == CursorKind::Dynamic) {
         if (!dynamicCursors_)
-            dynamicCursors_ = (numericInfo<SQLUINTEGER>(SQL_SCROLL_OPTIONS) & SQL_SO_DYNAMIC) != 0;
+            dynamicCursors_ = (NumericInfo<SQLUINTEGER>(SQL_SCROLL_OPTIONS) & SQL_SO_DYNAMIC) != 0;
         // The driver may still substitute a lesser cursor; any cursor reads forward.
         if (*dynamicCursors_)
             SQLSetStmtAttrW(stmt, SQL_ATTR_CURSOR_TYPE,
@@ -133,53 +133,53 @@ std::unique_ptr<ResultSet> OdbcConnection::openResultSet(const std::string& sql,
     return std::make_unique<OdbcResultSet>(std::move(statement));
 }
 
-std::vector<std::string> OdbcConnection::listTables() {
-    std::shared_ptr<OdbcHandle> statement = newStatement();
-    SQLHSTMT stmt = statement->get();
-    std::vector<SQLWCHAR> catalog = currentCatalog();
+std::vector<std::string> OdbcConnection::ListTables() {
+    std::shared_ptr<OdbcHandle> statement = NewStatement();
+    SQLHSTMT stmt = statement->Get();
+    std::vector<SQLWCHAR> catalog = CurrentCatalog();
     Check(SQLTablesW(stmt, catalog.empty() ? nullptr : catalog.data(), SQL_NTS, nullptr, 0, nullptr,
                      0, nullptr, 0),
           SQL_HANDLE_STMT, stmt);
     std::vector<std::string> names;
     // A server lists a name once per schema that holds it; SQL names it once.
     std::set<std::string> seen;
-    for (OdbcResultSet rows(std::move(statement)); !rows.atEnd(); rows.next()) {
-        const std::string& type = Text(rows.value(kTableType));
-        const std::string& name = Text(rows.value(kTableName));
+    for (OdbcResultSet rows(std::move(statement)); !rows.AtEnd(); rows.Next()) {
+        const std::string& type = Text(rows.Value(kTableType));
+        const std::string& name = Text(rows.Value(kTableName));
         if ((type == "TABLE" || type == "VIEW") && seen.insert(name).second) names.push_back(name);
     }
     return names;
 }
 
-std::vector<ColumnInfo> OdbcConnection::listColumns(const std::string& table) {
-    std::string pattern = EscapePattern(table, driverInfo(SQL_SEARCH_PATTERN_ESCAPE));
-    std::shared_ptr<OdbcHandle> statement = newStatement();
-    SQLHSTMT stmt = statement->get();
+std::vector<ColumnInfo> OdbcConnection::ListColumns(const std::string& table) {
+    std::string pattern = EscapePattern(table, DriverInfo(SQL_SEARCH_PATTERN_ESCAPE));
+    std::shared_ptr<OdbcHandle> statement = NewStatement();
+    SQLHSTMT stmt = statement->Get();
     std::vector<SQLWCHAR> wide = ToWide(pattern);
-    std::vector<SQLWCHAR> catalog = currentCatalog();
+    std::vector<SQLWCHAR> catalog = CurrentCatalog();
     Check(SQLColumnsW(stmt, catalog.empty() ? nullptr : catalog.data(), SQL_NTS, nullptr, 0,
                       wide.data(), SQL_NTS, nullptr, 0),
           SQL_HANDLE_STMT, stmt);
     std::vector<ColumnInfo> columns;
     std::optional<std::string> schema;
-    for (OdbcResultSet rows(std::move(statement)); !rows.atEnd(); rows.next()) {
+    for (OdbcResultSet rows(std::move(statement)); !rows.AtEnd(); rows.Next()) {
         // A pattern-blind driver may answer more tables, and a server may hold the same table
         // name in several schemas: keep the exact name in the first schema reported.
-        if (Text(rows.value(kTableName)) != table) continue;
-        if (!schema) schema = rows.value(kTableSchema).value_or("");
-        if (rows.value(kTableSchema).value_or("") != *schema) continue;
-        const std::string& typeText = Text(rows.value(kColumnDataType));
+        if (Text(rows.Value(kTableName)) != table) continue;
+        if (!schema) schema = rows.Value(kTableSchema).value_or("");
+        if (rows.Value(kTableSchema).value_or("") != *schema) continue;
+        const std::string& typeText = Text(rows.Value(kColumnDataType));
         int type = 0;  // a driver that leaves the type out gets "unknown"
         std::from_chars(typeText.data(), typeText.data() + typeText.size(), type);
-        columns.push_back({Text(rows.value(kColumnName)), Odbc2TypeCode(type)});
+        columns.push_back({Text(rows.Value(kColumnName)), Odbc2TypeCode(type)});
     }
     return columns;
 }
 
-std::vector<SQLWCHAR> OdbcConnection::currentCatalog() {
+std::vector<SQLWCHAR> OdbcConnection::CurrentCatalog() {
     SQLWCHAR buffer[256] = {};
     SQLINTEGER bytes = 0;
-    SQLHDBC dbc = connection_->get();
+    SQLHDBC dbc = connection_->Get();
     if (!Succeeded(
             SQLGetConnectAttrW(dbc, SQL_ATTR_CURRENT_CATALOG, buffer, sizeof buffer, &bytes)))
         return {};
@@ -187,30 +187,30 @@ std::vector<SQLWCHAR> OdbcConnection::currentCatalog() {
     return name.empty() ? std::vector<SQLWCHAR>{} : ToWide(name);
 }
 
-std::string OdbcConnection::driverInfo(unsigned short infoType) {
+std::string OdbcConnection::DriverInfo(unsigned short infoType) {
     SQLWCHAR buffer[255 / sizeof(SQLWCHAR)] = {};
-    SQLHDBC dbc = connection_->get();
+    SQLHDBC dbc = connection_->Get();
     Check(SQLGetInfoW(dbc, infoType, buffer, SQLSMALLINT(sizeof buffer), nullptr), SQL_HANDLE_DBC,
           dbc);
     return ToUtf8FromBuffer(buffer, std::size(buffer));
 }
 
 template <typename T>
-T OdbcConnection::numericInfo(SQLUSMALLINT infoType) {
+T OdbcConnection::NumericInfo(SQLUSMALLINT infoType) {
     T value{};
-    SQLHDBC dbc = connection_->get();
+    SQLHDBC dbc = connection_->Get();
     Check(SQLGetInfoW(dbc, infoType, &value, sizeof value, nullptr), SQL_HANDLE_DBC, dbc);
     return value;
 }
 
-bool OdbcConnection::supportsTransactions() {
-    if (!transactions_) transactions_ = numericInfo<SQLUSMALLINT>(SQL_TXN_CAPABLE) != SQL_TC_NONE;
+bool OdbcConnection::SupportsTransactions() {
+    if (!transactions_) transactions_ = NumericInfo<SQLUSMALLINT>(SQL_TXN_CAPABLE) != SQL_TC_NONE;
     return *transactions_;
 }
 
-bool OdbcConnection::beginTransaction() {
-    if (!supportsTransactions()) return false;
-    SQLHDBC dbc = connection_->get();
+bool OdbcConnection::BeginTransaction() {
+    if (!SupportsTransactions()) return false;
+    SQLHDBC dbc = connection_->Get();
     Check(SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT,
                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER),
           SQL_HANDLE_DBC, dbc);
@@ -218,16 +218,16 @@ bool OdbcConnection::beginTransaction() {
     return true;
 }
 
-void OdbcConnection::commit() {
-    endTransaction(SQL_COMMIT);
+void OdbcConnection::Commit() {
+    EndTransaction(SQL_COMMIT);
 }
-void OdbcConnection::rollback() {
-    endTransaction(SQL_ROLLBACK);
+void OdbcConnection::Rollback() {
+    EndTransaction(SQL_ROLLBACK);
 }
 
-void OdbcConnection::endTransaction(SQLSMALLINT completion) {
+void OdbcConnection::EndTransaction(SQLSMALLINT completion) {
     if (!inTransaction_) return;
-    SQLHDBC dbc = connection_->get();
+    SQLHDBC dbc = connection_->Get();
     // A failed commit leaves the transaction open so that the caller can still roll back.
     Check(SQLEndTran(SQL_HANDLE_DBC, dbc, completion), SQL_HANDLE_DBC, dbc);
     inTransaction_ = false;

@@ -15,26 +15,26 @@ class OdbcConnection final : public Connection {
     // Connects the connection handle with the string, never letting the driver prompt.
     OdbcConnection(std::shared_ptr<OdbcHandle> environment, const std::string& connectionString);
 
-    void execute(const std::string& sql) override;
-    std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) override;
-    bool hasRows(const std::string& sql) override;
-    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
-    std::vector<std::string> listTables() override;
-    std::vector<ColumnInfo> listColumns(const std::string& table) override;
-    std::string driverInfo(unsigned short infoType) override;
-    bool supportsTransactions() override;
-    bool beginTransaction() override;
-    void commit() override;
-    void rollback() override;
+    void Execute(const std::string& sql) override;
+    std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql, CursorKind cursor) override;
+    bool HasRows(const std::string& sql) override;
+    std::unique_ptr<PreparedStatement> Prepare(const std::string& sql) override;
+    std::vector<std::string> ListTables() override;
+    std::vector<ColumnInfo> ListColumns(const std::string& table) override;
+    std::string DriverInfo(unsigned short infoType) override;
+    bool SupportsTransactions() override;
+    bool BeginTransaction() override;
+    void Commit() override;
+    void Rollback() override;
 
   private:
-    std::shared_ptr<OdbcHandle> newStatement();
+    std::shared_ptr<OdbcHandle> NewStatement();
     // The database the connection opened, for catalog calls that would otherwise cover every
     // database on the server; empty where the driver has no such notion.
-    std::vector<SQLWCHAR> currentCatalog();
-    void endTransaction(SQLSMALLINT completion);
+    std::vector<SQLWCHAR> CurrentCatalog();
+    void EndTransaction(SQLSMALLINT completion);
     template <typename T>
-    T numericInfo(SQLUSMALLINT infoType);
+    T NumericInfo(SQLUSMALLINT infoType);
 
     std::shared_ptr<OdbcHandle> connection_;
     // Plain statements all run on one handle: a sync runs one statement per changed record,

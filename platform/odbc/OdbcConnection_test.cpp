@@ -19,7 +19,7 @@ using OdbcConnectionTest = OdbcTestDatabase;
 
 TEST_F(OdbcConnectionTest, AFailingStatementCarriesTheDriversNumberAndText) {
     try {
-        connection_->execute("SELEC 1");
+        connection_->Execute("SELEC 1");
         FAIL() << "a misspelt statement ran";
     } catch (const OdbcError& error) {
         EXPECT_EQ(error.number(), 1);  // SQLITE_ERROR
@@ -27,7 +27,7 @@ TEST_F(OdbcConnectionTest, AFailingStatementCarriesTheDriversNumberAndText) {
             << error.description();
     }
     try {
-        connection_->openResultSet("SELECT * FROM missing", CursorKind::ForwardOnly);
+        connection_->OpenResultSet("SELECT * FROM missing", CursorKind::ForwardOnly);
         FAIL() << "a query on a missing table ran";
     } catch (const PlatformError& error) {
         EXPECT_EQ(error.number(), 1);
@@ -35,53 +35,53 @@ TEST_F(OdbcConnectionTest, AFailingStatementCarriesTheDriversNumberAndText) {
             << error.description();
     }
     // The shared statement handle is usable again after a failure.
-    connection_->execute("CREATE TABLE t (a INTEGER)");
+    connection_->Execute("CREATE TABLE t (a INTEGER)");
 }
 
 TEST_F(OdbcConnectionTest, StatementsThatTouchNoRowOrReturnRowsAreNotFailures) {
-    connection_->execute("CREATE TABLE t (a INTEGER)");
-    connection_->execute("UPDATE t SET a = 2 WHERE a = 1");
-    connection_->execute("DELETE FROM t");
-    connection_->execute("SELECT * FROM t");
-    connection_->beginTransaction();  // one disk write for all the inserts
+    connection_->Execute("CREATE TABLE t (a INTEGER)");
+    connection_->Execute("UPDATE t SET a = 2 WHERE a = 1");
+    connection_->Execute("DELETE FROM t");
+    connection_->Execute("SELECT * FROM t");
+    connection_->BeginTransaction();  // one disk write for all the inserts
     for (int i = 0; i < 500; ++i)
-        connection_->execute("INSERT INTO t VALUES (" + std::to_string(i) + ")");
-    connection_->commit();
+        connection_->Execute("INSERT INTO t VALUES (" + std::to_string(i) + ")");
+    connection_->Commit();
     EXPECT_EQ(scalar("SELECT count(*), sum(a) FROM t"), "500");
-    EXPECT_EQ(connection_->openResultSet("SELECT sum(a) AS s FROM t", CursorKind::ForwardOnly)
-                  ->value("s"),
+    EXPECT_EQ(connection_->OpenResultSet("SELECT sum(a) AS s FROM t", CursorKind::ForwardOnly)
+                  ->Value("s"),
               "124750");
 }
 
 TEST_F(OdbcConnectionTest, HasRowsAnswersWithoutDisturbingOtherStatements) {
-    connection_->execute("CREATE TABLE t (a INTEGER)");
-    connection_->execute("INSERT INTO t VALUES (1)");
-    auto open = connection_->openResultSet("SELECT a FROM t", CursorKind::ForwardOnly);
-    EXPECT_TRUE(connection_->hasRows("SELECT 1 FROM t WHERE a = 1"));
-    EXPECT_FALSE(connection_->hasRows("SELECT 1 FROM t WHERE a = 2"));
-    EXPECT_THROW(connection_->hasRows("SELECT 1 FROM missing"), PlatformError);
-    connection_->execute("INSERT INTO t VALUES (2)");  // the shared handle is free again
-    EXPECT_TRUE(connection_->hasRows("SELECT 1 FROM t WHERE a = 2"));
-    EXPECT_EQ(open->value("a"), "1");
+    connection_->Execute("CREATE TABLE t (a INTEGER)");
+    connection_->Execute("INSERT INTO t VALUES (1)");
+    auto open = connection_->OpenResultSet("SELECT a FROM t", CursorKind::ForwardOnly);
+    EXPECT_TRUE(connection_->HasRows("SELECT 1 FROM t WHERE a = 1"));
+    EXPECT_FALSE(connection_->HasRows("SELECT 1 FROM t WHERE a = 2"));
+    EXPECT_THROW(connection_->HasRows("SELECT 1 FROM missing"), PlatformError);
+    connection_->Execute("INSERT INTO t VALUES (2)");  // the shared handle is free again
+    EXPECT_TRUE(connection_->HasRows("SELECT 1 FROM t WHERE a = 2"));
+    EXPECT_EQ(open->Value("a"), "1");
 }
 
 TEST_F(OdbcConnectionTest, ListsTablesAndViewsButNotIndexes) {
-    connection_->execute("CREATE TABLE Customers (Id INTEGER PRIMARY KEY, Name TEXT)");
-    connection_->execute("CREATE TABLE order_lines (Id INTEGER)");
-    connection_->execute("CREATE INDEX ByName ON Customers (Name)");
-    connection_->execute("CREATE VIEW Names AS SELECT Name FROM Customers");
-    std::vector<std::string> tables = connection_->listTables();
+    connection_->Execute("CREATE TABLE Customers (Id INTEGER PRIMARY KEY, Name TEXT)");
+    connection_->Execute("CREATE TABLE order_lines (Id INTEGER)");
+    connection_->Execute("CREATE INDEX ByName ON Customers (Name)");
+    connection_->Execute("CREATE VIEW Names AS SELECT Name FROM Customers");
+    std::vector<std::string> tables = connection_->ListTables();
     std::sort(tables.begin(), tables.end());
     EXPECT_EQ(tables, (std::vector<std::string>{"Customers", "Names", "order_lines"}));
 }
 
 TEST_F(OdbcConnectionTest, ListsColumnsInTableOrderWithOdbc2DateTypes) {
-    connection_->execute(
+    connection_->Execute(
         "CREATE TABLE order_lines (Zeta INTEGER, Alpha VARCHAR(20), Shipped DATE, "
         "ShipTime TIME, Stamp TIMESTAMP, Price DOUBLE, Note TEXT)");
     // Would also match the table name taken as a search pattern.
-    connection_->execute("CREATE TABLE orderXlines (Other INTEGER)");
-    Columns columns = connection_->listColumns("order_lines");
+    connection_->Execute("CREATE TABLE orderXlines (Other INTEGER)");
+    Columns columns = connection_->ListColumns("order_lines");
     ASSERT_EQ(columns.size(), 7u);
     EXPECT_EQ(columns[0], (ColumnInfo{"Zeta", 4}));
     EXPECT_EQ(columns[1].name, "Alpha");
@@ -91,43 +91,43 @@ TEST_F(OdbcConnectionTest, ListsColumnsInTableOrderWithOdbc2DateTypes) {
     EXPECT_EQ(columns[5], (ColumnInfo{"Price", 8}));
     EXPECT_EQ(columns[6].name, "Note");
 
-    EXPECT_TRUE(connection_->listColumns("NoSuchTable").empty());
+    EXPECT_TRUE(connection_->ListColumns("NoSuchTable").empty());
 }
 
 TEST_F(OdbcConnectionTest, AnswersTheQuotingQuestionsOfTheDriver) {
-    EXPECT_EQ(connection_->driverInfo(29), "\"");  // identifier quote character
-    EXPECT_EQ(connection_->driverInfo(14), "\\");  // search pattern escape
+    EXPECT_EQ(connection_->DriverInfo(29), "\"");  // identifier quote character
+    EXPECT_EQ(connection_->DriverInfo(14), "\\");  // search pattern escape
 }
 
 TEST_F(OdbcConnectionTest, RollbackUndoesAndCommitKeeps) {
-    connection_->execute("CREATE TABLE t (a INTEGER)");
-    ASSERT_TRUE(connection_->supportsTransactions());
+    connection_->Execute("CREATE TABLE t (a INTEGER)");
+    ASSERT_TRUE(connection_->SupportsTransactions());
 
-    ASSERT_TRUE(connection_->beginTransaction());
-    connection_->execute("INSERT INTO t VALUES (1)");
+    ASSERT_TRUE(connection_->BeginTransaction());
+    connection_->Execute("INSERT INTO t VALUES (1)");
     EXPECT_EQ(scalar("SELECT count(*) FROM t"), "1");  // visible inside the transaction
-    connection_->rollback();
+    connection_->Rollback();
     EXPECT_EQ(scalar("SELECT count(*) FROM t"), "0");
 
-    ASSERT_TRUE(connection_->beginTransaction());
-    connection_->execute("INSERT INTO t VALUES (2)");
-    connection_->commit();
-    connection_->execute("INSERT INTO t VALUES (3)");  // automatic commit again
+    ASSERT_TRUE(connection_->BeginTransaction());
+    connection_->Execute("INSERT INTO t VALUES (2)");
+    connection_->Commit();
+    connection_->Execute("INSERT INTO t VALUES (3)");  // automatic commit again
     connection_.reset();
 
-    auto reopened = environment_->connect(connectionString());
-    auto rows = reopened->openResultSet("SELECT a FROM t ORDER BY a", CursorKind::ForwardOnly);
+    auto reopened = environment_->Connect(connectionString());
+    auto rows = reopened->OpenResultSet("SELECT a FROM t ORDER BY a", CursorKind::ForwardOnly);
     std::vector<std::string> values;
-    for (; !rows->atEnd(); rows->next()) values.push_back(*rows->value("a"));
+    for (; !rows->AtEnd(); rows->Next()) values.push_back(*rows->Value("a"));
     EXPECT_EQ(values, (std::vector<std::string>{"2", "3"}));
 }
 
 TEST_F(OdbcConnectionTest, AConnectionDroppedInsideATransactionRollsItBack) {
-    connection_->execute("CREATE TABLE t (a INTEGER)");
-    ASSERT_TRUE(connection_->beginTransaction());
-    connection_->execute("INSERT INTO t VALUES (1)");
+    connection_->Execute("CREATE TABLE t (a INTEGER)");
+    ASSERT_TRUE(connection_->BeginTransaction());
+    connection_->Execute("INSERT INTO t VALUES (1)");
     connection_.reset();
-    connection_ = environment_->connect(connectionString());
+    connection_ = environment_->Connect(connectionString());
     EXPECT_EQ(scalar("SELECT count(*) FROM t"), "0");
 }
 

@@ -14,13 +14,13 @@ namespace {
 class OdbcEnvironment final : public Environment {
   public:
     OdbcEnvironment() : environment_(std::make_shared<OdbcHandle>(SQL_HANDLE_ENV, nullptr)) {
-        SQLHENV env = environment_->get();
+        SQLHENV env = environment_->Get();
         Check(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
                             0),
               SQL_HANDLE_ENV, env);
     }
 
-    std::vector<std::string> listDrivers() override {
+    std::vector<std::string> ListDrivers() override {
         std::vector<std::string> drivers;
         SQLWCHAR description[1024];
         SQLWCHAR attributes[4096];  // fetched because the call wants them; not used
@@ -28,7 +28,7 @@ class OdbcEnvironment final : public Environment {
         for (;;) {
             SQLSMALLINT descriptionLength = 0, attributesLength = 0;
             SQLRETURN rc =
-                SQLDriversW(environment_->get(), direction, description,
+                SQLDriversW(environment_->Get(), direction, description,
                             SQLSMALLINT(std::size(description)), &descriptionLength, attributes,
                             SQLSMALLINT(std::size(attributes)), &attributesLength);
             if (rc != SQL_SUCCESS) break;
@@ -38,7 +38,7 @@ class OdbcEnvironment final : public Environment {
         return drivers;
     }
 
-    std::unique_ptr<Connection> connect(const std::string& connectionString) override {
+    std::unique_ptr<Connection> Connect(const std::string& connectionString) override {
         return std::make_unique<OdbcConnection>(environment_, connectionString);
     }
 

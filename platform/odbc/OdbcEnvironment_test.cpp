@@ -16,23 +16,23 @@ TEST(OdbcEnvironment, ListsTheDriversOfTheMachineInOrderUnfiltered) {
                                          "PostgreSQL Unicode"};
     if (!tarn::test::FindOdbcDriverLibrary("libsqlite3odbc.so").empty())
         expected.insert(expected.begin(), "SQLite3");
-    EXPECT_EQ(OpenOdbcEnvironment()->listDrivers(), expected);
+    EXPECT_EQ(OpenOdbcEnvironment()->ListDrivers(), expected);
 }
 
 TEST(OdbcEnvironment, AMachineWithoutDriversListsNone) {
     tarn::test::TestEnvironment machine;
     tarn::test::WriteFileBytes(machine.odbcDir() / "odbcinst.ini", "");
-    EXPECT_TRUE(OpenOdbcEnvironment()->listDrivers().empty());
+    EXPECT_TRUE(OpenOdbcEnvironment()->ListDrivers().empty());
 }
 
 TEST(OdbcEnvironment, ConnectingToAMissingDriverFailsWithTheDriverManagersText) {
     tarn::test::TestEnvironment machine;
     auto environment = OpenOdbcEnvironment();
     try {
-        environment->connect("DRIVER={No Such Driver};Database=x.db");
+        environment->Connect("DRIVER={No Such Driver};Database=x.db");
         FAIL() << "connected to a driver that is not installed";
     } catch (const OdbcError& error) {
-        EXPECT_EQ(error.sqlState(), "01000");
+        EXPECT_EQ(error.SqlState(), "01000");
         EXPECT_NE(error.description().find("No Such Driver"), std::string::npos)
             << error.description();
     }
@@ -56,13 +56,13 @@ TEST_F(OdbcTestDatabase, AFileTheDriverCannotOpenFailsTheConnection) {
 }
 
 TEST_F(OdbcTestDatabase, ConnectionsAndResultSetsOutliveTheObjectsTheyCameFrom) {
-    connection_->execute("CREATE TABLE t (a TEXT)");
-    connection_->execute("INSERT INTO t VALUES ('kept')");
+    connection_->Execute("CREATE TABLE t (a TEXT)");
+    connection_->Execute("INSERT INTO t VALUES ('kept')");
     environment_.reset();
-    auto rows = connection_->openResultSet("SELECT a FROM t", CursorKind::ForwardOnly);
+    auto rows = connection_->OpenResultSet("SELECT a FROM t", CursorKind::ForwardOnly);
     connection_.reset();
-    ASSERT_FALSE(rows->atEnd());
-    EXPECT_EQ(rows->value("a"), "kept");
+    ASSERT_FALSE(rows->AtEnd());
+    EXPECT_EQ(rows->Value("a"), "kept");
 }
 
 }  // namespace

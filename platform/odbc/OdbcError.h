@@ -14,7 +14,7 @@ class OdbcError : public PlatformError {
   public:
     OdbcError(int number, const std::string& description, std::string sqlState)
         : PlatformError(number, description), sqlState_(std::move(sqlState)) {}
-    const std::string& sqlState() const { return sqlState_; }
+    const std::string& SqlState() const { return sqlState_; }
 
   private:
     std::string sqlState_;

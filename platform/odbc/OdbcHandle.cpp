@@ -6,11 +6,11 @@ namespace tarn::platform::odbc {
 
 OdbcHandle::OdbcHandle(SQLSMALLINT type, std::shared_ptr<OdbcHandle> parent)
     : type_(type), parent_(std::move(parent)) {
-    SQLHANDLE parentHandle = parent_ ? parent_->get() : SQL_NULL_HANDLE;
+    SQLHANDLE parentHandle = parent_ ? parent_->Get() : SQL_NULL_HANDLE;
     SQLRETURN rc = SQLAllocHandle(type, parentHandle, &handle_);
     if (!Succeeded(rc)) {
         handle_ = SQL_NULL_HANDLE;
-        if (parent_) throw ErrorFromDiagnostics(parent_->type(), parentHandle, rc);
+        if (parent_) throw ErrorFromDiagnostics(parent_->Type(), parentHandle, rc);
         throw OdbcError(0, "The ODBC environment could not be allocated", "");
     }
 }

@@ -18,19 +18,19 @@ class OdbcHandle {
     OdbcHandle(const OdbcHandle&) = delete;
     OdbcHandle& operator=(const OdbcHandle&) = delete;
 
-    SQLHANDLE get() const { return handle_; }
-    SQLSMALLINT type() const { return type_; }
+    SQLHANDLE Get() const { return handle_; }
+    SQLSMALLINT Type() const { return type_; }
 
     // A connection handle must be disconnected before it is freed; the destructor does that
     // once the connection was made.
-    void markConnected() { connected_ = true; }
+    void MarkConnected() { connected_ = true; }
 
-    const std::shared_ptr<OdbcHandle>& parent() const { return parent_; }
+    const std::shared_ptr<OdbcHandle>& Parent() const { return parent_; }
 
     // The owner of the buffers a statement's columns are bound to, so that a result set that
     // ends after a newer one on the same statement leaves the newer one's bindings alone.
-    const void* rowBinder() const { return rowBinder_; }
-    void setRowBinder(const void* binder) { rowBinder_ = binder; }
+    const void* RowBinder() const { return rowBinder_; }
+    void SetRowBinder(const void* binder) { rowBinder_ = binder; }
 
   private:
     SQLSMALLINT type_;

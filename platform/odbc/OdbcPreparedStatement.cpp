@@ -17,11 +17,11 @@ OdbcPreparedStatement::OdbcPreparedStatement(std::shared_ptr<OdbcHandle> connect
     : statement_(std::make_shared<OdbcHandle>(SQL_HANDLE_STMT, std::move(connection))),
       sql_(std::move(sql)) {
     std::vector<SQLWCHAR> wide = ToWide(sql_);
-    SQLHSTMT stmt = statement_->get();
+    SQLHSTMT stmt = statement_->Get();
     Check(SQLPrepareW(stmt, wide.data(), SQL_NTS), SQL_HANDLE_STMT, stmt);
 }
 
-void OdbcPreparedStatement::bind(std::size_t index, const Parameter& parameter) {
+void OdbcPreparedStatement::Bind(std::size_t index, const Parameter& parameter) {
     Slot& slot = slots_[index];
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLSMALLINT sqlType = SQL_WVARCHAR;
@@ -66,18 +66,18 @@ void OdbcPreparedStatement::bind(std::size_t index, const Parameter& parameter) 
             break;
     }
     if (parameter.null) slot.indicator = SQL_NULL_DATA;
-    SQLHSTMT stmt = statement_->get();
+    SQLHSTMT stmt = statement_->Get();
     Check(SQLBindParameter(stmt, SQLUSMALLINT(index + 1), SQL_PARAM_INPUT, cType, sqlType,
                            columnSize, 0, value, capacity, &slot.indicator),
           SQL_HANDLE_STMT, stmt);
 }
 
-SQLRETURN OdbcPreparedStatement::run(const std::vector<Parameter>& parameters) {
-    SQLHSTMT stmt = statement_->get();
+SQLRETURN OdbcPreparedStatement::Run(const std::vector<Parameter>& parameters) {
+    SQLHSTMT stmt = statement_->Get();
     // A result an earlier run left unread would keep the statement busy.
     SQLFreeStmt(stmt, SQL_CLOSE);
     if (slots_.size() < parameters.size()) slots_.resize(parameters.size());
-    for (std::size_t i = 0; i < parameters.size(); ++i) bind(i, parameters[i]);
+    for (std::size_t i = 0; i < parameters.size(); ++i) Bind(i, parameters[i]);
     SQLRETURN rc = SQLExecute(stmt);
     // No data is a searched UPDATE or DELETE that matched no row: not a failure.
     if (rc != SQL_NO_DATA && !Succeeded(rc)) {
@@ -88,14 +88,14 @@ SQLRETURN OdbcPreparedStatement::run(const std::vector<Parameter>& parameters) {
     return rc;
 }
 
-void OdbcPreparedStatement::execute(const std::vector<Parameter>& parameters) {
-    run(parameters);
-    SQLFreeStmt(statement_->get(), SQL_CLOSE);
+void OdbcPreparedStatement::Execute(const std::vector<Parameter>& parameters) {
+    Run(parameters);
+    SQLFreeStmt(statement_->Get(), SQL_CLOSE);
 }
 
-bool OdbcPreparedStatement::hasRows(const std::vector<Parameter>& parameters) {
-    if (run(parameters) == SQL_NO_DATA) return false;
-    SQLHSTMT stmt = statement_->get();
+bool OdbcPreparedStatement::HasRows(const std::vector<Parameter>& parameters) {
+    if (Run(parameters) == SQL_NO_DATA) return false;
+    SQLHSTMT stmt = statement_->Get();
     SQLRETURN rc = SQLFetch(stmt);
     std::optional<OdbcError> error;
     if (rc != SQL_NO_DATA && !Succeeded(rc))
@@ -105,8 +105,8 @@ bool OdbcPreparedStatement::hasRows(const std::vector<Parameter>& parameters) {
     return Succeeded(rc);
 }
 
-std::unique_ptr<ResultSet> OdbcPreparedStatement::query(const std::vector<Parameter>& parameters) {
-    run(parameters);
+std::unique_ptr<ResultSet> OdbcPreparedStatement::Query(const std::vector<Parameter>& parameters) {
+    Run(parameters);
     return std::make_unique<OdbcResultSet>(statement_);
 }
 

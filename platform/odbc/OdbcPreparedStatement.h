@@ -17,10 +17,10 @@ class OdbcPreparedStatement final : public PreparedStatement {
   public:
     OdbcPreparedStatement(std::shared_ptr<OdbcHandle> connection, std::string sql);
 
-    const std::string& sql() const override { return sql_; }
-    void execute(const std::vector<Parameter>& parameters) override;
-    bool hasRows(const std::vector<Parameter>& parameters) override;
-    std::unique_ptr<ResultSet> query(const std::vector<Parameter>& parameters) override;
+    const std::string& Sql() const override { return sql_; }
+    void Execute(const std::vector<Parameter>& parameters) override;
+    bool HasRows(const std::vector<Parameter>& parameters) override;
+    std::unique_ptr<ResultSet> Query(const std::vector<Parameter>& parameters) override;
 
   private:
     // The memory one bound parameter points at while the statement runs.
@@ -33,8 +33,8 @@ class OdbcPreparedStatement final : public PreparedStatement {
     };
 
     // Binds the values and runs the statement; the driver's answer, failures thrown.
-    SQLRETURN run(const std::vector<Parameter>& parameters);
-    void bind(std::size_t index, const Parameter& parameter);
+    SQLRETURN Run(const std::vector<Parameter>& parameters);
+    void Bind(std::size_t index, const Parameter& parameter);
 
     std::shared_ptr<OdbcHandle> statement_;
     std::string sql_;

@@ -41,7 +41,7 @@ Parameter Null(ParameterType type) {
 // Each row through one prepared INSERT, the parameters of one row reused for the next: every
 // value arrives as itself, whatever the one before it was.
 TEST_F(OdbcPreparedStatementTest, EachValueArrivesInItsOwnType) {
-    connection_->execute("CREATE TABLE t (n INTEGER, v)");
+    connection_->Execute("CREATE TABLE t (n INTEGER, v)");
     struct Row {
         Parameter value;
         const char* type;  // typeof() as SQLite stores it
@@ -60,60 +60,60 @@ TEST_F(OdbcPreparedStatementTest, EachValueArrivesInItsOwnType) {
         {Text("a longer text than any before it, to make its buffer grow"), "text",
          "'a longer text than any before it, to make its buffer grow'"},
     };
-    auto insert = connection_->prepare("INSERT INTO t (n, v) VALUES (?, ?)");
+    auto insert = connection_->Prepare("INSERT INTO t (n, v) VALUES (?, ?)");
     std::vector<Parameter> parameters(2);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         parameters[0].SetInteger(int64_t(i));
         parameters[1] = rows[i].value;
-        insert->execute(parameters);
+        insert->Execute(parameters);
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].text);
-        auto row = connection_->openResultSet(
+        auto row = connection_->OpenResultSet(
             "SELECT typeof(v), quote(v) FROM t WHERE n = " + std::to_string(i),
             CursorKind::ForwardOnly);
-        EXPECT_EQ(row->value(std::size_t{0}), rows[i].type);
-        EXPECT_EQ(row->value(std::size_t{1}), rows[i].text);
+        EXPECT_EQ(row->Value(std::size_t{0}), rows[i].type);
+        EXPECT_EQ(row->Value(std::size_t{1}), rows[i].text);
     }
 }
 
 TEST_F(OdbcPreparedStatementTest, HasRowsAndQueryAnswerForTheValuesGiven) {
-    connection_->execute("CREATE TABLE t (k TEXT, n INTEGER)");
-    connection_->execute("INSERT INTO t VALUES ('a', 1), ('b', 2), ('b', 3)");
-    auto exists = connection_->prepare("SELECT 1 FROM t WHERE k = ?");
-    EXPECT_TRUE(exists->hasRows({Text("a")}));
-    EXPECT_FALSE(exists->hasRows({Text("c")}));
-    EXPECT_TRUE(exists->hasRows({Text("b")}));
+    connection_->Execute("CREATE TABLE t (k TEXT, n INTEGER)");
+    connection_->Execute("INSERT INTO t VALUES ('a', 1), ('b', 2), ('b', 3)");
+    auto exists = connection_->Prepare("SELECT 1 FROM t WHERE k = ?");
+    EXPECT_TRUE(exists->HasRows({Text("a")}));
+    EXPECT_FALSE(exists->HasRows({Text("c")}));
+    EXPECT_TRUE(exists->HasRows({Text("b")}));
 
-    auto query = connection_->prepare("SELECT n FROM t WHERE k = ? ORDER BY n");
-    auto first = query->query({Text("b")});
-    ASSERT_FALSE(first->atEnd());
-    EXPECT_EQ(first->value(std::size_t{0}), "2");
+    auto query = connection_->Prepare("SELECT n FROM t WHERE k = ? ORDER BY n");
+    auto first = query->Query({Text("b")});
+    ASSERT_FALSE(first->AtEnd());
+    EXPECT_EQ(first->Value(std::size_t{0}), "2");
     // Run again before the first result was read to its end: the new values count.
-    auto second = query->query({Text("a")});
-    ASSERT_FALSE(second->atEnd());
-    EXPECT_EQ(second->value(std::size_t{0}), "1");
-    second->next();
-    EXPECT_TRUE(second->atEnd());
+    auto second = query->Query({Text("a")});
+    ASSERT_FALSE(second->AtEnd());
+    EXPECT_EQ(second->Value(std::size_t{0}), "1");
+    second->Next();
+    EXPECT_TRUE(second->AtEnd());
 
     // An UPDATE or DELETE that matches nothing is no failure.
-    connection_->prepare("DELETE FROM t WHERE n = ?")->execute({Integer(99)});
+    connection_->Prepare("DELETE FROM t WHERE n = ?")->Execute({Integer(99)});
 }
 
 TEST_F(OdbcPreparedStatementTest, FailuresCarryTheDriversTextAndLeaveTheStatementUsable) {
     // A driver may check the statement when preparing it or at its first run.
-    EXPECT_THROW(connection_->prepare("INSERT INTO missing VALUES (?)")->execute({Integer(1)}),
+    EXPECT_THROW(connection_->Prepare("INSERT INTO missing VALUES (?)")->Execute({Integer(1)}),
                  OdbcError);
-    connection_->execute("CREATE TABLE t (k INTEGER PRIMARY KEY)");
-    auto insert = connection_->prepare("INSERT INTO t VALUES (?)");
-    insert->execute({Integer(1)});
+    connection_->Execute("CREATE TABLE t (k INTEGER PRIMARY KEY)");
+    auto insert = connection_->Prepare("INSERT INTO t VALUES (?)");
+    insert->Execute({Integer(1)});
     try {
-        insert->execute({Integer(1)});
+        insert->Execute({Integer(1)});
         FAIL() << "a duplicate key was inserted";
     } catch (const OdbcError& error) {
         EXPECT_NE(error.description().find("UNIQUE"), std::string::npos) << error.description();
     }
-    insert->execute({Integer(2)});
+    insert->Execute({Integer(2)});
     EXPECT_EQ(scalar("SELECT count(*) FROM t"), "2");
 }
 

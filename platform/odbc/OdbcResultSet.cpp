@@ -17,17 +17,17 @@ constexpr std::size_t kChunkChars = 1024;
 
 OdbcResultSet::OdbcResultSet(std::shared_ptr<OdbcHandle> statement, RowFetching fetching)
     : statement_(std::move(statement)), chunk_(kChunkChars) {
-    std::vector<SQLULEN> sizes = describeColumns();
+    std::vector<SQLULEN> sizes = DescribeColumns();
     if (names_.empty()) return;  // the statement made no result set: an empty one
-    if (fetching == RowFetching::Rowsets && statement_->parent())
+    if (fetching == RowFetching::Rowsets && statement_->Parent())
         block_ = OdbcRowBlock::Bind(statement_,
-                                    OdbcRowBlock::ReadingOf(statement_->parent()->get()), sizes);
-    fetch();
+                                    OdbcRowBlock::ReadingOf(statement_->Parent()->Get()), sizes);
+    Fetch();
     hasRows_ = !atEnd_;
 }
 
-std::vector<SQLULEN> OdbcResultSet::describeColumns() {
-    SQLHSTMT stmt = statement_->get();
+std::vector<SQLULEN> OdbcResultSet::DescribeColumns() {
+    SQLHSTMT stmt = statement_->Get();
     SQLSMALLINT count = 0;
     Check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
     names_.reserve(count);
@@ -56,13 +56,13 @@ std::vector<SQLULEN> OdbcResultSet::describeColumns() {
     return sizes;
 }
 
-void OdbcResultSet::next() {
-    if (!atEnd_) fetch();
+void OdbcResultSet::Next() {
+    if (!atEnd_) Fetch();
 }
 
-void OdbcResultSet::fetch() {
-    if (block_) return fetchFromRowsets();
-    SQLHSTMT stmt = statement_->get();
+void OdbcResultSet::Fetch() {
+    if (block_) return FetchFromRowsets();
+    SQLHSTMT stmt = statement_->Get();
     SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) {
         atEnd_ = true;
@@ -72,15 +72,15 @@ void OdbcResultSet::fetch() {
     }
     Check(rc, SQL_HANDLE_STMT, stmt);
     atEnd_ = false;
-    for (std::size_t column = 0; column < values_.size(); ++column) readColumn(column);
+    for (std::size_t column = 0; column < values_.size(); ++column) ReadColumn(column);
 }
 
-void OdbcResultSet::fetchFromRowsets() {
+void OdbcResultSet::FetchFromRowsets() {
     // The first call finds no rowset yet (no rows): it fetches one.
     if (++blockRow_ >= block_->Rows()) {
         if (!block_->FetchNext()) {
             atEnd_ = true;
-            SQLFreeStmt(statement_->get(), SQL_CLOSE);  // the read lock, as above
+            SQLFreeStmt(statement_->Get(), SQL_CLOSE);  // the read lock, as above
             return;
         }
         blockRow_ = 0;
@@ -101,14 +101,14 @@ void OdbcResultSet::fetchFromRowsets() {
                 break;
             case OdbcRowBlock::Cell::FromDriver:
                 block_->PositionOn(blockRow_);
-                readColumn(column);
+                ReadColumn(column);
                 break;
         }
     }
 }
 
-void OdbcResultSet::readColumn(std::size_t column) {
-    SQLHSTMT stmt = statement_->get();
+void OdbcResultSet::ReadColumn(std::size_t column) {
+    SQLHSTMT stmt = statement_->Get();
     const SQLLEN chunkBytes = SQLLEN(chunk_.size() * sizeof(SQLWCHAR));
     std::optional<std::string>& slot = values_[column];
     bool gathering = false;
@@ -149,14 +149,14 @@ void OdbcResultSet::readColumn(std::size_t column) {
     AppendUtf8(longValue_.data(), longValue_.size(), *slot);
 }
 
-std::optional<std::size_t> OdbcResultSet::findColumn(std::string_view name) const {
+std::optional<std::size_t> OdbcResultSet::FindColumn(std::string_view name) const {
     if (auto exact = byName_.find(name); exact != byName_.end()) return exact->second;
     if (auto folded = byFoldedName_.find(text::FoldCase(name)); folded != byFoldedName_.end())
         return folded->second;
     return std::nullopt;
 }
 
-const std::optional<std::string>& OdbcResultSet::value(std::size_t column) const {
+const std::optional<std::string>& OdbcResultSet::Value(std::size_t column) const {
     if (atEnd_) throw OdbcError(kNoCurrentRow, "No current row", "");
     if (column >= values_.size())
         throw OdbcError(kColumnNotFound, "Column " + std::to_string(column + 1) + " not found", "");

@@ -27,13 +27,13 @@ class OdbcResultSet final : public ResultSet {
     explicit OdbcResultSet(std::shared_ptr<OdbcHandle> statement,
                            RowFetching fetching = RowFetching::Rowsets);
 
-    bool atEnd() const override { return atEnd_; }
-    void next() override;
-    bool hasRows() const override { return hasRows_; }
-    const std::vector<std::string>& columnNames() const override { return names_; }
-    std::optional<std::size_t> findColumn(std::string_view name) const override;
-    using ResultSet::value;
-    const std::optional<std::string>& value(std::size_t column) const override;
+    bool AtEnd() const override { return atEnd_; }
+    void Next() override;
+    bool HasRows() const override { return hasRows_; }
+    const std::vector<std::string>& ColumnNames() const override { return names_; }
+    std::optional<std::size_t> FindColumn(std::string_view name) const override;
+    using ResultSet::Value;
+    const std::optional<std::string>& Value(std::size_t column) const override;
 
   private:
     struct NameHash {
@@ -44,10 +44,10 @@ class OdbcResultSet final : public ResultSet {
     };
     using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>>;
 
-    std::vector<SQLULEN> describeColumns();
-    void fetch();
-    void fetchFromRowsets();
-    void readColumn(std::size_t column);
+    std::vector<SQLULEN> DescribeColumns();
+    void Fetch();
+    void FetchFromRowsets();
+    void ReadColumn(std::size_t column);
 
     std::shared_ptr<OdbcHandle> statement_;
     std::vector<std::string> names_;

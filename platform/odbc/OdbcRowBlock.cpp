@@ -69,7 +69,7 @@ std::unique_ptr<OdbcRowBlock> OdbcRowBlock::Bind(std::shared_ptr<OdbcHandle> sta
         std::clamp<std::size_t>(kRowsetBytes / rowBytes, 2, kMostRowsPerRowset);
     std::unique_ptr<OdbcRowBlock> block(new OdbcRowBlock(std::move(statement), rowsetSize));
     if (!block->BindRowset() || !block->BindColumns(columnSizes)) return nullptr;
-    block->statement_->setRowBinder(block.get());
+    block->statement_->SetRowBinder(block.get());
     return block;
 }
 
@@ -80,14 +80,14 @@ OdbcRowBlock::OdbcRowBlock(std::shared_ptr<OdbcHandle> statement, std::size_t ro
 
 OdbcRowBlock::~OdbcRowBlock() {
     // The statement may already serve a newer result set that bound buffers of its own.
-    if (statement_->rowBinder() == this) {
+    if (statement_->RowBinder() == this) {
         Unbind();
-        statement_->setRowBinder(nullptr);
+        statement_->SetRowBinder(nullptr);
     }
 }
 
 bool OdbcRowBlock::BindRowset() {
-    SQLHSTMT stmt = statement_->get();
+    SQLHSTMT stmt = statement_->Get();
     // A driver may settle on fewer rows (and say so) or refuse rowsets altogether.
     SQLULEN granted = 1;
     if (SetNumber(stmt, SQL_ATTR_ROW_ARRAY_SIZE, rowsetSize_) &&
@@ -103,7 +103,7 @@ bool OdbcRowBlock::BindRowset() {
 }
 
 bool OdbcRowBlock::BindColumns(const std::vector<SQLULEN>& columnSizes) {
-    SQLHSTMT stmt = statement_->get();
+    SQLHSTMT stmt = statement_->Get();
     columns_.resize(columnSizes.size());
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         Column& column = columns_[i];
@@ -122,7 +122,7 @@ bool OdbcRowBlock::BindColumns(const std::vector<SQLULEN>& columnSizes) {
 }
 
 void OdbcRowBlock::Unbind() {
-    SQLHSTMT stmt = statement_->get();
+    SQLHSTMT stmt = statement_->Get();
     SQLFreeStmt(stmt, SQL_UNBIND);
     SetPointer(stmt, SQL_ATTR_ROWS_FETCHED_PTR, nullptr);
     SetPointer(stmt, SQL_ATTR_ROW_STATUS_PTR, nullptr);
@@ -130,7 +130,7 @@ void OdbcRowBlock::Unbind() {
 }
 
 bool OdbcRowBlock::FetchNext() {
-    SQLHSTMT stmt = statement_->get();
+    SQLHSTMT stmt = statement_->Get();
     fetched_ = 0;
     std::fill_n(rowStatus_.get(), rowsetSize_, SQLUSMALLINT(SQL_ROW_NOROW));
     SQLRETURN rc = SQLFetch(stmt);
@@ -163,7 +163,7 @@ OdbcRowBlock::Cell OdbcRowBlock::Read(std::size_t row, std::size_t column, const
 }
 
 void OdbcRowBlock::PositionOn(std::size_t row) {
-    SQLHSTMT stmt = statement_->get();
+    SQLHSTMT stmt = statement_->Get();
     Check(SQLSetPos(stmt, SQLSETPOSIROW(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE),
           SQL_HANDLE_STMT, stmt);
 }

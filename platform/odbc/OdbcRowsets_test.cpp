@@ -40,10 +40,10 @@ using Rows = std::vector<std::vector<std::optional<std::string>>>;
 
 Rows ReadAll(ResultSet& rows) {
     Rows all;
-    for (; !rows.atEnd(); rows.next()) {
+    for (; !rows.AtEnd(); rows.Next()) {
         all.emplace_back();
-        for (std::size_t column = 0; column < rows.columnNames().size(); ++column)
-            all.back().push_back(rows.value(column));
+        for (std::size_t column = 0; column < rows.ColumnNames().size(); ++column)
+            all.back().push_back(rows.Value(column));
     }
     return all;
 }
@@ -85,18 +85,18 @@ class OdbcRowsetsTest : public ::testing::TestWithParam<Desktop> {
         }
         environment_ = OpenOdbcEnvironment();
         if (!database_.empty())
-            environment_->connect(adminString_)
-                ->execute("CREATE DATABASE " + database_ +
+            environment_->Connect(adminString_)
+                ->Execute("CREATE DATABASE " + database_ +
                           (GetParam() == Desktop::PostgreSql ? " ENCODING 'UTF8'"
                                                              : " CHARACTER SET utf8mb4"));
-        connection_ = environment_->connect(connectionString_);
+        connection_ = environment_->Connect(connectionString_);
     }
 
     void TearDown() override {
         connection_.reset();
         if (database_.empty() || !environment_) return;
-        environment_->connect(adminString_)
-            ->execute("DROP DATABASE IF EXISTS " + database_ +
+        environment_->Connect(adminString_)
+            ->Execute("DROP DATABASE IF EXISTS " + database_ +
                       (GetParam() == Desktop::PostgreSql ? " WITH (FORCE)" : ""));
     }
 
@@ -106,23 +106,23 @@ class OdbcRowsetsTest : public ::testing::TestWithParam<Desktop> {
     // A result set read with the given fetching on a statement handle of its own connection.
     Rows ReadWith(RowFetching fetching, const std::string& sql) {
         auto environment = std::make_shared<OdbcHandle>(SQL_HANDLE_ENV, nullptr);
-        Check(SQLSetEnvAttr(environment->get(), SQL_ATTR_ODBC_VERSION,
+        Check(SQLSetEnvAttr(environment->Get(), SQL_ATTR_ODBC_VERSION,
                             reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-              SQL_HANDLE_ENV, environment->get());
+              SQL_HANDLE_ENV, environment->Get());
         std::shared_ptr<OdbcHandle> connection;
         {
             Utf8DriverCharset utf8;
             connection = std::make_shared<OdbcHandle>(SQL_HANDLE_DBC, environment);
         }
         std::vector<SQLWCHAR> wide = ToWide(connectionString_);
-        Check(SQLDriverConnectW(connection->get(), nullptr, wide.data(), SQL_NTS, nullptr, 0,
+        Check(SQLDriverConnectW(connection->Get(), nullptr, wide.data(), SQL_NTS, nullptr, 0,
                                 nullptr, SQL_DRIVER_NOPROMPT),
-              SQL_HANDLE_DBC, connection->get());
-        connection->markConnected();
+              SQL_HANDLE_DBC, connection->Get());
+        connection->MarkConnected();
         auto statement = std::make_shared<OdbcHandle>(SQL_HANDLE_STMT, connection);
         wide = ToWide(sql);
-        Check(SQLExecDirectW(statement->get(), wide.data(), SQL_NTS), SQL_HANDLE_STMT,
-              statement->get());
+        Check(SQLExecDirectW(statement->Get(), wide.data(), SQL_NTS), SQL_HANDLE_STMT,
+              statement->Get());
         OdbcResultSet rows(statement, fetching);
         return ReadAll(rows);
     }
@@ -135,7 +135,7 @@ class OdbcRowsetsTest : public ::testing::TestWithParam<Desktop> {
             ASSERT_EQ(rows.size(), expected.size());
             for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i], expected[i]) << i;
         }
-        auto rows = connection_->openResultSet(sql, CursorKind::ForwardOnly);
+        auto rows = connection_->OpenResultSet(sql, CursorKind::ForwardOnly);
         EXPECT_EQ(ReadAll(*rows), expected);
     }
 
@@ -149,7 +149,7 @@ TEST_P(OdbcRowsetsTest, ValuesAroundEveryBufferSizeArriveWhole) {
     // unixODBC hands the SQLite3 driver's text over through UCS-2, so that driver keeps only
     // the characters of the 16-bit range.
     const std::string special = GetParam() == Desktop::Sqlite ? "日" : "😀";
-    connection_->execute("CREATE TABLE t (Id INTEGER, Short VARCHAR(10), Body " + LongText() + ")");
+    connection_->Execute("CREATE TABLE t (Id INTEGER, Short VARCHAR(10), Body " + LongText() + ")");
     Rows expected;
     const std::size_t lengths[] = {0,   1,   46,  47,   48,   49,   254,
                                    255, 256, 257, 1023, 1024, 1025, 3000};
@@ -159,7 +159,7 @@ TEST_P(OdbcRowsetsTest, ValuesAroundEveryBufferSizeArriveWhole) {
         auto literal = [](const std::optional<std::string>& text) {
             return text ? "'" + *text + "'" : std::string("NULL");
         };
-        connection_->execute("INSERT INTO t VALUES (" + std::to_string(id) + ", " +
+        connection_->Execute("INSERT INTO t VALUES (" + std::to_string(id) + ", " +
                              literal(shortText) + ", " + literal(body) + ")");
         expected.push_back({std::to_string(id), shortText, body});
     };
@@ -171,7 +171,7 @@ TEST_P(OdbcRowsetsTest, ValuesAroundEveryBufferSizeArriveWhole) {
 }
 
 TEST_P(OdbcRowsetsTest, ManyRowsCrossRowsetEdgesAndTheCursorEnds) {
-    connection_->execute("CREATE TABLE t (Id INTEGER, Name VARCHAR(40), Note " + LongText() +
+    connection_->Execute("CREATE TABLE t (Id INTEGER, Name VARCHAR(40), Note " + LongText() +
                          ", Amount DOUBLE PRECISION)");
     Rows expected;
     std::string values;
@@ -184,7 +184,7 @@ TEST_P(OdbcRowsetsTest, ManyRowsCrossRowsetEdgesAndTheCursorEnds) {
                   (note ? "'" + *note + "'" : "NULL") + ", " + std::to_string(i) + ".5)";
         expected.push_back({std::to_string(i), name, note, std::to_string(i) + ".5"});
         if (i % 500 == 0) {
-            connection_->execute("INSERT INTO t VALUES " + values);
+            connection_->Execute("INSERT INTO t VALUES " + values);
             values.clear();
         }
     }
@@ -196,18 +196,18 @@ TEST_P(OdbcRowsetsTest, ManyRowsCrossRowsetEdgesAndTheCursorEnds) {
     ExpectBothFetchingsRead("SELECT * FROM t WHERE Id > 1500", {});
 
     // A prepared query run again before its earlier result set is gone: each reads its own.
-    auto query = connection_->prepare("SELECT Id, Name FROM t WHERE Id <= ? ORDER BY Id");
+    auto query = connection_->Prepare("SELECT Id, Name FROM t WHERE Id <= ? ORDER BY Id");
     std::vector<Parameter> parameters(1);
     parameters[0].SetInteger(14);
-    auto first = query->query(parameters);
+    auto first = query->Query(parameters);
     EXPECT_EQ(ReadAll(*first).size(), 14u);
     parameters[0].SetInteger(300);
-    auto second = query->query(parameters);
+    auto second = query->Query(parameters);
     first.reset();
     Rows rows = ReadAll(*second);
     ASSERT_EQ(rows.size(), 300u);
     EXPECT_EQ(rows[279][1], expected[279][1]);
-    EXPECT_TRUE(query->hasRows(parameters));
+    EXPECT_TRUE(query->HasRows(parameters));
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, OdbcRowsetsTest,

@@ -19,7 +19,7 @@ class OdbcTestDatabase : public ::testing::Test {
         if (tarn::test::FindOdbcDriverLibrary("libsqlite3odbc.so").empty())
             GTEST_SKIP() << "SQLite3 ODBC driver not installed";
         environment_ = OpenOdbcEnvironment();
-        connection_ = environment_->connect(connectionString());
+        connection_ = environment_->Connect(connectionString());
     }
 
     std::string connectionString() const {
@@ -28,9 +28,9 @@ class OdbcTestDatabase : public ::testing::Test {
 
     // The first column of the first row, for short checks.
     std::optional<std::string> scalar(const std::string& sql) {
-        auto rows = connection_->openResultSet(sql, CursorKind::ForwardOnly);
-        EXPECT_FALSE(rows->atEnd()) << sql;
-        return rows->atEnd() ? std::nullopt : rows->value(std::size_t{0});
+        auto rows = connection_->OpenResultSet(sql, CursorKind::ForwardOnly);
+        EXPECT_FALSE(rows->AtEnd()) << sql;
+        return rows->AtEnd() ? std::nullopt : rows->Value(std::size_t{0});
     }
 
     tarn::test::TestEnvironment machine_;

@@ -13,6 +13,7 @@
 #include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
 #include "common/ui/ListControls.h"
+#include "common/ui/WindowPicture.h"
 #include "common/ui/frmDatabaseConnection.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncPlatform.h"
@@ -20,7 +21,6 @@
 #include "platform/Error.h"
 #include "platform/odbc/Database.h"
 #include "platform/suite/SyncUtility.h"
-#include "common/ui/WindowPicture.h"
 
 using tarn::screenshots::SaveWindowPicture;
 
@@ -32,11 +32,11 @@ using namespace tarn;
 // machine they are made on.
 class SampleDrivers : public platform::odbc::Environment {
   public:
-    std::vector<std::string> listDrivers() override {
+    std::vector<std::string> ListDrivers() override {
         return {"SQLite3", "PostgreSQL Unicode", "MariaDB Unicode",
                 "Microsoft Access Driver (*.mdb)"};
     }
-    std::unique_ptr<platform::odbc::Connection> connect(const std::string&) override {
+    std::unique_ptr<platform::odbc::Connection> Connect(const std::string&) override {
         throw platform::PlatformError(1, "no connections while taking screenshots");
     }
 };

@@ -32,10 +32,10 @@ class WindowsEditionTest : public ::testing::Test {
         handheld_ = machine_.root() / "handheld";
         std::filesystem::create_directories(handheld_);
         database_ = machine_.root() / "desk.db";
-        auto db = platform::odbc::OpenOdbcEnvironment()->connect("DRIVER={SQLite3};Database=" +
+        auto db = platform::odbc::OpenOdbcEnvironment()->Connect("DRIVER={SQLite3};Database=" +
                                                                  database_.string());
-        db->execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        db->execute("INSERT INTO Items VALUES (1, 'one'), (2, 'two')");
+        db->Execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+        db->Execute("INSERT INTO Items VALUES (1, 'one'), (2, 'two')");
 
         ConduitSettings s;
         s.ConduitTitle = ScrambleString("Items Conduit");
@@ -60,13 +60,13 @@ class WindowsEditionTest : public ::testing::Test {
         return wine::Run("TarnCReg.exe", args, machine_.tarnHome());
     }
     std::string DesktopRows() {
-        auto db = platform::odbc::OpenOdbcEnvironment()->connect("DRIVER={SQLite3};Database=" +
+        auto db = platform::odbc::OpenOdbcEnvironment()->Connect("DRIVER={SQLite3};Database=" +
                                                                  database_.string());
-        auto rows = db->openResultSet("SELECT Id, Name FROM Items ORDER BY Id",
+        auto rows = db->OpenResultSet("SELECT Id, Name FROM Items ORDER BY Id",
                                       platform::odbc::CursorKind::ForwardOnly);
         std::string text;
-        for (; !rows->atEnd(); rows->next())
-            text += rows->value(0).value_or("NULL") + "," + rows->value(1).value_or("NULL") + ";";
+        for (; !rows->AtEnd(); rows->Next())
+            text += rows->Value(0).value_or("NULL") + "," + rows->Value(1).value_or("NULL") + ";";
         return text;
     }
 

@@ -42,7 +42,7 @@ void ShareOneOdbcDriverList() {
         tarn::test::WriteFileBytes(made / "odbc" / "odbcinst.ini", list);
         tarn::test::ScopedEnv sysIni("ODBCSYSINI", (made / "odbc").string());
         tarn::test::ScopedEnv userIni("ODBCINI", (made / "odbc" / "odbc.ini").string());
-        platform::odbc::OpenOdbcEnvironment()->listDrivers();
+        platform::odbc::OpenOdbcEnvironment()->ListDrivers();
         return owned;
     }();
     (void)folder;
@@ -83,8 +83,8 @@ DesktopTarget::DesktopTarget(DesktopKind kind, tarn::test::TestEnvironment& envi
 DesktopTarget::~DesktopTarget() {
     if (kind == DesktopKind::Sqlite) return;
     try {
-        auto admin = odbc_.connect(ConnectionString(""));
-        admin->execute(kind == DesktopKind::PostgreSql
+        auto admin = odbc_.Connect(ConnectionString(""));
+        admin->Execute(kind == DesktopKind::PostgreSql
                            ? "DROP DATABASE IF EXISTS " + database + " WITH (FORCE)"
                            : "DROP DATABASE IF EXISTS " + database);
     } catch (const std::exception&) {
@@ -93,8 +93,8 @@ DesktopTarget::~DesktopTarget() {
 }
 
 void DesktopTarget::CreateServerDatabase() {
-    auto admin = odbc_.connect(ConnectionString(""));
-    admin->execute(kind == DesktopKind::PostgreSql
+    auto admin = odbc_.Connect(ConnectionString(""));
+    admin->Execute(kind == DesktopKind::PostgreSql
                        ? "CREATE DATABASE " + database + " ENCODING 'UTF8'"
                        : "CREATE DATABASE " + database + " CHARACTER SET utf8mb4");
 }
@@ -110,8 +110,8 @@ std::string DesktopTarget::ConnectionString(const std::string& databaseName) con
 }
 
 std::unique_ptr<platform::odbc::Connection> DesktopTarget::Connect() {
-    auto connection = odbc_.connect(ConnectionString(database));
-    if (kind == DesktopKind::MariaDb) connection->execute(kKeepBackslashes);
+    auto connection = odbc_.Connect(ConnectionString(database));
+    if (kind == DesktopKind::MariaDb) connection->Execute(kKeepBackslashes);
     return connection;
 }
 

@@ -12,12 +12,12 @@ std::string CreateServerAccount(DesktopTarget& target, const std::string& passwo
     auto admin = target.Connect();
     switch (target.kind) {
         case DesktopKind::PostgreSql:
-            admin->execute("CREATE USER " + user + " WITH PASSWORD '" + password + "'");
-            admin->execute("GRANT ALL ON " + table + " TO " + user);
+            admin->Execute("CREATE USER " + user + " WITH PASSWORD '" + password + "'");
+            admin->Execute("GRANT ALL ON " + table + " TO " + user);
             break;
         case DesktopKind::MariaDb:
-            admin->execute("CREATE USER '" + user + "'@'%' IDENTIFIED BY '" + password + "'");
-            admin->execute("GRANT ALL ON " + target.database + ".* TO '" + user + "'@'%'");
+            admin->Execute("CREATE USER '" + user + "'@'%' IDENTIFIED BY '" + password + "'");
+            admin->Execute("GRANT ALL ON " + target.database + ".* TO '" + user + "'@'%'");
             break;
         case DesktopKind::Sqlite:
             throw std::invalid_argument("SQLite has no accounts");

@@ -56,16 +56,16 @@ void SyncHarness::SetDebugLevel(int level) {
 }
 
 void SyncHarness::Exec(const std::string& sql) {
-    db_->execute(sql);
+    db_->Execute(sql);
 }
 
 std::vector<Row> SyncHarness::Query(const std::string& sql) {
     std::vector<Row> rows;
-    auto rs = db_->openResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
-    size_t columns = rs->columnNames().size();
-    for (; !rs->atEnd(); rs->next()) {
+    auto rs = db_->OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+    size_t columns = rs->ColumnNames().size();
+    for (; !rs->AtEnd(); rs->Next()) {
         Row row;
-        for (size_t c = 0; c < columns; ++c) row.push_back(rs->value(c));
+        for (size_t c = 0; c < columns; ++c) row.push_back(rs->Value(c));
         rows.push_back(std::move(row));
     }
     return rows;

@@ -10,30 +10,30 @@ FaultInjectingConnection::FaultInjectingConnection(std::unique_ptr<Connection> i
                                                    std::vector<StatementFault> faults)
     : inner_(std::move(inner)), faults_(std::move(faults)) {}
 
-void FaultInjectingConnection::failStatement(int statement, int errorNumber,
+void FaultInjectingConnection::FailStatement(int statement, int errorNumber,
                                              std::string errorText) {
     faults_.push_back({statement, errorNumber, std::move(errorText), {}});
 }
 
-void FaultInjectingConnection::failStatementStartingWith(std::string start, int errorNumber,
+void FaultInjectingConnection::FailStatementStartingWith(std::string start, int errorNumber,
                                                          std::string errorText) {
     faults_.push_back({0, errorNumber, std::move(errorText), std::move(start)});
 }
 
-void FaultInjectingConnection::failCommit(int errorNumber, std::string errorText) {
+void FaultInjectingConnection::FailCommit(int errorNumber, std::string errorText) {
     commitFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
 }
 
-void FaultInjectingConnection::commit() {
+void FaultInjectingConnection::Commit() {
     if (commitFault_) {
         StatementFault fault = *commitFault_;
         commitFault_.reset();
         throw PlatformError(fault.errorNumber, fault.errorText);
     }
-    inner_->commit();
+    inner_->Commit();
 }
 
-void FaultInjectingConnection::countStatement(const std::string& sql) {
+void FaultInjectingConnection::CountStatement(const std::string& sql) {
     statements_.push_back(sql);
     int number = int(statements_.size());
     for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
@@ -46,14 +46,14 @@ void FaultInjectingConnection::countStatement(const std::string& sql) {
     }
 }
 
-void FaultInjectingConnection::execute(const std::string& sql) {
-    countStatement(sql);
-    inner_->execute(sql);
+void FaultInjectingConnection::Execute(const std::string& sql) {
+    CountStatement(sql);
+    inner_->Execute(sql);
 }
 
-bool FaultInjectingConnection::hasRows(const std::string& sql) {
-    countStatement(sql);
-    return inner_->hasRows(sql);
+bool FaultInjectingConnection::HasRows(const std::string& sql) {
+    CountStatement(sql);
+    return inner_->HasRows(sql);
 }
 
 namespace {
@@ -64,18 +64,18 @@ class FaultInjectingStatement final : public PreparedStatement {
                             std::function<void(const std::string&)> count)
         : inner_(std::move(inner)), count_(std::move(count)) {}
 
-    const std::string& sql() const override { return inner_->sql(); }
-    void execute(const std::vector<Parameter>& parameters) override {
-        count_(sql());
-        inner_->execute(parameters);
+    const std::string& Sql() const override { return inner_->Sql(); }
+    void Execute(const std::vector<Parameter>& parameters) override {
+        count_(Sql());
+        inner_->Execute(parameters);
     }
-    bool hasRows(const std::vector<Parameter>& parameters) override {
-        count_(sql());
-        return inner_->hasRows(parameters);
+    bool HasRows(const std::vector<Parameter>& parameters) override {
+        count_(Sql());
+        return inner_->HasRows(parameters);
     }
-    std::unique_ptr<ResultSet> query(const std::vector<Parameter>& parameters) override {
-        count_(sql());
-        return inner_->query(parameters);
+    std::unique_ptr<ResultSet> Query(const std::vector<Parameter>& parameters) override {
+        count_(Sql());
+        return inner_->Query(parameters);
     }
 
   private:
@@ -85,45 +85,45 @@ class FaultInjectingStatement final : public PreparedStatement {
 
 }  // namespace
 
-std::unique_ptr<PreparedStatement> FaultInjectingConnection::prepare(const std::string& sql) {
+std::unique_ptr<PreparedStatement> FaultInjectingConnection::Prepare(const std::string& sql) {
     return std::make_unique<FaultInjectingStatement>(
-        inner_->prepare(sql), [this](const std::string& text) { countStatement(text); });
+        inner_->Prepare(sql), [this](const std::string& text) { CountStatement(text); });
 }
 
-std::unique_ptr<ResultSet> FaultInjectingConnection::openResultSet(const std::string& sql,
+std::unique_ptr<ResultSet> FaultInjectingConnection::OpenResultSet(const std::string& sql,
                                                                    CursorKind cursor) {
-    countStatement(sql);
-    return inner_->openResultSet(sql, cursor);
+    CountStatement(sql);
+    return inner_->OpenResultSet(sql, cursor);
 }
 
 FaultInjectingEnvironment::FaultInjectingEnvironment(std::unique_ptr<Environment> inner)
     : inner_(std::move(inner)) {}
 
-void FaultInjectingEnvironment::failStatement(int statement, int errorNumber,
+void FaultInjectingEnvironment::FailStatement(int statement, int errorNumber,
                                               std::string errorText) {
     faults_.push_back({statement, errorNumber, std::move(errorText), {}});
 }
 
-void FaultInjectingEnvironment::failStatementStartingWith(std::string start, int errorNumber,
+void FaultInjectingEnvironment::FailStatementStartingWith(std::string start, int errorNumber,
                                                           std::string errorText) {
     faults_.push_back({0, errorNumber, std::move(errorText), std::move(start)});
 }
 
-void FaultInjectingEnvironment::failConnect(int errorNumber, std::string errorText) {
+void FaultInjectingEnvironment::FailConnect(int errorNumber, std::string errorText) {
     connectFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
 }
 
-void FaultInjectingEnvironment::failCommit(int errorNumber, std::string errorText) {
+void FaultInjectingEnvironment::FailCommit(int errorNumber, std::string errorText) {
     commitFault_ = StatementFault{0, errorNumber, std::move(errorText), {}};
 }
 
-std::unique_ptr<Connection> FaultInjectingEnvironment::connect(
+std::unique_ptr<Connection> FaultInjectingEnvironment::Connect(
     const std::string& connectionString) {
     if (connectFault_) throw PlatformError(connectFault_->errorNumber, connectFault_->errorText);
     auto connection =
-        std::make_unique<FaultInjectingConnection>(inner_->connect(connectionString), faults_);
-    if (commitFault_) connection->failCommit(commitFault_->errorNumber, commitFault_->errorText);
-    if (refuseTransactions_) connection->refuseTransactions();
+        std::make_unique<FaultInjectingConnection>(inner_->Connect(connectionString), faults_);
+    if (commitFault_) connection->FailCommit(commitFault_->errorNumber, commitFault_->errorText);
+    if (refuseTransactions_) connection->RefuseTransactions();
     last_ = connection.get();
     return connection;
 }

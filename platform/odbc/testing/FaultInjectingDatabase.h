@@ -13,7 +13,7 @@
 namespace tarn::platform::odbc::fakes {
 
 struct StatementFault {
-    int statement = 0;  // counted from 1 over execute(), openResultSet() and hasRows() calls
+    int statement = 0;  // counted from 1 over Execute(), OpenResultSet() and HasRows() calls
     int errorNumber = 0;
     std::string errorText;
     std::string startingWith;  // when set: instead, the first statement whose SQL starts so
@@ -26,39 +26,39 @@ class FaultInjectingConnection final : public Connection {
     explicit FaultInjectingConnection(std::unique_ptr<Connection> inner,
                                       std::vector<StatementFault> faults = {});
 
-    void failStatement(int statement, int errorNumber, std::string errorText);
+    void FailStatement(int statement, int errorNumber, std::string errorText);
     // Fails the first statement whose SQL starts with `start`, for tests that know the statement
     // but not how many come before it.
-    void failStatementStartingWith(std::string start, int errorNumber, std::string errorText);
+    void FailStatementStartingWith(std::string start, int errorNumber, std::string errorText);
     // The next commit throws without committing; the transaction stays open, as a driver's
     // failed commit leaves it, for the caller to roll back.
-    void failCommit(int errorNumber, std::string errorText);
-    // Behaves like a driver without transactions: beginTransaction refuses, changing nothing.
-    void refuseTransactions() { refuseTransactions_ = true; }
+    void FailCommit(int errorNumber, std::string errorText);
+    // Behaves like a driver without transactions: BeginTransaction refuses, changing nothing.
+    void RefuseTransactions() { refuseTransactions_ = true; }
     // Every statement seen so far, failed ones included, in order.
-    const std::vector<std::string>& statements() const { return statements_; }
+    const std::vector<std::string>& Statements() const { return statements_; }
 
-    void execute(const std::string& sql) override;
-    std::unique_ptr<ResultSet> openResultSet(const std::string& sql, CursorKind cursor) override;
-    bool hasRows(const std::string& sql) override;
+    void Execute(const std::string& sql) override;
+    std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql, CursorKind cursor) override;
+    bool HasRows(const std::string& sql) override;
     // Each run of the prepared statement counts as one statement of its SQL.
-    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
-    std::vector<std::string> listTables() override { return inner_->listTables(); }
-    std::vector<ColumnInfo> listColumns(const std::string& table) override {
-        return inner_->listColumns(table);
+    std::unique_ptr<PreparedStatement> Prepare(const std::string& sql) override;
+    std::vector<std::string> ListTables() override { return inner_->ListTables(); }
+    std::vector<ColumnInfo> ListColumns(const std::string& table) override {
+        return inner_->ListColumns(table);
     }
-    std::string driverInfo(unsigned short infoType) override {
-        return inner_->driverInfo(infoType);
+    std::string DriverInfo(unsigned short infoType) override {
+        return inner_->DriverInfo(infoType);
     }
-    bool supportsTransactions() override {
-        return !refuseTransactions_ && inner_->supportsTransactions();
+    bool SupportsTransactions() override {
+        return !refuseTransactions_ && inner_->SupportsTransactions();
     }
-    bool beginTransaction() override { return !refuseTransactions_ && inner_->beginTransaction(); }
-    void commit() override;
-    void rollback() override { inner_->rollback(); }
+    bool BeginTransaction() override { return !refuseTransactions_ && inner_->BeginTransaction(); }
+    void Commit() override;
+    void Rollback() override { inner_->Rollback(); }
 
   private:
-    void countStatement(const std::string& sql);
+    void CountStatement(const std::string& sql);
 
     std::unique_ptr<Connection> inner_;
     std::vector<StatementFault> faults_;
@@ -68,22 +68,22 @@ class FaultInjectingConnection final : public Connection {
 };
 
 // Hands out FaultInjectingConnections armed with the faults given so far, or fails every
-// connection attempt once failConnect() was called. The engine opens its own connection, so
+// connection attempt once FailConnect() was called. The engine opens its own connection, so
 // faults are armed here before it does.
 class FaultInjectingEnvironment final : public Environment {
   public:
     explicit FaultInjectingEnvironment(std::unique_ptr<Environment> inner);
 
-    void failStatement(int statement, int errorNumber, std::string errorText);
-    void failStatementStartingWith(std::string start, int errorNumber, std::string errorText);
-    void failConnect(int errorNumber, std::string errorText);
-    void failCommit(int errorNumber, std::string errorText);
-    void refuseTransactions() { refuseTransactions_ = true; }
+    void FailStatement(int statement, int errorNumber, std::string errorText);
+    void FailStatementStartingWith(std::string start, int errorNumber, std::string errorText);
+    void FailConnect(int errorNumber, std::string errorText);
+    void FailCommit(int errorNumber, std::string errorText);
+    void RefuseTransactions() { refuseTransactions_ = true; }
     // The connection handed out last, while it lives; null before the first.
-    FaultInjectingConnection* lastConnection() const { return last_; }
+    FaultInjectingConnection* LastConnection() const { return last_; }
 
-    std::vector<std::string> listDrivers() override { return inner_->listDrivers(); }
-    std::unique_ptr<Connection> connect(const std::string& connectionString) override;
+    std::vector<std::string> ListDrivers() override { return inner_->ListDrivers(); }
+    std::unique_ptr<Connection> Connect(const std::string& connectionString) override;
 
   private:
     std::unique_ptr<Environment> inner_;
