@@ -40,6 +40,42 @@ using Offset = uint32_t;
 
 }  // namespace
 
+clsDataRecord::Rare& clsDataRecord::RareMembers() const {
+    if (!rare_) rare_ = std::make_unique<Rare>();
+    return *rare_;
+}
+
+void clsDataRecord::SetFields(std::shared_ptr<colFields> fields) {
+    RareMembers().fields = std::move(fields);
+    layout_.reset();
+    values_.reset();
+}
+
+const std::string& clsDataRecord::PrimaryFieldName() const {
+    static const std::string kNone;
+    return FieldCount() > 0 ? FieldName(0) : kNone;
+}
+
+const std::vector<std::string>& clsDataRecord::DesktopKeyValues() const {
+    static const std::vector<std::string> kNone;
+    return rare_ ? rare_->desktopKeyValues : kNone;
+}
+
+void clsDataRecord::AddDesktopKeyValue(std::string key) {
+    RareMembers().desktopKeyValues.push_back(std::move(key));
+}
+
+std::optional<RecordDigest> clsDataRecord::HandheldBefore() const {
+    if (!handheldNoted_) return std::nullopt;
+    return RecordDigest{handheldLength_, handheldHash_};
+}
+
+void clsDataRecord::SetHandheldBefore(std::optional<RecordDigest> digest) {
+    handheldNoted_ = digest.has_value();
+    handheldLength_ = digest ? static_cast<uint32_t>(digest->first) : 0;
+    handheldHash_ = digest ? digest->second : 0;
+}
+
 void clsDataRecord::SetValues(std::shared_ptr<const RecordLayout> layout,
                               const std::vector<std::string>& values) {
     const std::size_t count = layout->Count();
@@ -54,7 +90,7 @@ void clsDataRecord::SetValues(std::shared_ptr<const RecordLayout> layout,
         std::memcpy(values_.get() + i * sizeof(Offset), &end, sizeof end);
     }
     layout_ = std::move(layout);
-    fields_.reset();
+    if (rare_) rare_->fields.reset();
 }
 
 void clsDataRecord::Expand() const {
@@ -64,40 +100,44 @@ void clsDataRecord::Expand() const {
         for (std::size_t i = 0; i < layout_->Count(); ++i)
             fields->Add(layout_->Name(i), layout_->Type(i))->Value = std::string(FieldValue(i));
     }
-    fields_ = std::move(fields);
+    RareMembers().fields = std::move(fields);
     layout_.reset();
     values_.reset();
 }
 
 colFields& clsDataRecord::Fields() {
-    if (!fields_) Expand();
-    return *fields_;
+    if (!ExpandedFields()) Expand();
+    return *rare_->fields;
 }
 
 const colFields& clsDataRecord::Fields() const {
-    if (!fields_) Expand();
-    return *fields_;
+    if (!ExpandedFields()) Expand();
+    return *rare_->fields;
 }
 
 std::size_t clsDataRecord::FieldCount() const {
-    if (fields_) return static_cast<std::size_t>(fields_->Count());
+    if (const colFields* fields = ExpandedFields())
+        return static_cast<std::size_t>(fields->Count());
     return layout_ ? layout_->Count() : 0;
 }
 
 const std::string& clsDataRecord::FieldName(std::size_t index) const {
-    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->FieldName;
+    if (const colFields* fields = ExpandedFields())
+        return fields->Item(static_cast<int32_t>(index + 1))->FieldName;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
     return layout_->Name(index);
 }
 
 int16_t clsDataRecord::FieldType(std::size_t index) const {
-    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->DataType;
+    if (const colFields* fields = ExpandedFields())
+        return fields->Item(static_cast<int32_t>(index + 1))->DataType;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
     return layout_->Type(index);
 }
 
 std::string_view clsDataRecord::FieldValue(std::size_t index) const {
-    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->Value;
+    if (const colFields* fields = ExpandedFields())
+        return fields->Item(static_cast<int32_t>(index + 1))->Value;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
     const std::size_t count = layout_->Count();
     Offset begin = 0, end = 0;
@@ -107,9 +147,9 @@ std::string_view clsDataRecord::FieldValue(std::size_t index) const {
 }
 
 std::size_t clsDataRecord::FieldIndex(std::string_view name) const {
-    if (fields_) {
+    if (const colFields* fields = ExpandedFields()) {
         std::size_t index = 0;
-        for (const auto& field : *fields_) {
+        for (const auto& field : *fields) {
             if (text::FoldCase(field->FieldName) == text::FoldCase(name)) return index;
             ++index;
         }
@@ -168,9 +208,9 @@ void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
         if ((existing.RecordStatus & RecordDeleted) && !DesktopRowsReplaceDeletions) {
             // The deletion must reach this row by its own key, which may differ in letter
             // case or number format from the handheld's.
-            existing.DesktopKeyValues.push_back(record->DesktopKeyValues.empty()
-                                                    ? record->PrimaryFieldValue
-                                                    : record->DesktopKeyValues.front());
+            existing.AddDesktopKeyValue(record->DesktopKeyValues().empty()
+                                            ? record->PrimaryFieldValue
+                                            : record->DesktopKeyValues().front());
             return;
         }
     }
@@ -178,7 +218,7 @@ void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
     if (log.DebugLevel >= 3)
         log.WriteLog("Adding Desktop Record to Queue: Key=" + record->PrimaryFieldValue, 3);
     if (queued) {
-        record->HandheldBefore = place->second->HandheldBefore;
+        record->SetHandheldBefore(place->second->HandheldBefore());
         place->second = std::move(record);  // takes the handheld record's place in the order
     } else {
         records_.emplace_hint(place, std::move(order), std::move(record));

@@ -64,7 +64,7 @@ class clsDataRecord {
   public:
     colFields& Fields();
     const colFields& Fields() const;
-    void SetFields(std::shared_ptr<colFields> fields) { fields_ = std::move(fields); }
+    void SetFields(std::shared_ptr<colFields> fields);
     // Takes `values` (one per field of the layout) as the record's fields.
     void SetValues(std::shared_ptr<const RecordLayout> layout,
                    const std::vector<std::string>& values);
@@ -77,20 +77,27 @@ class clsDataRecord {
     // has no such field.
     std::size_t FieldIndex(std::string_view name) const;
 
+    // The key is the record's first field; its name is the same for every record of a table,
+    // so the record does not hold it.
+    const std::string& PrimaryFieldName() const;
+
     bool PalmSource = false;
-    std::string PrimaryFieldValue;
-    std::string PrimaryFieldName;
+    // Set when this sync writes the record to either side: added or changed there.
+    bool Written = false;
     int32_t RecordStatus = 0;
+    std::string PrimaryFieldValue;
+
     // The key as the desktop itself spells it, where that differs from PrimaryFieldValue:
     // for a desktop row, its own key text ("7.00", "Three"); for a handheld record marked
     // deleted, the texts of the desktop rows its key matched. Statements that must find those
     // rows name them so, whatever the database's collation or number format.
-    std::vector<std::string> DesktopKeyValues;
-    // Set when this sync writes the record to either side: added or changed there.
-    bool Written = false;
+    const std::vector<std::string>& DesktopKeyValues() const;
+    void AddDesktopKeyValue(std::string key);
+
     // The handheld record of this key as the sync loaded it, where it was noted for the
     // table's counts; a desktop row that takes the record's place in the queue keeps it.
-    std::optional<RecordDigest> HandheldBefore;
+    std::optional<RecordDigest> HandheldBefore() const;
+    void SetHandheldBefore(std::optional<RecordDigest> digest);
 
     // The handheld record's bytes, field after field in the table's order, big-endian.
     // A field that cannot be encoded leaves its context on `errors`; at debug level 4 the
@@ -110,12 +117,26 @@ class clsDataRecord {
                                        std::size_t from) const;
 
   private:
-    void Expand() const;
+    // What few records need: kept out of line, so that the tens of thousands of records of a
+    // table that need none of it do not each carry its room.
+    struct Rare {
+        std::shared_ptr<colFields> fields;
+        std::vector<std::string> desktopKeyValues;
+    };
 
-    mutable std::shared_ptr<colFields> fields_;
+    void Expand() const;
+    colFields* ExpandedFields() const { return rare_ ? rare_->fields.get() : nullptr; }
+    Rare& RareMembers() const;
+
     mutable std::shared_ptr<const RecordLayout> layout_;
     // The end offset of each value (32 bits each), then the values' bytes one after another.
     mutable std::unique_ptr<char[]> values_;
+    mutable std::unique_ptr<Rare> rare_;
+    // The digest of HandheldBefore, held in 13 bytes rather than an optional pair's 24: a
+    // handheld record is far shorter than 4 GB.
+    std::size_t handheldHash_ = 0;
+    uint32_t handheldLength_ = 0;
+    bool handheldNoted_ = false;
 };
 
 // The statement of BuildDesktopWriteQuery with a parameter marker in place of every value; the

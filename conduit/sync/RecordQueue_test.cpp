@@ -23,7 +23,6 @@ class RecordQueue : public ::testing::Test {
     static colDataRecord::Record Record(const std::string& key, int32_t status = 0,
                                         bool palm = true) {
         auto record = std::make_shared<clsDataRecord>();
-        record->PrimaryFieldName = "Id";
         record->PrimaryFieldValue = key;
         record->RecordStatus = status;
         record->PalmSource = palm;
