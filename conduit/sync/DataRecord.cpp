@@ -1,7 +1,9 @@
 #include "conduit/sync/DataRecord.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <stdexcept>
 
 #include "common/model/CollectionErrors.h"
 #include "conduit/log/HotSyncLog.h"
@@ -37,6 +39,36 @@ std::shared_ptr<const RecordLayout> MakeRecordLayout(const colFields& definition
 namespace {
 
 using Offset = uint32_t;
+
+uint8_t OffsetWidth(std::size_t bytes) {
+    if (bytes <= UINT8_MAX) return 1;
+    if (bytes <= UINT16_MAX) return 2;
+    return 4;
+}
+
+void WriteOffset(char* at, uint8_t width, Offset offset) {
+    if (width == 1) {
+        const auto narrow = static_cast<uint8_t>(offset);
+        std::memcpy(at, &narrow, sizeof narrow);
+    } else if (width == 2) {
+        const auto narrow = static_cast<uint16_t>(offset);
+        std::memcpy(at, &narrow, sizeof narrow);
+    } else {
+        std::memcpy(at, &offset, sizeof offset);
+    }
+}
+
+Offset ReadOffset(const char* at, uint8_t width) {
+    if (width == 1) return static_cast<uint8_t>(*at);
+    if (width == 2) {
+        uint16_t narrow = 0;
+        std::memcpy(&narrow, at, sizeof narrow);
+        return narrow;
+    }
+    Offset offset = 0;
+    std::memcpy(&offset, at, sizeof offset);
+    return offset;
+}
 
 }  // namespace
 
@@ -81,13 +113,15 @@ void clsDataRecord::SetValues(std::shared_ptr<const RecordLayout> layout,
     const std::size_t count = layout->Count();
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < count; ++i) bytes += values[i].size();
-    values_ = std::make_unique_for_overwrite<char[]>(count * sizeof(Offset) + bytes);
-    char* text = values_.get() + count * sizeof(Offset);
+    if (bytes > UINT32_MAX) throw std::length_error("A record's values exceed 4 GB");
+    offsetWidth_ = OffsetWidth(bytes);
+    values_ = std::make_unique_for_overwrite<char[]>(count * offsetWidth_ + bytes);
+    char* text = values_.get() + count * offsetWidth_;
     Offset end = 0;
     for (std::size_t i = 0; i < count; ++i) {
         std::memcpy(text + end, values[i].data(), values[i].size());
         end += static_cast<Offset>(values[i].size());
-        std::memcpy(values_.get() + i * sizeof(Offset), &end, sizeof end);
+        WriteOffset(values_.get() + i * offsetWidth_, offsetWidth_, end);
     }
     layout_ = std::move(layout);
     if (rare_) rare_->fields.reset();
@@ -140,10 +174,10 @@ std::string_view clsDataRecord::FieldValue(std::size_t index) const {
         return fields->Item(static_cast<int32_t>(index + 1))->Value;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
     const std::size_t count = layout_->Count();
-    Offset begin = 0, end = 0;
-    if (index > 0) std::memcpy(&begin, values_.get() + (index - 1) * sizeof(Offset), sizeof begin);
-    std::memcpy(&end, values_.get() + index * sizeof(Offset), sizeof end);
-    return std::string_view(values_.get() + count * sizeof(Offset) + begin, end - begin);
+    const Offset begin =
+        index > 0 ? ReadOffset(values_.get() + (index - 1) * offsetWidth_, offsetWidth_) : 0;
+    const Offset end = ReadOffset(values_.get() + index * offsetWidth_, offsetWidth_);
+    return std::string_view(values_.get() + count * offsetWidth_ + begin, end - begin);
 }
 
 std::size_t clsDataRecord::FieldIndex(std::string_view name) const {
@@ -160,48 +194,114 @@ std::size_t clsDataRecord::FieldIndex(std::string_view name) const {
     return *index;
 }
 
+namespace {
+
+// Whether `record` sorts before the order text `order`.
+bool SortsBefore(const colDataRecord::Record& record, std::string_view order) {
+    return CompareRecordOrder(order, record->PrimaryFieldValue) > 0;
+}
+
+colDataRecord::Record* FindIn(std::vector<colDataRecord::Record>& records, std::string_view order) {
+    // Records arriving in key order are looked for beyond the last one: one comparison.
+    if (records.empty() || SortsBefore(records.back(), order)) return nullptr;
+    auto place = std::lower_bound(records.begin(), records.end(), order, SortsBefore);
+    if (CompareRecordOrder(order, (*place)->PrimaryFieldValue) != 0) return nullptr;
+    return &*place;
+}
+
+// How many records admitted out of order are merged into the `queued` others at once.
+std::size_t MergeThreshold(std::size_t queued) {
+    return std::max<std::size_t>(64, queued / 8);
+}
+
+}  // namespace
+
+colDataRecord::Record* colDataRecord::Find(std::string_view order) const {
+    if (Record* found = FindIn(records_, order)) return found;
+    auto found = recent_.find(order);
+    return found == recent_.end() ? nullptr : &found->second;
+}
+
+void colDataRecord::Insert(std::string_view order, Record record) {
+    // Records that arrive in key order are appended; the merge places any recent ones among them.
+    if (records_.empty() || SortsBefore(records_.back(), order)) {
+        records_.push_back(std::move(record));
+        return;
+    }
+    recent_.emplace(order, std::move(record));
+    if (recent_.size() >= MergeThreshold(records_.size())) Settle();
+}
+
+void colDataRecord::Settle() const {
+    if (recent_.empty()) return;
+    // Merged from the back, in place: each record moves at most once.
+    std::size_t older = records_.size();
+    records_.resize(older + recent_.size());
+    std::size_t to = records_.size();
+    for (auto newer = recent_.rbegin(); newer != recent_.rend(); ++newer) {
+        while (older > 0 &&
+               CompareRecordOrder(newer->first, records_[older - 1]->PrimaryFieldValue) < 0)
+            records_[--to] = std::move(records_[--older]);
+        records_[--to] = std::move(newer->second);
+    }
+    recent_.clear();
+}
+
+colDataRecord::const_iterator colDataRecord::begin() const {
+    Settle();
+    return records_.begin();
+}
+
+colDataRecord::const_iterator colDataRecord::end() const {
+    Settle();
+    return records_.end();
+}
+
 colDataRecord::Record colDataRecord::Item(int32_t position) const {
     if (position < 1 || position > Count()) throw IndexOutOfRangeError(position);
-    return std::next(records_.begin(), position - 1)->second;
+    Settle();
+    return records_[static_cast<std::size_t>(position - 1)];
 }
 
 colDataRecord::Record colDataRecord::Item(std::string_view key) const {
-    auto it = records_.find(RecordOrderKey(key));
-    if (it == records_.end()) throw KeyNotFoundError(std::string(key));
-    return it->second;
+    Record* found = Find(RecordOrderKey(key));
+    if (!found) throw KeyNotFoundError(std::string(key));
+    return *found;
 }
 
 void colDataRecord::Remove(std::string_view key) {
-    if (records_.erase(RecordOrderKey(key)) == 0) throw KeyNotFoundError(std::string(key));
+    const std::string order = RecordOrderKey(key);
+    if (Record* found = FindIn(records_, order))
+        records_.erase(records_.begin() + (found - records_.data()));
+    else if (recent_.erase(order) == 0)
+        throw KeyNotFoundError(std::string(key));
 }
 
 bool colDataRecord::KeyExists(std::string_view key) const {
-    return records_.count(RecordOrderKey(key)) != 0;
+    return Find(RecordOrderKey(key)) != nullptr;
 }
 
-// Both admissions compute the order text once and use the map position found for the lookup
-// to insert, so each costs one O(log n) search. The admission lines are composed only when the
-// debug level will write them: a queue of tens of thousands of records is filled per table.
+// Each admission computes the order text once and searches for it once. The admission lines
+// are composed only when the debug level will write them: a queue of tens of thousands of
+// records is filled per table.
 
 void colDataRecord::AdmitPalmRecord(HotSyncLog& log, Record record) {
-    std::string order = RecordOrderKey(record->PrimaryFieldValue);
-    auto place = records_.lower_bound(order);
-    if (place != records_.end() && place->first == order) {
+    const std::string order = RecordOrderKey(record->PrimaryFieldValue);
+    if (Find(order)) {
         // The first handheld record of a key wins; the queued one stays as it is.
         log.WriteLog("PDA record already exists: Key=" + record->PrimaryFieldValue, 1);
         return;
     }
     if (log.DebugLevel >= 3)
         log.WriteLog("Adding PDA Record to Queue: Key=" + record->PrimaryFieldValue, 3);
-    records_.emplace_hint(place, std::move(order), std::move(record));
+    Insert(order, std::move(record));
 }
 
 void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
-    std::string order = RecordOrderKey(record->PrimaryFieldValue);
-    auto place = records_.lower_bound(order);
-    bool queued = place != records_.end() && place->first == order;
+    const std::string order = RecordOrderKey(record->PrimaryFieldValue);
+    Record* queued = Find(order);
     if (queued) {
-        clsDataRecord& existing = *place->second;
+        clsDataRecord& existing = **queued;
         // An earlier desktop row of the key wins, and a record the handheld deleted must
         // survive so that the driver deletes the desktop row; both drops are silent.
         if (existing.RecordStatus & RecordOnDesktop) return;
@@ -218,10 +318,10 @@ void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
     if (log.DebugLevel >= 3)
         log.WriteLog("Adding Desktop Record to Queue: Key=" + record->PrimaryFieldValue, 3);
     if (queued) {
-        record->SetHandheldBefore(place->second->HandheldBefore());
-        place->second = std::move(record);  // takes the handheld record's place in the order
+        record->SetHandheldBefore((*queued)->HandheldBefore());
+        *queued = std::move(record);  // takes the handheld record's place in the order
     } else {
-        records_.emplace_hint(place, std::move(order), std::move(record));
+        Insert(order, std::move(record));
     }
 }
 

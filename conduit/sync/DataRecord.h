@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "common/model/ProjectingIterator.h"
 #include "common/model/clsField.h"
 #include "common/model/clsTable.h"
 
@@ -129,7 +128,8 @@ class clsDataRecord {
     Rare& RareMembers() const;
 
     mutable std::shared_ptr<const RecordLayout> layout_;
-    // The end offset of each value (32 bits each), then the values' bytes one after another.
+    // The end offset of each value (offsetWidth_ bytes each), then the values' bytes one
+    // after another.
     mutable std::unique_ptr<char[]> values_;
     mutable std::unique_ptr<Rare> rare_;
     // The digest of HandheldBefore, held in 13 bytes rather than an optional pair's 24: a
@@ -137,6 +137,8 @@ class clsDataRecord {
     std::size_t handheldHash_ = 0;
     uint32_t handheldLength_ = 0;
     bool handheldNoted_ = false;
+    // 1, 2 or 4: as few bytes as the values' total length needs, since most records are short.
+    uint8_t offsetWidth_ = 4;
 };
 
 // The statement of BuildDesktopWriteQuery with a parameter marker in place of every value; the
@@ -145,13 +147,16 @@ std::string BuildDesktopWriteStatement(const SqlDialect& dialect, const clsTable
                                        bool UpdateQuery, const colFilters& WorkFilters);
 
 // The record queue of one table: at most one record per key (keys compare without regard to
-// letter case), in ascending key order. Admission costs O(log n).
+// letter case), in ascending key order. Admission costs O(log n), and O(1) for records that
+// arrive in key order, as a handheld database the sync wrote does. The queue holds one
+// pointer per record and no key of its own: tables of tens of thousands of records are
+// queued whole.
 class colDataRecord {
   public:
     using Record = std::shared_ptr<clsDataRecord>;
 
-    int32_t Count() const { return static_cast<int32_t>(records_.size()); }
-    // By position from 1 (walks the queue; for tests and tools) or by key.
+    int32_t Count() const { return static_cast<int32_t>(records_.size() + recent_.size()); }
+    // By position from 1 (for tests and tools) or by key.
     Record Item(int32_t position) const;
     Record Item(std::string_view key) const;
     void Remove(std::string_view key);
@@ -176,14 +181,24 @@ class colDataRecord {
     void AdmitDesktopRecord(HotSyncLog& log, Record record);
 
     // In-order enumeration.
-    using const_iterator = ProjectingIterator<std::map<std::string, Record>::const_iterator,
-                                              &std::map<std::string, Record>::value_type::second>;
-    const_iterator begin() const { return const_iterator(records_.begin()); }
-    const_iterator end() const { return const_iterator(records_.end()); }
+    using const_iterator = std::vector<Record>::const_iterator;
+    const_iterator begin() const;
+    const_iterator end() const;
 
   private:
-    // Keyed by the collation key of PrimaryFieldValue (see RecordOrder.h).
-    std::map<std::string, Record> records_;
+    // The queued record whose key has the order text `order`, or nullptr.
+    Record* Find(std::string_view order) const;
+    // Queues `record`, whose key is not queued yet.
+    void Insert(std::string_view order, Record record);
+    // Merges the records admitted out of order into the rest.
+    void Settle() const;
+
+    // In the order of their keys' order texts (see RecordOrder.h).
+    mutable std::vector<Record> records_;
+    // Records that arrived out of key order since the last merge, by order text. Merged in
+    // once they are an eighth of the rest, so that each record moves about nine times however
+    // the records arrive, where inserting each into one sorted array would be quadratic.
+    mutable std::map<std::string, Record, std::less<>> recent_;
 };
 
 }  // namespace tarn::conduit
