@@ -196,16 +196,30 @@ std::size_t clsDataRecord::FieldIndex(std::string_view name) const {
 
 namespace {
 
-// Whether `record` sorts before the order text `order`.
-bool SortsBefore(const colDataRecord::Record& record, std::string_view order) {
-    return CompareRecordOrder(order, record->PrimaryFieldValue) > 0;
+uint64_t OrderPrefix(std::string_view order) {
+    uint64_t prefix = 0;
+    for (std::size_t i = 0; i < sizeof prefix; ++i)
+        prefix = (prefix << 8) | (i < order.size() ? static_cast<unsigned char>(order[i]) : 0u);
+    return prefix;
 }
 
-colDataRecord::Record* FindIn(std::vector<colDataRecord::Record>& records, std::string_view order) {
+// Compares the order text `order`, whose prefix is `prefix`, with the order text of a queued
+// record's key. Where the prefixes differ they decide: a shorter text's missing bytes count
+// as zero bytes, and a text is before any longer one it begins.
+int CompareWithQueued(uint64_t prefix, std::string_view order, const QueuedRecord& queued) {
+    if (prefix != queued.orderPrefix) return prefix < queued.orderPrefix ? -1 : 1;
+    return CompareRecordOrder(order, queued.record->PrimaryFieldValue);
+}
+
+QueuedRecord* FindIn(std::vector<QueuedRecord>& records, std::string_view order) {
+    const uint64_t prefix = OrderPrefix(order);
     // Records arriving in key order are looked for beyond the last one: one comparison.
-    if (records.empty() || SortsBefore(records.back(), order)) return nullptr;
-    auto place = std::lower_bound(records.begin(), records.end(), order, SortsBefore);
-    if (CompareRecordOrder(order, (*place)->PrimaryFieldValue) != 0) return nullptr;
+    if (records.empty() || CompareWithQueued(prefix, order, records.back()) > 0) return nullptr;
+    auto place = std::lower_bound(records.begin(), records.end(), order,
+                                  [prefix](const QueuedRecord& queued, std::string_view order) {
+                                      return CompareWithQueued(prefix, order, queued) > 0;
+                                  });
+    if (CompareWithQueued(prefix, order, *place) != 0) return nullptr;
     return &*place;
 }
 
@@ -217,15 +231,16 @@ std::size_t MergeThreshold(std::size_t queued) {
 }  // namespace
 
 colDataRecord::Record* colDataRecord::Find(std::string_view order) const {
-    if (Record* found = FindIn(records_, order)) return found;
+    if (QueuedRecord* found = FindIn(records_, order)) return &found->record;
     auto found = recent_.find(order);
     return found == recent_.end() ? nullptr : &found->second;
 }
 
 void colDataRecord::Insert(std::string_view order, Record record) {
     // Records that arrive in key order are appended; the merge places any recent ones among them.
-    if (records_.empty() || SortsBefore(records_.back(), order)) {
-        records_.push_back(std::move(record));
+    const uint64_t prefix = OrderPrefix(order);
+    if (records_.empty() || CompareWithQueued(prefix, order, records_.back()) > 0) {
+        records_.push_back({prefix, std::move(record)});
         return;
     }
     recent_.emplace(order, std::move(record));
@@ -239,28 +254,28 @@ void colDataRecord::Settle() const {
     records_.resize(older + recent_.size());
     std::size_t to = records_.size();
     for (auto newer = recent_.rbegin(); newer != recent_.rend(); ++newer) {
-        while (older > 0 &&
-               CompareRecordOrder(newer->first, records_[older - 1]->PrimaryFieldValue) < 0)
+        const uint64_t prefix = OrderPrefix(newer->first);
+        while (older > 0 && CompareWithQueued(prefix, newer->first, records_[older - 1]) < 0)
             records_[--to] = std::move(records_[--older]);
-        records_[--to] = std::move(newer->second);
+        records_[--to] = {prefix, std::move(newer->second)};
     }
     recent_.clear();
 }
 
 colDataRecord::const_iterator colDataRecord::begin() const {
     Settle();
-    return records_.begin();
+    return const_iterator(records_.begin());
 }
 
 colDataRecord::const_iterator colDataRecord::end() const {
     Settle();
-    return records_.end();
+    return const_iterator(records_.end());
 }
 
 colDataRecord::Record colDataRecord::Item(int32_t position) const {
     if (position < 1 || position > Count()) throw IndexOutOfRangeError(position);
     Settle();
-    return records_[static_cast<std::size_t>(position - 1)];
+    return records_[static_cast<std::size_t>(position - 1)].record;
 }
 
 colDataRecord::Record colDataRecord::Item(std::string_view key) const {
@@ -271,7 +286,7 @@ colDataRecord::Record colDataRecord::Item(std::string_view key) const {
 
 void colDataRecord::Remove(std::string_view key) {
     const std::string order = RecordOrderKey(key);
-    if (Record* found = FindIn(records_, order))
+    if (QueuedRecord* found = FindIn(records_, order))
         records_.erase(records_.begin() + (found - records_.data()));
     else if (recent_.erase(order) == 0)
         throw KeyNotFoundError(std::string(key));

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/model/ProjectingIterator.h"
 #include "common/model/clsField.h"
 #include "common/model/clsTable.h"
 
@@ -146,11 +147,18 @@ class clsDataRecord {
 std::string BuildDesktopWriteStatement(const SqlDialect& dialect, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters);
 
+// A record in a queue, beside the first eight bytes of its key's order text (see RecordOrder.h),
+// big-endian: enough to tell most keys apart without reading the record.
+struct QueuedRecord {
+    uint64_t orderPrefix = 0;
+    std::shared_ptr<clsDataRecord> record;
+};
+
 // The record queue of one table: at most one record per key (keys compare without regard to
 // letter case), in ascending key order. Admission costs O(log n), and O(1) for records that
 // arrive in key order, as a handheld database the sync wrote does. The queue holds one
-// pointer per record and no key of its own: tables of tens of thousands of records are
-// queued whole.
+// pointer and eight bytes per record, and no key of its own: tables of tens of thousands of records
+// are queued whole.
 class colDataRecord {
   public:
     using Record = std::shared_ptr<clsDataRecord>;
@@ -181,7 +189,8 @@ class colDataRecord {
     void AdmitDesktopRecord(HotSyncLog& log, Record record);
 
     // In-order enumeration.
-    using const_iterator = std::vector<Record>::const_iterator;
+    using const_iterator =
+        ProjectingIterator<std::vector<QueuedRecord>::const_iterator, &QueuedRecord::record>;
     const_iterator begin() const;
     const_iterator end() const;
 
@@ -194,7 +203,7 @@ class colDataRecord {
     void Settle() const;
 
     // In the order of their keys' order texts (see RecordOrder.h).
-    mutable std::vector<Record> records_;
+    mutable std::vector<QueuedRecord> records_;
     // Records that arrived out of key order since the last merge, by order text. Merged in
     // once they are an eighth of the rest, so that each record moves about nine times however
     // the records arrive, where inserting each into one sorted array would be quadratic.
