@@ -156,9 +156,9 @@ struct QueuedRecord {
 
 // The record queue of one table: at most one record per key (keys compare without regard to
 // letter case), in ascending key order. Admission costs O(log n), and O(1) for records that
-// arrive in key order, as a handheld database the sync wrote does. The queue holds one
-// pointer and eight bytes per record, and no key of its own: tables of tens of thousands of records
-// are queued whole.
+// arrive in key order, as a handheld database the sync wrote does. Tables of tens of thousands
+// of records are queued whole, so the queue holds a pointer and eight bytes per record and no
+// copy of its key.
 class colDataRecord {
   public:
     using Record = std::shared_ptr<clsDataRecord>;
