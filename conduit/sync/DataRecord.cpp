@@ -1,7 +1,9 @@
 #include "conduit/sync/DataRecord.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <stdexcept>
 
 #include "common/model/CollectionErrors.h"
 #include "conduit/log/HotSyncLog.h"
@@ -38,23 +40,91 @@ namespace {
 
 using Offset = uint32_t;
 
+uint8_t OffsetWidth(std::size_t bytes) {
+    if (bytes <= UINT8_MAX) return 1;
+    if (bytes <= UINT16_MAX) return 2;
+    return 4;
+}
+
+void WriteOffset(char* at, uint8_t width, Offset offset) {
+    if (width == 1) {
+        const auto narrow = static_cast<uint8_t>(offset);
+        std::memcpy(at, &narrow, sizeof narrow);
+    } else if (width == 2) {
+        const auto narrow = static_cast<uint16_t>(offset);
+        std::memcpy(at, &narrow, sizeof narrow);
+    } else {
+        std::memcpy(at, &offset, sizeof offset);
+    }
+}
+
+Offset ReadOffset(const char* at, uint8_t width) {
+    if (width == 1) return static_cast<uint8_t>(*at);
+    if (width == 2) {
+        uint16_t narrow = 0;
+        std::memcpy(&narrow, at, sizeof narrow);
+        return narrow;
+    }
+    Offset offset = 0;
+    std::memcpy(&offset, at, sizeof offset);
+    return offset;
+}
+
 }  // namespace
+
+clsDataRecord::Rare& clsDataRecord::RareMembers() const {
+    if (!rare_) rare_ = std::make_unique<Rare>();
+    return *rare_;
+}
+
+void clsDataRecord::SetFields(std::shared_ptr<colFields> fields) {
+    RareMembers().fields = std::move(fields);
+    layout_.reset();
+    values_.reset();
+}
+
+const std::string& clsDataRecord::PrimaryFieldName() const {
+    static const std::string kNone;
+    return FieldCount() > 0 ? FieldName(0) : kNone;
+}
+
+const std::vector<std::string>& clsDataRecord::DesktopKeyValues() const {
+    static const std::vector<std::string> kNone;
+    return rare_ ? rare_->desktopKeyValues : kNone;
+}
+
+void clsDataRecord::AddDesktopKeyValue(std::string key) {
+    RareMembers().desktopKeyValues.push_back(std::move(key));
+}
+
+std::optional<RecordDigest> clsDataRecord::HandheldBefore() const {
+    if (!handheldNoted_) return std::nullopt;
+    return RecordDigest{handheldLength_, handheldHash_};
+}
+
+void clsDataRecord::SetHandheldBefore(std::optional<RecordDigest> digest) {
+    handheldNoted_ = digest.has_value();
+    handheldLength_ = digest ? static_cast<uint32_t>(digest->first) : 0;
+    handheldHash_ = digest ? digest->second : 0;
+}
 
 void clsDataRecord::SetValues(std::shared_ptr<const RecordLayout> layout,
                               const std::vector<std::string>& values) {
     const std::size_t count = layout->Count();
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < count; ++i) bytes += values[i].size();
-    values_ = std::make_unique_for_overwrite<char[]>(count * sizeof(Offset) + bytes);
-    char* text = values_.get() + count * sizeof(Offset);
+    if (bytes > UINT32_MAX) throw std::length_error("A record's values exceed 4 GB");
+    offsetWidth_ = OffsetWidth(bytes);
+    values_ = std::make_unique_for_overwrite<char[]>(count * offsetWidth_ + bytes);
+    char* text = values_.get() + count * offsetWidth_;
     Offset end = 0;
     for (std::size_t i = 0; i < count; ++i) {
         std::memcpy(text + end, values[i].data(), values[i].size());
         end += static_cast<Offset>(values[i].size());
-        std::memcpy(values_.get() + i * sizeof(Offset), &end, sizeof end);
+        WriteOffset(values_.get() + i * offsetWidth_, offsetWidth_, end);
     }
     layout_ = std::move(layout);
-    fields_.reset();
+    if (rare_) rare_->fields.reset();
 }
 
 void clsDataRecord::Expand() const {
@@ -64,52 +134,56 @@ void clsDataRecord::Expand() const {
         for (std::size_t i = 0; i < layout_->Count(); ++i)
             fields->Add(layout_->Name(i), layout_->Type(i))->Value = std::string(FieldValue(i));
     }
-    fields_ = std::move(fields);
+    RareMembers().fields = std::move(fields);
     layout_.reset();
     values_.reset();
 }
 
 colFields& clsDataRecord::Fields() {
-    if (!fields_) Expand();
-    return *fields_;
+    if (!ExpandedFields()) Expand();
+    return *rare_->fields;
 }
 
 const colFields& clsDataRecord::Fields() const {
-    if (!fields_) Expand();
-    return *fields_;
+    if (!ExpandedFields()) Expand();
+    return *rare_->fields;
 }
 
 std::size_t clsDataRecord::FieldCount() const {
-    if (fields_) return static_cast<std::size_t>(fields_->Count());
+    if (const colFields* fields = ExpandedFields())
+        return static_cast<std::size_t>(fields->Count());
     return layout_ ? layout_->Count() : 0;
 }
 
 const std::string& clsDataRecord::FieldName(std::size_t index) const {
-    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->FieldName;
+    if (const colFields* fields = ExpandedFields())
+        return fields->Item(static_cast<int32_t>(index + 1))->FieldName;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
     return layout_->Name(index);
 }
 
 int16_t clsDataRecord::FieldType(std::size_t index) const {
-    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->DataType;
+    if (const colFields* fields = ExpandedFields())
+        return fields->Item(static_cast<int32_t>(index + 1))->DataType;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
     return layout_->Type(index);
 }
 
 std::string_view clsDataRecord::FieldValue(std::size_t index) const {
-    if (fields_) return fields_->Item(static_cast<int32_t>(index + 1))->Value;
+    if (const colFields* fields = ExpandedFields())
+        return fields->Item(static_cast<int32_t>(index + 1))->Value;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
     const std::size_t count = layout_->Count();
-    Offset begin = 0, end = 0;
-    if (index > 0) std::memcpy(&begin, values_.get() + (index - 1) * sizeof(Offset), sizeof begin);
-    std::memcpy(&end, values_.get() + index * sizeof(Offset), sizeof end);
-    return std::string_view(values_.get() + count * sizeof(Offset) + begin, end - begin);
+    const Offset begin =
+        index > 0 ? ReadOffset(values_.get() + (index - 1) * offsetWidth_, offsetWidth_) : 0;
+    const Offset end = ReadOffset(values_.get() + index * offsetWidth_, offsetWidth_);
+    return std::string_view(values_.get() + count * offsetWidth_ + begin, end - begin);
 }
 
 std::size_t clsDataRecord::FieldIndex(std::string_view name) const {
-    if (fields_) {
+    if (const colFields* fields = ExpandedFields()) {
         std::size_t index = 0;
-        for (const auto& field : *fields_) {
+        for (const auto& field : *fields) {
             if (text::FoldCase(field->FieldName) == text::FoldCase(name)) return index;
             ++index;
         }
@@ -120,57 +194,138 @@ std::size_t clsDataRecord::FieldIndex(std::string_view name) const {
     return *index;
 }
 
+namespace {
+
+uint64_t OrderPrefix(std::string_view order) {
+    uint64_t prefix = 0;
+    for (std::size_t i = 0; i < sizeof prefix; ++i)
+        prefix = (prefix << 8) | (i < order.size() ? static_cast<unsigned char>(order[i]) : 0u);
+    return prefix;
+}
+
+// Compares the order text `order`, whose prefix is `prefix`, with the order text of a queued
+// record's key. Where the prefixes differ they decide: a shorter text's missing bytes count
+// as zero bytes, and a text is before any longer one it begins.
+int CompareWithQueued(uint64_t prefix, std::string_view order, const QueuedRecord& queued) {
+    if (prefix != queued.orderPrefix) return prefix < queued.orderPrefix ? -1 : 1;
+    return CompareRecordOrder(order, queued.record->PrimaryFieldValue);
+}
+
+QueuedRecord* FindIn(std::vector<QueuedRecord>& records, std::string_view order) {
+    const uint64_t prefix = OrderPrefix(order);
+    // Records arriving in key order are looked for beyond the last one: one comparison.
+    if (records.empty() || CompareWithQueued(prefix, order, records.back()) > 0) return nullptr;
+    auto place = std::lower_bound(records.begin(), records.end(), order,
+                                  [prefix](const QueuedRecord& queued, std::string_view order) {
+                                      return CompareWithQueued(prefix, order, queued) > 0;
+                                  });
+    if (CompareWithQueued(prefix, order, *place) != 0) return nullptr;
+    return &*place;
+}
+
+// How many records admitted out of order are merged into the `queued` others at once.
+std::size_t MergeThreshold(std::size_t queued) {
+    return std::max<std::size_t>(64, queued / 8);
+}
+
+}  // namespace
+
+colDataRecord::Record* colDataRecord::Find(std::string_view order) const {
+    if (QueuedRecord* found = FindIn(records_, order)) return &found->record;
+    auto found = recent_.find(order);
+    return found == recent_.end() ? nullptr : &found->second;
+}
+
+void colDataRecord::Insert(std::string_view order, Record record) {
+    // Records that arrive in key order are appended; the merge places any recent ones among them.
+    const uint64_t prefix = OrderPrefix(order);
+    if (records_.empty() || CompareWithQueued(prefix, order, records_.back()) > 0) {
+        records_.push_back({prefix, std::move(record)});
+        return;
+    }
+    recent_.emplace(order, std::move(record));
+    if (recent_.size() >= MergeThreshold(records_.size())) Settle();
+}
+
+void colDataRecord::Settle() const {
+    if (recent_.empty()) return;
+    // Merged from the back, in place: each record moves at most once.
+    std::size_t older = records_.size();
+    records_.resize(older + recent_.size());
+    std::size_t to = records_.size();
+    for (auto newer = recent_.rbegin(); newer != recent_.rend(); ++newer) {
+        const uint64_t prefix = OrderPrefix(newer->first);
+        while (older > 0 && CompareWithQueued(prefix, newer->first, records_[older - 1]) < 0)
+            records_[--to] = std::move(records_[--older]);
+        records_[--to] = {prefix, std::move(newer->second)};
+    }
+    recent_.clear();
+}
+
+colDataRecord::const_iterator colDataRecord::begin() const {
+    Settle();
+    return const_iterator(records_.begin());
+}
+
+colDataRecord::const_iterator colDataRecord::end() const {
+    Settle();
+    return const_iterator(records_.end());
+}
+
 colDataRecord::Record colDataRecord::Item(int32_t position) const {
     if (position < 1 || position > Count()) throw IndexOutOfRangeError(position);
-    return std::next(records_.begin(), position - 1)->second;
+    Settle();
+    return records_[static_cast<std::size_t>(position - 1)].record;
 }
 
 colDataRecord::Record colDataRecord::Item(std::string_view key) const {
-    auto it = records_.find(RecordOrderKey(key));
-    if (it == records_.end()) throw KeyNotFoundError(std::string(key));
-    return it->second;
+    Record* found = Find(RecordOrderKey(key));
+    if (!found) throw KeyNotFoundError(std::string(key));
+    return *found;
 }
 
 void colDataRecord::Remove(std::string_view key) {
-    if (records_.erase(RecordOrderKey(key)) == 0) throw KeyNotFoundError(std::string(key));
+    const std::string order = RecordOrderKey(key);
+    if (QueuedRecord* found = FindIn(records_, order))
+        records_.erase(records_.begin() + (found - records_.data()));
+    else if (recent_.erase(order) == 0)
+        throw KeyNotFoundError(std::string(key));
 }
 
 bool colDataRecord::KeyExists(std::string_view key) const {
-    return records_.count(RecordOrderKey(key)) != 0;
+    return Find(RecordOrderKey(key)) != nullptr;
 }
 
-// Both admissions compute the order text once and use the map position found for the lookup
-// to insert, so each costs one O(log n) search. The admission lines are composed only when the
-// debug level will write them: a queue of tens of thousands of records is filled per table.
+// Each admission computes the order text once and searches for it once. The admission lines
+// are composed only when the debug level will write them: a queue of tens of thousands of
+// records is filled per table.
 
 void colDataRecord::AdmitPalmRecord(HotSyncLog& log, Record record) {
-    std::string order = RecordOrderKey(record->PrimaryFieldValue);
-    auto place = records_.lower_bound(order);
-    if (place != records_.end() && place->first == order) {
+    const std::string order = RecordOrderKey(record->PrimaryFieldValue);
+    if (Find(order)) {
         // The first handheld record of a key wins; the queued one stays as it is.
         log.WriteLog("PDA record already exists: Key=" + record->PrimaryFieldValue, 1);
         return;
     }
     if (log.DebugLevel >= 3)
         log.WriteLog("Adding PDA Record to Queue: Key=" + record->PrimaryFieldValue, 3);
-    records_.emplace_hint(place, std::move(order), std::move(record));
+    Insert(order, std::move(record));
 }
 
 void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
-    std::string order = RecordOrderKey(record->PrimaryFieldValue);
-    auto place = records_.lower_bound(order);
-    bool queued = place != records_.end() && place->first == order;
+    const std::string order = RecordOrderKey(record->PrimaryFieldValue);
+    Record* queued = Find(order);
     if (queued) {
-        clsDataRecord& existing = *place->second;
+        clsDataRecord& existing = **queued;
         // An earlier desktop row of the key wins, and a record the handheld deleted must
         // survive so that the driver deletes the desktop row; both drops are silent.
         if (existing.RecordStatus & RecordOnDesktop) return;
         if ((existing.RecordStatus & RecordDeleted) && !DesktopRowsReplaceDeletions) {
             // The deletion must reach this row by its own key, which may differ in letter
             // case or number format from the handheld's.
-            existing.DesktopKeyValues.push_back(record->DesktopKeyValues.empty()
-                                                    ? record->PrimaryFieldValue
-                                                    : record->DesktopKeyValues.front());
+            existing.AddDesktopKeyValue(record->DesktopKeyValues().empty()
+                                            ? record->PrimaryFieldValue
+                                            : record->DesktopKeyValues().front());
             return;
         }
     }
@@ -178,10 +333,10 @@ void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
     if (log.DebugLevel >= 3)
         log.WriteLog("Adding Desktop Record to Queue: Key=" + record->PrimaryFieldValue, 3);
     if (queued) {
-        record->HandheldBefore = place->second->HandheldBefore;
-        place->second = std::move(record);  // takes the handheld record's place in the order
+        record->SetHandheldBefore((*queued)->HandheldBefore());
+        *queued = std::move(record);  // takes the handheld record's place in the order
     } else {
-        records_.emplace_hint(place, std::move(order), std::move(record));
+        Insert(order, std::move(record));
     }
 }
 

@@ -64,7 +64,7 @@ class clsDataRecord {
   public:
     colFields& Fields();
     const colFields& Fields() const;
-    void SetFields(std::shared_ptr<colFields> fields) { fields_ = std::move(fields); }
+    void SetFields(std::shared_ptr<colFields> fields);
     // Takes `values` (one per field of the layout) as the record's fields.
     void SetValues(std::shared_ptr<const RecordLayout> layout,
                    const std::vector<std::string>& values);
@@ -77,20 +77,27 @@ class clsDataRecord {
     // has no such field.
     std::size_t FieldIndex(std::string_view name) const;
 
+    // The key is the record's first field; its name is the same for every record of a table,
+    // so the record does not hold it.
+    const std::string& PrimaryFieldName() const;
+
     bool PalmSource = false;
-    std::string PrimaryFieldValue;
-    std::string PrimaryFieldName;
+    // Set when this sync writes the record to either side: added or changed there.
+    bool Written = false;
     int32_t RecordStatus = 0;
+    std::string PrimaryFieldValue;
+
     // The key as the desktop itself spells it, where that differs from PrimaryFieldValue:
     // for a desktop row, its own key text ("7.00", "Three"); for a handheld record marked
     // deleted, the texts of the desktop rows its key matched. Statements that must find those
     // rows name them so, whatever the database's collation or number format.
-    std::vector<std::string> DesktopKeyValues;
-    // Set when this sync writes the record to either side: added or changed there.
-    bool Written = false;
+    const std::vector<std::string>& DesktopKeyValues() const;
+    void AddDesktopKeyValue(std::string key);
+
     // The handheld record of this key as the sync loaded it, where it was noted for the
     // table's counts; a desktop row that takes the record's place in the queue keeps it.
-    std::optional<RecordDigest> HandheldBefore;
+    std::optional<RecordDigest> HandheldBefore() const;
+    void SetHandheldBefore(std::optional<RecordDigest> digest);
 
     // The handheld record's bytes, field after field in the table's order, big-endian.
     // A field that cannot be encoded leaves its context on `errors`; at debug level 4 the
@@ -110,12 +117,29 @@ class clsDataRecord {
                                        std::size_t from) const;
 
   private:
-    void Expand() const;
+    // What few records need: kept out of line, so that the tens of thousands of records of a
+    // table that need none of it do not each carry its room.
+    struct Rare {
+        std::shared_ptr<colFields> fields;
+        std::vector<std::string> desktopKeyValues;
+    };
 
-    mutable std::shared_ptr<colFields> fields_;
+    void Expand() const;
+    colFields* ExpandedFields() const { return rare_ ? rare_->fields.get() : nullptr; }
+    Rare& RareMembers() const;
+
     mutable std::shared_ptr<const RecordLayout> layout_;
-    // The end offset of each value (32 bits each), then the values' bytes one after another.
+    // The end offset of each value (offsetWidth_ bytes each), then the values' bytes one
+    // after another.
     mutable std::unique_ptr<char[]> values_;
+    mutable std::unique_ptr<Rare> rare_;
+    // The digest of HandheldBefore, held in 13 bytes rather than an optional pair's 24: a
+    // handheld record is far shorter than 4 GB.
+    std::size_t handheldHash_ = 0;
+    uint32_t handheldLength_ = 0;
+    bool handheldNoted_ = false;
+    // 1, 2 or 4: as few bytes as the values' total length needs, since most records are short.
+    uint8_t offsetWidth_ = 4;
 };
 
 // The statement of BuildDesktopWriteQuery with a parameter marker in place of every value; the
@@ -123,14 +147,24 @@ class clsDataRecord {
 std::string BuildDesktopWriteStatement(const SqlDialect& dialect, const clsTable& WorkTable,
                                        bool UpdateQuery, const colFilters& WorkFilters);
 
+// A record in a queue, beside the first eight bytes of its key's order text (see RecordOrder.h),
+// big-endian: enough to tell most keys apart without reading the record.
+struct QueuedRecord {
+    uint64_t orderPrefix = 0;
+    std::shared_ptr<clsDataRecord> record;
+};
+
 // The record queue of one table: at most one record per key (keys compare without regard to
-// letter case), in ascending key order. Admission costs O(log n).
+// letter case), in ascending key order. Admission costs O(log n), and O(1) for records that
+// arrive in key order, as a handheld database the sync wrote does. Tables of tens of thousands
+// of records are queued whole, so the queue holds a pointer and eight bytes per record and no
+// copy of its key.
 class colDataRecord {
   public:
     using Record = std::shared_ptr<clsDataRecord>;
 
-    int32_t Count() const { return static_cast<int32_t>(records_.size()); }
-    // By position from 1 (walks the queue; for tests and tools) or by key.
+    int32_t Count() const { return static_cast<int32_t>(records_.size() + recent_.size()); }
+    // By position from 1 (for tests and tools) or by key.
     Record Item(int32_t position) const;
     Record Item(std::string_view key) const;
     void Remove(std::string_view key);
@@ -155,14 +189,25 @@ class colDataRecord {
     void AdmitDesktopRecord(HotSyncLog& log, Record record);
 
     // In-order enumeration.
-    using const_iterator = ProjectingIterator<std::map<std::string, Record>::const_iterator,
-                                              &std::map<std::string, Record>::value_type::second>;
-    const_iterator begin() const { return const_iterator(records_.begin()); }
-    const_iterator end() const { return const_iterator(records_.end()); }
+    using const_iterator =
+        ProjectingIterator<std::vector<QueuedRecord>::const_iterator, &QueuedRecord::record>;
+    const_iterator begin() const;
+    const_iterator end() const;
 
   private:
-    // Keyed by the collation key of PrimaryFieldValue (see RecordOrder.h).
-    std::map<std::string, Record> records_;
+    // The queued record whose key has the order text `order`, or nullptr.
+    Record* Find(std::string_view order) const;
+    // Queues `record`, whose key is not queued yet.
+    void Insert(std::string_view order, Record record);
+    // Merges the records admitted out of order into the rest.
+    void Settle() const;
+
+    // In the order of their keys' order texts (see RecordOrder.h).
+    mutable std::vector<QueuedRecord> records_;
+    // Records that arrived out of key order since the last merge, by order text. Merged in
+    // once they are an eighth of the rest, so that each record moves about nine times however
+    // the records arrive, where inserting each into one sorted array would be quadratic.
+    mutable std::map<std::string, Record, std::less<>> recent_;
 };
 
 }  // namespace tarn::conduit

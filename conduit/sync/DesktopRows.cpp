@@ -157,9 +157,8 @@ colDataRecord::Record DesktopRowReader::Read() {
     const std::string& key = values_[0];
     if (key.empty()) return nullptr;
     record->SetValues(layout_, values_);
-    record->PrimaryFieldName = layout_->Name(0);
     record->PrimaryFieldValue = key;
-    if (keyText && *keyText != key) record->DesktopKeyValues.push_back(*keyText);
+    if (keyText && *keyText != key) record->AddDesktopKeyValue(*keyText);
     return record;
 }
 

@@ -30,7 +30,6 @@ class DesktopRowsTest : public DesktopTest {
         record->PalmSource = true;
         for (const auto& [name, type, value] : fields)
             record->Fields().Add(name, type)->Value = value;
-        record->PrimaryFieldName = record->Fields().Item(1)->FieldName;
         record->PrimaryFieldValue = record->Fields().Item(1)->Value;
         return record;
     }
@@ -126,7 +125,7 @@ TEST_F(DesktopRowsTest, RowsBecomeRecordsWithNullAsEmptyText) {
     auto first = queue.Item("1");
     EXPECT_FALSE(first->PalmSource);
     EXPECT_TRUE(first->RecordStatus & RecordOnDesktop);
-    EXPECT_EQ(first->PrimaryFieldName, "Id");
+    EXPECT_EQ(first->PrimaryFieldName(), "Id");
     EXPECT_EQ(first->PrimaryFieldValue, "1");
     ASSERT_EQ(first->Fields().Count(), 4);  // the ignore field is not read
     EXPECT_EQ(first->Fields().Item("name")->Value, "");

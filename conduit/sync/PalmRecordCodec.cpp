@@ -278,7 +278,6 @@ colDataRecord::Record HandheldDecoder::Decode(std::string_view bytes) {
                         "Invalid procedure call or argument: the handheld record has no stored "
                         "field to take its key from");
     record->SetValues(layout_, values_);
-    record->PrimaryFieldName = layout_->Name(0);
     record->PrimaryFieldValue = values_[0];
     return record;
 }

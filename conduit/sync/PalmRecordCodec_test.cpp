@@ -144,7 +144,7 @@ TEST_F(PalmRecordCodec, DecodesEveryTypeBackToItsText) {
     auto record = Decode(Table(fields), Encode(fields), "-17");
 
     EXPECT_TRUE(record->PalmSource);
-    EXPECT_EQ(record->PrimaryFieldName, "Id");
+    EXPECT_EQ(record->PrimaryFieldName(), "Id");
     EXPECT_EQ(record->PrimaryFieldValue, "-17");
     EXPECT_EQ(record->RecordStatus, 0);
     // Read in place, then as the field collection the record turns into on request: the same.
@@ -198,7 +198,7 @@ TEST_F(PalmRecordCodec, StatusOneMarksTheDecodedRecordDeleted) {
 TEST_F(PalmRecordCodec, KeyComesFromTheFirstStoredFieldAndLeftoverBytesAreIgnored) {
     colFields table = Table({{"Flag", kTypeByte, ""}, {"Code", kTypeString, ""}});
     auto record = Decode(table, Bytes({'X', '1', 0, 0x7F, 0x7F}), "X1");
-    EXPECT_EQ(record->PrimaryFieldName, "Code");
+    EXPECT_EQ(record->PrimaryFieldName(), "Code");
     EXPECT_EQ(record->Fields().Count(), 1);
 }
 

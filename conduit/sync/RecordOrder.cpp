@@ -101,26 +101,62 @@ void AppendWeight(std::string& order, char32_t c) {
     }
 }
 
+bool IsAscii(std::string_view text) {
+    for (char ch : text)
+        if (static_cast<unsigned char>(ch) >= 0x80) return false;
+    return true;
+}
+
+char FoldAscii(char ch) {
+    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + ('a' - 'A')) : ch;
+}
+
+int Compare(unsigned char a, unsigned char b) {
+    return a < b ? -1 : 1;
+}
+
 }  // namespace
 
+int CompareRecordOrder(std::string_view order, std::string_view key) {
+    std::size_t at = 0;
+    // The primary part: one weight per character. An ASCII character's weight does not depend
+    // on what follows it, so only a key that is still equal up to its first other character
+    // needs its order text built.
+    for (char ch : key) {
+        if (static_cast<unsigned char>(ch) >= 0x80) return order.compare(RecordOrderKey(key));
+        if (at == order.size()) return -1;
+        const unsigned char mine = static_cast<unsigned char>(order[at++]);
+        const unsigned char theirs = kAsciiWeights[static_cast<unsigned char>(ch)];
+        if (mine != theirs) return Compare(mine, theirs);
+    }
+    // The key's zero byte, which sorts before any weight `order` may still have.
+    if (at == order.size()) return -1;
+    if (order[at++] != '\0') return 1;
+    // The folded key.
+    for (char ch : key) {
+        if (at == order.size()) return -1;
+        const unsigned char mine = static_cast<unsigned char>(order[at++]);
+        const unsigned char theirs = static_cast<unsigned char>(FoldAscii(ch));
+        if (mine != theirs) return Compare(mine, theirs);
+    }
+    return at == order.size() ? 0 : 1;
+}
+
 std::string RecordOrderKey(std::string_view key) {
+    // Every admission to a queue builds one: an ASCII key, the common case, is folded here.
+    if (IsAscii(key)) {
+        std::string order(2 * key.size() + 1, '\0');
+        for (std::size_t i = 0; i < key.size(); ++i) {
+            const char ch = key[i];
+            order[i] = static_cast<char>(kAsciiWeights[static_cast<unsigned char>(ch)]);
+            order[key.size() + 1 + i] = FoldAscii(ch);
+        }
+        return order;
+    }
     std::string folded = text::FoldCase(key);
     std::string order;
     order.reserve(2 * folded.size() + 1);
-
-    bool ascii = true;
-    for (char ch : folded) {
-        if (static_cast<unsigned char>(ch) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii) {
-        for (char ch : folded)
-            order += static_cast<char>(kAsciiWeights[static_cast<unsigned char>(ch)]);
-    } else {
-        for (char32_t c : text::DecodeUtf8(folded)) AppendWeight(order, c);
-    }
+    for (char32_t c : text::DecodeUtf8(folded)) AppendWeight(order, c);
     order += '\0';
     order += folded;
     return order;

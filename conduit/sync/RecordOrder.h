@@ -11,4 +11,9 @@ namespace tarn::conduit {
 // they are equal without regard to case.
 std::string RecordOrderKey(std::string_view key);
 
+// Compares the order text `order` with RecordOrderKey(key): negative, zero or positive as it
+// sorts before, with or after it. An ASCII key's order text is never built, so a queue can
+// keep its records without keeping their order texts.
+int CompareRecordOrder(std::string_view order, std::string_view key);
+
 }  // namespace tarn::conduit

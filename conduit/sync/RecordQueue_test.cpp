@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,7 +24,6 @@ class RecordQueue : public ::testing::Test {
     static colDataRecord::Record Record(const std::string& key, int32_t status = 0,
                                         bool palm = true) {
         auto record = std::make_shared<clsDataRecord>();
-        record->PrimaryFieldName = "Id";
         record->PrimaryFieldValue = key;
         record->RecordStatus = status;
         record->PalmSource = palm;
@@ -81,6 +81,40 @@ TEST(RecordOrderKey, IsEqualExactlyForKeysEqualWithoutRegardToCase) {
     EXPECT_NE(RecordOrderKey("日本"), RecordOrderKey("日"));
     EXPECT_LT(RecordOrderKey("z"), RecordOrderKey("日"));
     EXPECT_NE(RecordOrderKey("\xff"), RecordOrderKey("\xfe"));
+}
+
+TEST(RecordOrderKey, ComparesWithAKeyAsWithItsOrderText) {
+    const std::vector<std::string> keys = {
+        "",      "a",  "A",    "ab",   "aB",  "a b",    "a0", "b",  "10", "9",
+        "_x",    "x_", "~",    "\x7f", "é",   "e",      "ée", "ß",  "ss", "日本",
+        "Zebra", "ze", "zebr", "1.5",  "1,5", "K00001", "aé", "Aé", "zé"};
+    for (const auto& a : keys) {
+        const std::string order = RecordOrderKey(a);
+        for (const auto& b : keys) {
+            const int expected = order.compare(RecordOrderKey(b));
+            const int actual = CompareRecordOrder(order, b);
+            EXPECT_EQ(actual < 0, expected < 0) << a << " vs " << b;
+            EXPECT_EQ(actual == 0, expected == 0) << a << " vs " << b;
+        }
+    }
+}
+
+// A record's values are kept with offsets as narrow as their total length allows.
+TEST(RecordValues, ReadBackWhateverTheirTotalLength) {
+    auto layout = std::make_shared<RecordLayout>();
+    for (const char* name : {"Id", "Note", "Memo"}) layout->Add(name, kTypeString);
+    const std::vector<std::vector<std::size_t>> lengths = {
+        {0, 0, 0}, {1, 254, 0}, {1, 254, 1}, {2, 65533, 0}, {2, 65533, 1}, {70000, 0, 3}};
+    for (const auto& sizes : lengths) {
+        std::vector<std::string> values;
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            values.push_back(std::string(sizes[i], static_cast<char>('a' + i)));
+        clsDataRecord record;
+        record.SetValues(layout, values);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(record.FieldValue(i), values[i]) << sizes[0] + sizes[1] + sizes[2];
+        EXPECT_EQ(record.Fields().Item(2)->Value, values[1]);
+    }
 }
 
 TEST_F(RecordQueue, AdmissionLinesAreWrittenAtLevelThree) {
@@ -182,6 +216,61 @@ TEST_F(RecordQueue, HoldsAFullHandheldDatabaseInOrder) {
     size_t onDesktop = 0;
     for (const auto& record : queue) onDesktop += (record->RecordStatus & RecordOnDesktop) ? 1 : 0;
     EXPECT_EQ(onDesktop, (shuffled.size() + 1) / 2);
+}
+
+// Keys arriving out of order wait apart from the rest until they are merged in; every rule
+// must hold for a key wherever it waits. A plain map of order texts is the reference.
+TEST_F(RecordQueue, AdmissionRulesHoldForKeysArrivingInAnyOrder) {
+    log.DebugLevel = 1;
+    struct Expected {
+        std::string key;
+        int32_t status;
+        bool palm;
+    };
+    std::map<std::string, Expected> expected;
+    std::mt19937 random(4711);
+    for (int i = 0; i < 3000; ++i) {
+        const int number = static_cast<int>(random() % 1200);
+        std::string key = (random() % 2 ? "k" : "K") + std::to_string(number);
+        const bool palm = random() % 3 != 0;
+        const int32_t status = palm && random() % 5 == 0 ? RecordDeleted : 0;
+        const std::string order = RecordOrderKey(key);
+        auto found = expected.find(order);
+        if (palm) {
+            queue.AdmitPalmRecord(log, Record(key, status));
+            if (found == expected.end()) expected[order] = {key, status, true};
+        } else {
+            queue.AdmitDesktopRecord(log, Record(key, 0, false));
+            if (found == expected.end())
+                expected[order] = {key, RecordOnDesktop, false};
+            else if (found->second.palm && !(found->second.status & RecordDeleted))
+                found->second = {key, RecordOnDesktop, false};
+        }
+        if (i % 500 == 0) {
+            ASSERT_TRUE(queue.KeyExists(key));
+            EXPECT_EQ(queue.Item(key)->PrimaryFieldValue, expected[order].key);
+        }
+    }
+    ASSERT_EQ(queue.Count(), static_cast<int32_t>(expected.size()));
+    int32_t position = 0;
+    for (const auto& [order, record] : expected) {
+        auto queued = queue.Item(++position);
+        EXPECT_EQ(queued->PrimaryFieldValue, record.key);
+        EXPECT_EQ(queued->RecordStatus, record.status);
+        EXPECT_EQ(queued->PalmSource, record.palm);
+    }
+}
+
+TEST_F(RecordQueue, FindsAndRemovesKeysThatArrivedOutOfOrder) {
+    for (const char* key : {"m", "n", "c", "a", "b"}) Palm(key);
+    EXPECT_TRUE(queue.KeyExists("A"));
+    EXPECT_EQ(queue.Item("C")->PrimaryFieldValue, "c");
+    queue.Remove("b");
+    queue.Remove("N");
+    EXPECT_THROW(queue.Remove("b"), KeyNotFoundError);
+    Desktop("a");
+    EXPECT_EQ(Keys(), (Texts{"a", "c", "m"}));
+    EXPECT_FALSE(queue.Item(1)->PalmSource);
 }
 
 }  // namespace

@@ -55,14 +55,14 @@ void BeginTableCounts(TableCounts& counts, const clsTable& table,
 
 void NoteHandheldRecord(TableCounts& counts, clsDataRecord& record, std::string_view bytes) {
     if (!counts.HandheldNotedOnLoad) return;
-    record.HandheldBefore = Digest(bytes);
+    record.SetHandheldBefore(Digest(bytes));
     ++counts.HandheldNoted;
 }
 
 void CountHandheldWrite(TableCounts& counts, clsDataRecord& record, const std::string& bytes) {
     std::optional<RecordDigest> before;
     if (counts.HandheldNotedOnLoad) {
-        before = record.HandheldBefore;
+        before = record.HandheldBefore();
         if (before) ++counts.HandheldWrittenBack;
     } else if (auto found = counts.HandheldBefore.find(RecordOrderKey(record.PrimaryFieldValue));
                found != counts.HandheldBefore.end()) {

@@ -40,8 +40,8 @@ void WriteRecordDump(HotSyncLog& log, const clsTable& table, const colDataRecord
     log.WriteLog("Table/Palm Database : " + table.DesktopTableName + "/" + table.PalmDatabaseName,
                  4);
     for (const auto& record : queue) {
-        const int16_t keyType = record->FieldType(record->FieldIndex(record->PrimaryFieldName));
-        std::string line = "Record: Key: " + record->PrimaryFieldName + "=" +
+        const int16_t keyType = record->FieldType(record->FieldIndex(record->PrimaryFieldName()));
+        std::string line = "Record: Key: " + record->PrimaryFieldName() + "=" +
                            DataTypeName(keyType) + "(" + record->PrimaryFieldValue + ")";
         line +=
             std::string(" Status: Exists on Desktop=") + (record->PalmSource ? "False" : "True");

@@ -158,10 +158,10 @@ void SaveDesktopRecord(platform::TableSummary& counts, DesktopWriter& writer,
         const int16_t keyType = record.FieldType(0);
         // The rows the key matched when the table was read, each by its own key text; a key no
         // row matched is deleted as the handheld spells it.
-        if (record.DesktopKeyValues.empty()) writer.Delete(keyType, record.PrimaryFieldValue);
-        for (const auto& key : record.DesktopKeyValues) writer.Delete(keyType, key);
+        if (record.DesktopKeyValues().empty()) writer.Delete(keyType, record.PrimaryFieldValue);
+        for (const auto& key : record.DesktopKeyValues()) writer.Delete(keyType, key);
         // Only the rows the key matched when the table was read are known to be there.
-        counts.desktopDeleted += static_cast<long>(record.DesktopKeyValues.size());
+        counts.desktopDeleted += static_cast<long>(record.DesktopKeyValues().size());
         return;
     }
     if (!record.PalmSource) return;
@@ -237,10 +237,10 @@ void SaveDesktopRecords(SyncSession& session, const clsTable& table, const colDa
         if (AsksTheDesktop(*record)) asking.push_back(record.get());
         if (writer.CanBatch()) {
             const bool deleted = record->RecordStatus & RecordDeleted;
-            if (AsksTheDesktop(*record) || (deleted && record->DesktopKeyValues.empty()))
+            if (AsksTheDesktop(*record) || (deleted && record->DesktopKeyValues().empty()))
                 keysApart = keys.Add(record->PrimaryFieldValue) && keysApart;
             if (deleted)
-                for (const auto& key : record->DesktopKeyValues)
+                for (const auto& key : record->DesktopKeyValues())
                     keysApart = keys.Add(key) && keysApart;
         }
         if (asking.size() < writer.BatchRecords()) continue;
