@@ -12,14 +12,33 @@ export WINEDEBUG=-all
 case $action in
   start)
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/tarn-wine.XXXXXX")
-    # No desktop integration: nothing outside the prefix is touched.
-    WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" \
-      "$wine" wineboot -i >"$prefix.log" 2>&1
-    # A server that stays up until stop spares every test program the start of a new one.
-    WINEPREFIX=$prefix "$server" -w || true
-    WINEPREFIX=$prefix "$server" -p </dev/null >/dev/null 2>&1
-    # Its service processes are started here too, with nothing of a test's output to hold on to.
-    WINEPREFIX=$prefix "$wine" wineboot </dev/null >/dev/null 2>&1
+    log=$prefix.log
+    # Making a prefix on a loaded machine now and then fails in one of its steps (a server that
+    # has not quite ended, a service that starts late): start again from nothing, a few times,
+    # and say why when every attempt failed.
+    boot() {
+      # No desktop integration: nothing outside the prefix is touched.
+      WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=" \
+        "$wine" wineboot -i >>"$log" 2>&1 || return 1
+      # A server that stays up until stop spares every test program the start of a new one.
+      WINEPREFIX=$prefix "$server" -w >>"$log" 2>&1 || true
+      WINEPREFIX=$prefix "$server" -p </dev/null >>"$log" 2>&1 || return 1
+      # Its service processes are started here too, with nothing of a test's output to hold on to.
+      WINEPREFIX=$prefix "$wine" wineboot </dev/null >>"$log" 2>&1 || return 1
+    }
+    attempt=1
+    until boot; do
+      echo "attempt $attempt to make the wine prefix failed" >>"$log"
+      WINEPREFIX=$prefix "$server" -k >/dev/null 2>&1 || true
+      WINEPREFIX=$prefix "$server" -w >/dev/null 2>&1 || true
+      if [ "$attempt" -ge 3 ]; then
+        cat "$log" >&2
+        rm -rf "$prefix" "$log"
+        exit 1
+      fi
+      attempt=$((attempt + 1))
+      find "$prefix" -mindepth 1 -delete
+    done
     mkdir -p "$(dirname "$file")"
     echo "$prefix" >"$file"
     ;;
