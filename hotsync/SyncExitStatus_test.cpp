@@ -17,13 +17,6 @@ using tarn::test::RunProcess;
 using test::NotesConduit;
 using test::Program;
 
-TEST(SyncExitStatus, ACompletedSyncExitsZeroAndSaysNothingOnStderr) {
-    NotesConduit conduit;
-    ProcessResult sync = conduit.Sync();
-    EXPECT_EQ(sync.exitCode, 0) << sync.err;
-    EXPECT_EQ(sync.err, "");
-}
-
 struct Failure {
     std::string name;
     std::function<void(NotesConduit&)> arrange;
@@ -69,19 +62,6 @@ TEST(SyncExitStatus, EachFailureExitsOneWithOneStderrLineNamingTheConduitAndWhy)
         EXPECT_EQ(std::count(sync.err.begin(), sync.err.end(), '\n'), 1) << sync.err;
         EXPECT_EQ(sync.out.find("Completed Synchronization"), std::string::npos) << sync.out;
     }
-}
-
-TEST(SyncExitStatus, AMissingDescriptionIsLoggedWithItsPathAndTheSystemsReason) {
-    NotesConduit conduit;
-    std::filesystem::remove(conduit.description);
-    ProcessResult sync = conduit.Sync();
-    const std::string path = conduit.description.string();
-    EXPECT_EQ(sync.exitCode, 1);
-    EXPECT_NE(sync.out.find("Error loading configuration file " + path + "\ncannot open " + path +
-                            ": No such file or directory\n"),
-              std::string::npos)
-        << sync.out;
-    EXPECT_EQ(sync.out.find("wrong Creator ID"), std::string::npos) << sync.out;
 }
 
 // A damaged handheld file is reported as damaged, as `hotsync databases` reports it, and kept.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "common/config/Scramble.h"
@@ -18,17 +19,28 @@ using platform::ConduitOutcome;
 
 struct StopCase {
     std::string name;
-    std::function<void(SyncHarness&)> arrange;        // after the items table is set up
-    std::function<std::string(SyncHarness&)> logged;  // a whole line of the log
+    std::function<void(SyncHarness&)> arrange;  // after the items table is set up
+    // Whole lines the log holds one after the other.
+    std::function<std::vector<std::string>(SyncHarness&)> logged;
     std::string reasonPart;
+    // A table whose handheld database cannot be made is left and the sync goes on to its end.
+    bool goesOn = false;
 };
 
 TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
+    auto changeSettings = [](std::function<void(ConduitSettings&)> change) {
+        return [change](SyncHarness& h) {
+            change(h.settings);
+            h.Install();
+        };
+    };
     const std::vector<StopCase> cases{
         {"description deleted after registration",
          [](SyncHarness& h) { std::filesystem::remove(h.descriptionFile); },
-         [](SyncHarness& h) {
-             return "cannot open " + h.descriptionFile.string() + ": No such file or directory";
+         [](SyncHarness& h) -> std::vector<std::string> {
+             const std::string path = h.descriptionFile.string();
+             return {"Error loading configuration file " + path,
+                     "cannot open " + path + ": No such file or directory"};
          },
          "No such file or directory"},
         {"description that is a folder",
@@ -36,32 +48,36 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
              std::filesystem::remove(h.descriptionFile);
              std::filesystem::create_directory(h.descriptionFile);
          },
-         [](SyncHarness& h) {
-             return "cannot read " + h.descriptionFile.string() + ": Is a directory";
+         [](SyncHarness& h) -> std::vector<std::string> {
+             const std::string path = h.descriptionFile.string();
+             return {"Error loading configuration file " + path,
+                     "cannot read " + path + ": Is a directory"};
          },
          "Is a directory"},
-        {"description for another Creator ID",
-         [](SyncHarness& h) {
-             h.settings.CreatorID = ScrambleString("test");
-             h.Install();
-         },
-         [](SyncHarness& h) {
-             return h.descriptionFile.string() +
-                    " describes Creator ID \"test\", not the running "
-                    "\"TEST\"";
+        {"description for another Creator ID (differing only in letter case)",
+         changeSettings([](ConduitSettings& s) { s.CreatorID = ScrambleString("test"); }),
+         [](SyncHarness& h) -> std::vector<std::string> {
+             return {"The Tarn Configuration file contains the wrong Creator ID",
+                     h.descriptionFile.string() +
+                         " describes Creator ID \"test\", not the running \"TEST\""};
          },
          "The Tarn Configuration file contains the wrong Creator ID"},
-        {"no driver",
-         [](SyncHarness& h) {
-             h.settings.DBDriver = ScrambleString("");
-             h.Install();
-         },
-         [](SyncHarness&) {
-             return "Error opening desktop database: No ODBC driver selected\r\nError Num:0";
+        {"no driver", changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString(""); }),
+         [](SyncHarness&) -> std::vector<std::string> {
+             return {"Error opening desktop database: No ODBC driver selected\r\nError Num:0",
+                     " Connection to desktop database failed"};
          },
          "No ODBC driver selected"},
+        {"driver not installed",
+         changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString("No Such Driver"); }),
+         [](SyncHarness&) -> std::vector<std::string> {
+             return {" Connection to desktop database failed"};
+         },
+         "Error opening desktop database: "},
         {"desktop table missing", [](SyncHarness& h) { h.Exec("DROP TABLE Items"); },
-         [](SyncHarness&) { return "!! Synchronization did not complete successfully"; },
+         [](SyncHarness&) -> std::vector<std::string> {
+             return {"!! Synchronization did not complete successfully"};
+         },
          "table Items bailed out: "},
         {"handheld database that cannot be created",
          [](SyncHarness& h) {
@@ -70,8 +86,10 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
              std::filesystem::rename(h.platform.handheldDir / "OtherDB.pdb",
                                      h.platform.handheldDir / "ItemsDB.pdb");
          },
-         [](SyncHarness&) { return "Can not find palm database ItemsDB"; },
-         "Can not find palm database ItemsDB: cannot create database \"ItemsDB\""},
+         [](SyncHarness&) -> std::vector<std::string> {
+             return {"Can not find palm database ItemsDB"};
+         },
+         "Can not find palm database ItemsDB: cannot create database \"ItemsDB\"", true},
     };
     for (const StopCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -79,10 +97,16 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
         h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
         AddItemFields(h.AddTable("Items", "ItemsDB", 0));
         h.Install();
+        h.SetDebugLevel(2);
         c.arrange(h);
         h.Sync();
         const auto lines = h.LogLines();
-        EXPECT_NE(std::find(lines.begin(), lines.end(), c.logged(h)), lines.end()) << h.Log();
+        const auto expected = c.logged(h);
+        EXPECT_NE(std::search(lines.begin(), lines.end(), expected.begin(), expected.end()),
+                  lines.end())
+            << h.Log();
+        EXPECT_EQ(h.Log().find("Completed Synchronization") != std::string::npos, c.goesOn)
+            << h.Log();
         ASSERT_EQ(h.platform.utility.outcomes.size(), 1u);
         const ConduitOutcome& outcome = h.platform.utility.outcomes[0];
         EXPECT_FALSE(outcome.completed);
