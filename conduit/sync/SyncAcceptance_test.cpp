@@ -49,8 +49,10 @@ BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables) {
 
 void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table) {
     const BothSides before = Snapshot(h, {table});
+    const size_t syncs = h.platform.utility.outcomes.size();
     h.Sync();
-    EXPECT_NE(h.Log().rfind("Completed Synchronization"), std::string::npos) << h.Log();
+    ASSERT_EQ(h.platform.utility.outcomes.size(), syncs + 1);
+    EXPECT_TRUE(h.platform.utility.outcomes.back().completed) << h.Log();
     EXPECT_TRUE(Snapshot(h, {table}) == before) << "the second sync changed a side";
 }
 

@@ -64,15 +64,6 @@ TEST_P(ServerConnection, AnotherPortFailsToOpen) {
     EXPECT_FALSE(h.HandheldExists("ItemsDB"));
 }
 
-TEST_P(ServerConnection, AWrongPasswordFailsToOpen) {
-    SyncHarness h(GetParam());
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.settings.DBPassword = ScrambleString("not the password");
-    h.Install();
-    h.Sync();
-    EXPECT_NE(h.Log().find("Error opening desktop database: "), std::string::npos) << h.Log();
-}
-
 INSTANTIATE_TEST_SUITE_P(Servers, ServerConnection,
                          ::testing::Values(DesktopKind::PostgreSql, DesktopKind::MariaDb),
                          DesktopCaseName);
