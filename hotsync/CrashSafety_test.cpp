@@ -63,6 +63,39 @@ std::set<int32_t> HandheldIds(const fs::path& file) {
 // Where a side stands: the old contents, the whole new ones, or anything else.
 enum class Side { Old, New, Other };
 
+// Starts `hotsync sync` and kills it `delay` after `ready` first holds (at once: `ready` is
+// null), unless it ended before; tells whether it was killed.
+bool SyncKilledAfter(const std::vector<std::string>& args, std::chrono::microseconds delay,
+                     const std::function<bool()>& ready = nullptr) {
+    pid_t child = fork();
+    if (child == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> argv;
+        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (ready && !ready()) {
+        if (waitpid(child, &status, WNOHANG) == child) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    std::this_thread::sleep_for(delay);
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+std::string Outcome(bool killed, Side desktop, Side handheld) {
+    if (!killed) return "finished before the kill";
+    if (desktop == Side::Old) return "both sides old";
+    return handheld == Side::Old ? "desktop new, handheld file old (the rename window)"
+                                 : "both sides new";
+}
+
 class CrashSafetyTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -159,43 +192,44 @@ class CrashSafetyTest : public ::testing::Test {
         fs::remove_all(handheld_ / "Backup");
     }
 
+    void ExpectThePrepareFailsAndBothSidesStay() {
+        auto sync = Sync();
+        EXPECT_NE(sync.out.find("!! Error preparing Palm database ItemsDB"), std::string::npos)
+            << sync.out << sync.err;
+        EXPECT_EQ(DesktopSide(), Side::Old);
+        EXPECT_EQ(HandheldSide(), Side::Old);
+    }
+
+    // Kills a sync of both sides as they were at the start, `delay` after `ready` holds; each
+    // side must be wholly old or wholly new, and the rerun must clear the leftovers and end as
+    // an uninterrupted sync.
+    void KillAndRerun(std::chrono::microseconds delay, const std::function<bool()>& ready,
+                      std::map<std::string, int>& outcomes) {
+        ResetBothSides();
+        bool killed = SyncKilledAfter({Bin("hotsync"), "sync", "--handheld", handheld_.string()},
+                                      delay, ready);
+        SCOPED_TRACE(std::string(ready ? "aimed " : "") + "kill after " +
+                     std::to_string(delay.count()) + " us");
+        Side desktop = DesktopSide();
+        Side handheld = HandheldSide();
+        ASSERT_NE(desktop, Side::Other);
+        ASSERT_NE(handheld, Side::Other);
+        // The handheld is never newer than the desktop.
+        ASSERT_FALSE(handheld == Side::New && desktop == Side::Old);
+        ++outcomes[Outcome(killed, desktop, handheld) + (ready ? " (aimed)" : "")];
+
+        auto rerun = Sync();
+        ASSERT_EQ(rerun.exitCode, 0) << rerun.err;
+        EXPECT_NE(rerun.out.find("Completed Synchronization"), std::string::npos) << rerun.out;
+        ASSERT_EQ(DesktopSide(), Side::New);
+        ASSERT_EQ(HandheldSide(), Side::New);
+        EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
+    }
+
     test::TestEnvironment machine_;
     fs::path handheld_, database_;
     std::string oldHandheld_, oldDesktop_;
 };
-
-// Starts `hotsync sync` and kills it `delay` after `ready` first holds (at once: `ready` is
-// null), unless it ended before; tells whether it was killed.
-bool SyncKilledAfter(const std::vector<std::string>& args, std::chrono::microseconds delay,
-                     const std::function<bool()>& ready = nullptr) {
-    pid_t child = fork();
-    if (child == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv;
-        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    while (ready && !ready()) {
-        if (waitpid(child, &status, WNOHANG) == child) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-}
-
-std::string Outcome(bool killed, Side desktop, Side handheld) {
-    if (!killed) return "finished before the kill";
-    if (desktop == Side::Old) return "both sides old";
-    return handheld == Side::Old ? "desktop new, handheld file old (the rename window)"
-                                 : "both sides new";
-}
 
 // Kills a sync at points spread over its whole run. After each kill either side is wholly old or
 // wholly new (the new desktop beside the old handheld file is the one window left: the rename);
@@ -217,38 +251,15 @@ TEST_F(CrashSafetyTest, AKilledSyncLeavesEachSideOldOrNewAndTheRerunFinishesIt) 
     std::mt19937 random(13);  // fixed seed: the same kill points on every run
     const int kills = 60;
     std::map<std::string, int> outcomes;
-    const std::vector<std::string> args = {Bin("hotsync"), "sync", "--handheld",
-                                           handheld_.string()};
     for (int k = 0; k < kills; ++k) {
-        ResetBothSides();
         // Spread over the run and a little beyond, each moved by up to a tenth of the run; the
         // last third of the kills fall on the run's last fifth, where the commit is.
         const long span = whole.count();
         auto jitter = std::uniform_int_distribution<long>(0, span / 10)(random);
         long at = k < kills * 2 / 3 ? span * k / (kills * 2 / 3)
                                     : span * 8 / 10 + span * (k - kills * 2 / 3) / (kills / 3) / 5;
-        std::chrono::microseconds delay(at + jitter);
-        bool killed = SyncKilledAfter(args, delay);
-        Side desktop = DesktopSide();
-        Side handheld = HandheldSide();
-        SCOPED_TRACE("kill " + std::to_string(k) + " after " + std::to_string(delay.count()) +
-                     " us");
-        ASSERT_NE(desktop, Side::Other);
-        ASSERT_NE(handheld, Side::Other);
-        // The handheld is never newer than the desktop.
-        ASSERT_FALSE(handheld == Side::New && desktop == Side::Old);
-        std::string outcome = !killed                 ? "finished before the kill"
-                              : desktop == Side::Old  ? "both sides old"
-                              : handheld == Side::Old ? "desktop new, handheld file old (rename)"
-                                                      : "both sides new";
-        ++outcomes[outcome];
-
-        auto rerun = Sync();
-        ASSERT_EQ(rerun.exitCode, 0) << rerun.err;
-        EXPECT_NE(rerun.out.find("Completed Synchronization"), std::string::npos) << rerun.out;
-        ASSERT_EQ(DesktopSide(), Side::New);
-        ASSERT_EQ(HandheldSide(), Side::New);
-        EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
+        ASSERT_NO_FATAL_FAILURE(
+            KillAndRerun(std::chrono::microseconds(at + jitter), nullptr, outcomes));
     }
     // Aimed kills: from the moment the new handheld file is being prepared (its temporary file
     // appears), through the desktop commit and the rename.
@@ -258,23 +269,9 @@ TEST_F(CrashSafetyTest, AKilledSyncLeavesEachSideOldOrNewAndTheRerunFinishesIt) 
             if (entry.path().filename().string().rfind(".ItemsDB.pdb.", 0) == 0) return true;
         return false;
     };
-    for (int k = 0; k < aimed; ++k) {
-        ResetBothSides();
-        std::chrono::microseconds delay(k * 250);
-        bool killed = SyncKilledAfter(args, delay, preparing);
-        SCOPED_TRACE("aimed kill " + std::to_string(k));
-        Side desktop = DesktopSide();
-        Side handheld = HandheldSide();
-        ASSERT_NE(desktop, Side::Other);
-        ASSERT_NE(handheld, Side::Other);
-        ASSERT_FALSE(handheld == Side::New && desktop == Side::Old);
-        ++outcomes[Outcome(killed, desktop, handheld) + " (aimed)"];
-        auto rerun = Sync();
-        ASSERT_EQ(rerun.exitCode, 0) << rerun.err;
-        ASSERT_EQ(DesktopSide(), Side::New);
-        ASSERT_EQ(HandheldSide(), Side::New);
-        EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
-    }
+    for (int k = 0; k < aimed; ++k)
+        ASSERT_NO_FATAL_FAILURE(
+            KillAndRerun(std::chrono::microseconds(k * 250), preparing, outcomes));
 
     // After the last re-run another sync changes nothing, byte for byte, on either side.
     const std::string handheld = test::ReadFileBytes(PdbFile());
@@ -423,16 +420,11 @@ TEST_F(CrashSafetyTest, AFullDiskLeavesBothSidesAsTheyWere) {
     handheld_ = machine_.root() / "small";
     test::WriteFileBytes(PdbFile(), oldHandheld_);
 
-    auto sync = Sync();
-    EXPECT_NE(sync.out.find("!! Error preparing Palm database ItemsDB"), std::string::npos)
-        << sync.out;
-    EXPECT_EQ(DesktopSide(), Side::Old);
-    EXPECT_EQ(HandheldSide(), Side::Old);
-    EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
     // Twice: the second run finds the same state and fails the same way.
-    Sync();
-    EXPECT_EQ(DesktopSide(), Side::Old);
-    EXPECT_EQ(HandheldSide(), Side::Old);
+    for (int run = 0; run < 2; ++run) {
+        ExpectThePrepareFailsAndBothSidesStay();
+        EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
+    }
 }
 
 // A read-only handheld folder: nothing can be written there, so the desktop is rolled back too.
@@ -445,13 +437,7 @@ TEST_F(CrashSafetyTest, AReadOnlyHandheldFolderLeavesBothSidesAsTheyWere) {
     } else {
         fs::permissions(handheld_, fs::perms::owner_read | fs::perms::owner_exec);
     }
-    for (int run = 0; run < 2; ++run) {
-        auto sync = Sync();
-        EXPECT_NE(sync.out.find("!! Error preparing Palm database ItemsDB"), std::string::npos)
-            << sync.out << sync.err;
-        EXPECT_EQ(DesktopSide(), Side::Old);
-        EXPECT_EQ(HandheldSide(), Side::Old);
-    }
+    for (int run = 0; run < 2; ++run) ExpectThePrepareFailsAndBothSidesStay();
     if (!disk.mounted()) fs::permissions(handheld_, fs::perms::owner_all);
 }
 
