@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "common/config/Scramble.h"
 #include "conduit/sync/DesktopTestSupport.h"
-#include "platform/odbc/OdbcError.h"
+#include "platform/odbc/testing/FaultInjectingDatabase.h"
 
 namespace tarn::conduit::test {
 namespace {
-
-using platform::odbc::CursorKind;
 
 ConduitSettings Settings(const std::string& driver, const std::string& server,
                          const std::string& database, const std::string& user = "",
@@ -25,50 +21,47 @@ ConduitSettings Settings(const std::string& driver, const std::string& server,
     return s;
 }
 
-TEST(SyncConnectionString, ServerDriverCarriesEveryPartAndMasksThePassword) {
-    auto text = BuildSyncConnectionString(
-        Settings("MySQL ODBC 3.51 Driver", "db.local", "shop", "ann", "p;w'd"));
-    EXPECT_EQ(text.connect,
-              "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;"
-              "DB=shop;uid=ann;PWD={p;w'd};OPTION=3;");
-    EXPECT_EQ(text.loggable,
-              "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;"
-              "DB=shop;uid=ann;PWD=XXXXXXXXX;OPTION=3;");
-}
-
-TEST(SyncConnectionString, OptionalPartsAndTheMySqlOption) {
-    EXPECT_EQ(
-        BuildSyncConnectionString(Settings("Microsoft Access Driver", "C:\\d\\a.mdb", "")).connect,
-        "driver={Microsoft Access Driver};server=C:\\d\\a.mdb;DBQ=C:\\d\\a.mdb;");
-    // A user without a password: nothing to mask.
-    auto noPassword = BuildSyncConnectionString(Settings("PostgreSQL Unicode", "h", "d", "u"));
-    EXPECT_EQ(noPassword.connect,
-              "driver={PostgreSQL Unicode};server=h;DBQ=h;database=d;DB=d;uid=u;");
-    EXPECT_EQ(noPassword.loggable, noPassword.connect);
-    // "MYSQL" anywhere in the string and in any case asks for the option; MariaDB's driver
-    // does not.
-    EXPECT_TRUE(BuildSyncConnectionString(Settings("x", "mysql.example", ""))
-                    .connect.ends_with("OPTION=3;"));
-    EXPECT_FALSE(BuildSyncConnectionString(Settings("MariaDB Unicode", "h", "d"))
-                     .connect.ends_with("OPTION=3;"));
-}
-
-// A value that would otherwise add options of its own ("Database=other") stays one value, in
-// the logged copy as much as in the string that connects.
-TEST(SyncConnectionString, EveryValueIsQuotedAsODBCReadsIt) {
-    auto text = BuildSyncConnectionString(
-        Settings("Odd}Driver", "127.0.0.1;Port=5433", "a;b", "u;Database=other", "p;w}d=1"));
-    EXPECT_EQ(text.connect,
-              "driver={Odd}}Driver};server=127.0.0.1;Port=5433;DBQ=127.0.0.1;Port=5433;"
-              "database={a;b};DB={a;b};uid={u;Database=other};PWD={p;w}}d=1};");
-    EXPECT_EQ(text.loggable,
-              "driver={Odd}}Driver};server=127.0.0.1;Port=5433;DBQ=127.0.0.1;Port=5433;"
-              "database={a;b};DB={a;b};uid={u;Database=other};PWD=XXXXXXXXX;");
-    // A braced server goes only under the key its kind of driver reads.
-    EXPECT_EQ(BuildSyncConnectionString(Settings("x", "h;Database=other", "")).connect,
-              "driver={x};server={h;Database=other};");
-    EXPECT_EQ(BuildSyncConnectionString(Settings("Access (*.mdb)", "C:\\a;b.mdb", "")).connect,
-              "driver={Access (*.mdb)};DBQ={C:\\a;b.mdb};");
+// Every value is quoted as ODBC reads it: a value that would otherwise add options of its own
+// ("Database=other") stays one value, in the logged copy as much as in the string that
+// connects. The password is masked in the logged copy.
+TEST(SyncConnectionString, CarriesEachPartQuotedAndMasksThePassword) {
+    const struct {
+        ConduitSettings settings;
+        std::string connect;
+        std::string loggable;  // empty: the same as `connect`
+    } cases[] = {
+        {Settings("MySQL ODBC 3.51 Driver", "db.local", "shop", "ann", "p;w'd"),
+         "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;DB=shop;"
+         "uid=ann;PWD={p;w'd};OPTION=3;",
+         "driver={MySQL ODBC 3.51 Driver};server=db.local;DBQ=db.local;database=shop;DB=shop;"
+         "uid=ann;PWD=XXXXXXXXX;OPTION=3;"},
+        {Settings("Microsoft Access Driver", "C:\\d\\a.mdb", ""),
+         "driver={Microsoft Access Driver};server=C:\\d\\a.mdb;DBQ=C:\\d\\a.mdb;", ""},
+        // A user without a password: nothing to mask.
+        {Settings("PostgreSQL Unicode", "h", "d", "u"),
+         "driver={PostgreSQL Unicode};server=h;DBQ=h;database=d;DB=d;uid=u;", ""},
+        // "MYSQL" anywhere in the string and in any case asks for the option; MariaDB's driver
+        // does not.
+        {Settings("x", "mysql.example", ""),
+         "driver={x};server=mysql.example;DBQ=mysql.example;OPTION=3;", ""},
+        {Settings("MariaDB Unicode", "h", "d"),
+         "driver={MariaDB Unicode};server=h;DBQ=h;database=d;DB=d;", ""},
+        {Settings("Odd}Driver", "127.0.0.1;Port=5433", "a;b", "u;Database=other", "p;w}d=1"),
+         "driver={Odd}}Driver};server=127.0.0.1;Port=5433;DBQ=127.0.0.1;Port=5433;"
+         "database={a;b};DB={a;b};uid={u;Database=other};PWD={p;w}}d=1};",
+         "driver={Odd}}Driver};server=127.0.0.1;Port=5433;DBQ=127.0.0.1;Port=5433;"
+         "database={a;b};DB={a;b};uid={u;Database=other};PWD=XXXXXXXXX;"},
+        // A braced server goes only under the key its kind of driver reads.
+        {Settings("x", "h;Database=other", ""), "driver={x};server={h;Database=other};", ""},
+        {Settings("Access (*.mdb)", "C:\\a;b.mdb", ""),
+         "driver={Access (*.mdb)};DBQ={C:\\a;b.mdb};", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.connect);
+        const auto text = BuildSyncConnectionString(c.settings);
+        EXPECT_EQ(text.connect, c.connect);
+        EXPECT_EQ(text.loggable, c.loggable.empty() ? c.connect : c.loggable);
+    }
 }
 
 class OpenDesktopDatabaseTest : public DesktopTest {};
@@ -148,12 +141,31 @@ TEST_F(OpenDesktopDatabaseTest, SqliteWithoutADatabaseFileIsRefusedAndCreatesNot
 
 class DelimiterProbeTest : public DesktopTest {
   protected:
+    // Opens the engine's connection through a wrapper that keeps every statement it runs.
+    void ConnectEngine() {
+        DesktopTest::ConnectEngine();
+        auto recording = std::make_unique<platform::odbc::fakes::FaultInjectingConnection>(
+            std::move(session.DesktopConnection));
+        statements_ = recording.get();
+        session.DesktopConnection = std::move(recording);
+    }
     SqlDialect Probe() {
         return FindSqlDialect(*session.DesktopConnection, DesktopDialect::Other, session.Tables,
                               session.Log);
     }
+    // The probes must read no rows: the table may hold tens of thousands.
+    void ExpectEveryProbeReadsNoRows() {
+        ASSERT_FALSE(statements_->Statements().empty());
+        for (const auto& sql : statements_->Statements())
+            EXPECT_TRUE(sql.ends_with(" WHERE 1=0")) << sql;
+    }
+
+  private:
+    platform::odbc::fakes::FaultInjectingConnection* statements_ = nullptr;
 };
 
+// Double quotes, tried last, are what PostgreSQL settles on; the acceptance tests check that
+// on the server.
 TEST_F(DelimiterProbeTest, SqliteSettlesOnBackquotesBecauseSingleQuotesMakeLiterals) {
     Desk().Execute("CREATE TABLE People (Id INTEGER, Name TEXT)");
     Desk().Execute("INSERT INTO People VALUES (1, 'Id')");
@@ -164,6 +176,7 @@ TEST_F(DelimiterProbeTest, SqliteSettlesOnBackquotesBecauseSingleQuotesMakeLiter
     EXPECT_EQ(dialect.RightDelimiter(), "`");
     EXPECT_EQ(dialect.QuoteCharacter(), "'");
     EXPECT_EQ(dialect.EscapeCharacter(), "'");
+    ExpectEveryProbeReadsNoRows();
     // The delimiters found really name the column: a literal 'Id' would match the row's text.
     std::string sql = "SELECT Id FROM People WHERE " + dialect.Identifier("Name") + "=" +
                       dialect.Identifier("Id");
@@ -184,79 +197,7 @@ TEST_F(DelimiterProbeTest, MissingTableLeavesNamesBareAndValuesSingleQuoted) {
     EXPECT_EQ(dialect.RightDelimiter(), "");
     EXPECT_EQ(dialect.QuoteCharacter(), "'");
     EXPECT_EQ(Lines()[0], "  Setting Left Field Delimiter: ");
-}
-
-// A database whose rules for names are given as a function; for PostgreSQL's
-// exact-case double quotes without a server.
-class DialectConnection : public platform::odbc::Connection {
-  public:
-    DialectConnection(std::string dbms, std::function<bool(const std::string&)> accepts)
-        : dbms_(std::move(dbms)), accepts_(std::move(accepts)) {}
-
-    void Execute(const std::string& sql) override { statements.push_back(sql); }
-    std::unique_ptr<platform::odbc::ResultSet> OpenResultSet(const std::string& sql,
-                                                             CursorKind) override {
-        statements.push_back(sql);
-        if (!accepts_(sql)) throw platform::odbc::OdbcError(1, "syntax error", "42000");
-        return std::make_unique<NoRows>();
-    }
-    bool HasRows(const std::string& sql) override { return OpenResultSet(sql, {})->HasRows(); }
-    std::vector<std::string> ListTables() override { return {}; }
-    std::vector<platform::odbc::ColumnInfo> ListColumns(const std::string&) override { return {}; }
-    std::string DriverInfo(unsigned short infoType) override {
-        return infoType == 17 ? dbms_ : "\"";
-    }
-    bool SupportsTransactions() override { return false; }
-    bool BeginTransaction() override { return false; }
-    void Commit() override {}
-    void Rollback() override {}
-
-    std::vector<std::string> statements;
-
-  private:
-    class NoRows : public platform::odbc::ResultSet {
-      public:
-        bool AtEnd() const override { return true; }
-        void Next() override {}
-        bool HasRows() const override { return false; }
-        const std::vector<std::string>& ColumnNames() const override { return names_; }
-        std::optional<std::size_t> FindColumn(std::string_view) const override {
-            return std::nullopt;
-        }
-        const std::optional<std::string>& Value(std::size_t) const override {
-            throw platform::odbc::OdbcError(platform::odbc::kNoCurrentRow, "No current row", "");
-        }
-
-      private:
-        std::vector<std::string> names_;
-    };
-
-    std::string dbms_;
-    std::function<bool(const std::string&)> accepts_;
-};
-
-// PostgreSQL: only "Name" in its exact case, or bare names.
-bool PostgresAccepts(const std::string& sql) {
-    for (const char* refused : {"'", "`", "[", "tarn_no_such_column"})
-        if (sql.find(refused) != std::string::npos) return false;
-    return sql.find("\"Orders\"") != std::string::npos || sql.find('"') == std::string::npos;
-}
-
-TEST_F(DelimiterProbeTest, DoubleQuotesAreTriedLastAndProbesReadNoRows) {
-    auto connection = std::make_unique<DialectConnection>("PostgreSQL", PostgresAccepts);
-    DialectConnection& seen = *connection;
-    session.DesktopConnection = std::move(connection);
-    session.Tables.Add("Orders");
-    const SqlDialect dialect = Probe();
-    EXPECT_EQ(dialect.LeftDelimiter(), "\"");
-    EXPECT_EQ(dialect.RightDelimiter(), "\"");
-    ASSERT_FALSE(seen.statements.empty());
-    for (const auto& sql : seen.statements) EXPECT_TRUE(sql.ends_with(" WHERE 1=0")) << sql;
-
-    // A table known only under another case cannot be quoted: names stay bare.
-    session.Tables.Remove(1);
-    session.Tables.Add("orders");
-    EXPECT_EQ(Probe().LeftDelimiter(), "");
+    ExpectEveryProbeReadsNoRows();
 }
 
 TEST(EscapeValue, DoublesEverySingleQuoteAndNothingElse) {
