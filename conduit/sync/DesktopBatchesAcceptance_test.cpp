@@ -168,10 +168,8 @@ TEST_P(SyncAcceptance, BatchedWritesMeetKeysAsTheDatabaseComparesThem) {
                 add(code, std::string("hand ") + code);
             add("GONE", "hand GONE", 1);
             h.WriteHandheld("SDB", records);
-            auto& table = h.AddTable("S", "SDB", method);
-            table.Fields().Add("Code", 6);
-            table.Fields().Add("Name", 6);
-            table.Fields().Add("##STATUSFLAG##", 8);
+            AddFields(h.AddTable("S", "SDB", method),
+                      {{"Code", 6}, {"Name", 6}, {"##STATUSFLAG##", 8}});
             h.Install();
             h.SetDebugLevel(4);
         };

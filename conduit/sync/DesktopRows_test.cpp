@@ -40,11 +40,11 @@ class DesktopRowsTest : public DesktopTest {
 TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
     clsTable table;
     table.DesktopTableName = "Orders";
-    table.Fields().Add("Id", kTypeInteger);
-    table.Fields().Add("Name", kTypeString);
-    table.Fields().Add("Note", kTypeString);
-    table.Fields().Add("Due", kTypeDate);
-    table.Fields().Add("Rep", kTypeIgnoreField, "Rep");
+    AddFields(table, {{"Id", kTypeInteger},
+                      {"Name", kTypeString},
+                      {"Note", kTypeString},
+                      {"Due", kTypeDate},
+                      {"Rep", kTypeIgnoreField, "Rep"}});
     session.WorkFilters.Add("Rep", "Bob");
     session.Dialect = SqlDialect(DesktopDialect::Other, "[", "]");
     auto record = HandheldRecord({{"Id", kTypeInteger, "7"},
@@ -69,11 +69,11 @@ TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
 TEST_F(DesktopRowsTest, KeysDatesTimesAndLeftOutTypes) {
     clsTable table;
     table.DesktopTableName = "T";
-    table.Fields().Add("Sig", kTypeSignature);
-    table.Fields().Add("Raw", kTypeByte);
-    table.Fields().Add("Status", kTypeRecordStatus);
-    table.Fields().Add("Day", kTypeDate);
-    table.Fields().Add("At", kTypeTime);
+    AddFields(table, {{"Sig", kTypeSignature},
+                      {"Raw", kTypeByte},
+                      {"Status", kTypeRecordStatus},
+                      {"Day", kTypeDate},
+                      {"At", kTypeTime}});
     auto record = HandheldRecord({{"Sig", kTypeSignature, "k'1"},
                                   {"Status", kTypeRecordStatus, "0"},
                                   {"Day", kTypeDate, "0"},
@@ -89,8 +89,7 @@ TEST_F(DesktopRowsTest, KeysDatesTimesAndLeftOutTypes) {
     auto stringKey = HandheldRecord({{"Code", kTypeString, "A'1"}, {"Day", kTypeDate, ""}});
     clsTable keyed;
     keyed.DesktopTableName = "K";
-    keyed.Fields().Add("Code", kTypeString);
-    keyed.Fields().Add("Day", kTypeDate);
+    AddFields(keyed, {{"Code", kTypeString}, {"Day", kTypeDate}});
     EXPECT_EQ(stringKey->BuildDesktopWriteQuery(session.Dialect, keyed, true, session.WorkFilters),
               "UPDATE K SET Code='A''1', Day=NULL WHERE Code='A''1'");
 
@@ -116,9 +115,9 @@ TEST_F(DesktopRowsTest, RowsBecomeRecordsWithNullAsEmptyText) {
     clsTable table;
     table.Fields().Add("Id", kTypeInteger);
     table.Fields().Add("name", kTypeString);  // column names compare without regard to case
-    table.Fields().Add("Born", kTypeDate);
-    table.Fields().Add("##STATUSFLAG##", kTypeRecordStatus);
-    table.Fields().Add("Secret", kTypeIgnoreField);
+    AddFields(
+        table,
+        {{"Born", kTypeDate}, {"##STATUSFLAG##", kTypeRecordStatus}, {"Secret", kTypeIgnoreField}});
 
     colDataRecord queue = Read(table, "SELECT * FROM People");
     ASSERT_EQ(queue.Count(), 2);
@@ -144,8 +143,7 @@ TEST_F(DesktopRowsTest, AlternatingTablesKeepTheirOwnColumns) {
     Desk().Execute("INSERT INTO B VALUES ('b-one', 'e', 1)");
     ConnectEngine();
     clsTable table;
-    table.Fields().Add("Id", kTypeInteger);
-    table.Fields().Add("Name", kTypeString);
+    AddFields(table, {{"Id", kTypeInteger}, {"Name", kTypeString}});
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(Read(table, "SELECT * FROM A").Item("1")->Fields().Item("Name")->Value, "a-one");
         EXPECT_EQ(Read(table, "SELECT * FROM B").Item("1")->Fields().Item("Name")->Value, "b-one");
@@ -157,8 +155,7 @@ TEST_F(DesktopRowsTest, MissingColumnLeavesItsContextOnTheErrorStack) {
     Desk().Execute("INSERT INTO T VALUES (1)");
     ConnectEngine();
     clsTable table;
-    table.Fields().Add("Id", kTypeInteger);
-    table.Fields().Add("Gone", kTypeString);
+    AddFields(table, {{"Id", kTypeInteger}, {"Gone", kTypeString}});
     EXPECT_ANY_THROW(Read(table, "SELECT * FROM T"));
     ASSERT_EQ(session.ErrorStack.Count(), 1);
     EXPECT_EQ(session.ErrorStack.Peek(), "Error loading field Gone from desktop");
@@ -173,9 +170,7 @@ TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
                                      session.Tables, session.Log);
     clsTable table;
     table.DesktopTableName = "Notes";
-    table.Fields().Add("Code", kTypeString);
-    table.Fields().Add("Body", kTypeString);
-    table.Fields().Add("Seen", kTypeTime);
+    AddFields(table, {{"Code", kTypeString}, {"Body", kTypeString}, {"Seen", kTypeTime}});
 
     const std::vector<std::string> values{"O'Brien",
                                           "it''s",

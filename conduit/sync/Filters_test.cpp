@@ -48,9 +48,9 @@ class FiltersTest : public DesktopTest {
     clsTable OrdersTable() {
         clsTable table;
         table.DesktopTableName = "Orders";
-        table.Fields().Add("Region", kTypeString, "Region");
-        table.Fields().Add("Qty", kTypeInteger, "Limit");
-        table.Fields().Add("Note", kTypeString);
+        AddFields(table, {{"Region", kTypeString, "Region"},
+                          {"Qty", kTypeInteger, "Limit"},
+                          {"Note", kTypeString}});
         return table;
     }
 };
@@ -88,9 +88,9 @@ TEST_F(FiltersTest, ClauseJoinsTheUsableFiltersInFieldOrder) {
 
     // Names compare without regard to case; a field naming the empty filter adds nothing.
     clsTable other;
-    other.Fields().Add("Area", kTypeString, "region");
-    other.Fields().Add("Memo", kTypeString, "Unused");
-    other.Fields().Add("Rep", kTypeIgnoreField, "REGION");
+    AddFields(other, {{"Area", kTypeString, "region"},
+                      {"Memo", kTypeString, "Unused"},
+                      {"Rep", kTypeIgnoreField, "REGION"}});
     EXPECT_EQ(Clause(other, true), " WHERE Area='North' AND Rep='North'");
 }
 
@@ -98,8 +98,7 @@ TEST_F(FiltersTest, NumericFiltersNeedNumbers) {
     WriteFilterDatabase({FilterRecord("Limit", "abc"), FilterRecord("Min", " 2.5 ")});
     LoadFilters(session);
     clsTable table;
-    table.Fields().Add("Qty", kTypeInteger, "Limit");
-    table.Fields().Add("Price", kTypeDouble, "Min");
+    AddFields(table, {{"Qty", kTypeInteger, "Limit"}, {"Price", kTypeDouble, "Min"}});
     session.Log.DebugLevel = 1;
     host.utility.lines.clear();
     EXPECT_EQ(Clause(table, true), " WHERE Price= 2.5 ");
@@ -146,8 +145,7 @@ TEST_F(FiltersTest, FilterValuesCannotInjectSql) {
 
     clsTable table;
     table.DesktopTableName = "Orders";
-    table.Fields().Add("Id", kTypeInteger);
-    table.Fields().Add("Region", kTypeString, "Region");
+    AddFields(table, {{"Id", kTypeInteger}, {"Region", kTypeString, "Region"}});
     std::string select = "SELECT COUNT(*) FROM Orders" + Clause(table, true);
     EXPECT_EQ(Scalar(select), "0");
 

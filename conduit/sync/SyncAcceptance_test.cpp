@@ -29,9 +29,7 @@ Pairs HandheldPairs(SyncHarness& h, const std::string& database) {
 }
 
 void AddItemFields(clsTable& table) {
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("Name", 6);
-    table.Fields().Add("##STATUSFLAG##", 8);
+    AddFields(table, {{"Id", 3}, {"Name", 6}, {"##STATUSFLAG##", 8}});
 }
 
 BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables) {
@@ -184,10 +182,8 @@ TEST_P(SyncAcceptance, FiltersRestrictReadsUpdatesAndPurges) {
     h.WriteHandheld("TarnCFitler-TEST", {TextBytes("Region") + TextBytes("North")});
     // Record 2 exists on the desktop outside the filter: its update must not touch it.
     h.WriteHandheld("OrdersDB", {OrderRecord(2, "hb", "North"), OrderRecord(3, "c", "North")});
-    auto& table = h.AddTable("Orders", "OrdersDB", 0);
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("Name", 6);
-    table.Fields().Add("Region", 6, "Region");
+    AddFields(h.AddTable("Orders", "OrdersDB", 0),
+              {{"Id", 3}, {"Name", 6}, {"Region", 6, "Region"}});
     h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
     h.Install();
     h.SetDebugLevel(4);
@@ -241,9 +237,7 @@ TEST_P(SyncAcceptance, AwkwardTextsArriveUnchanged) {
                ")");
     }
     h.WriteHandheld("CodesDB", records);
-    auto& table = h.AddTable("Codes", "CodesDB", 0);
-    table.Fields().Add("Code", 6);
-    table.Fields().Add("Note", 6);
+    AddFields(h.AddTable("Codes", "CodesDB", 0), {{"Code", 6}, {"Note", 6}});
     h.Install();
     h.Sync();
     ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
@@ -292,11 +286,8 @@ TEST_P(SyncAcceptance, AwkwardFilterValuesSelectTheirRows) {
                                          TextBytes("Owner") + TextBytes(owner)});
     // 2 exists outside the filter: the update leaves it alone. 4 is new.
     h.WriteHandheld("ContactsDB", {OrderRecord(2, "hb", region), OrderRecord(4, "d", region)});
-    auto& table = h.AddTable("Contacts", "ContactsDB", 0);
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("Name", 6);
-    table.Fields().Add("Region", 6, "Region");
-    table.Fields().Add("Owner", 10, "Owner");
+    AddFields(h.AddTable("Contacts", "ContactsDB", 0),
+              {{"Id", 3}, {"Name", 6}, {"Region", 6, "Region"}, {"Owner", 10, "Owner"}});
     h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
     h.Install();
     h.Sync();
@@ -322,10 +313,8 @@ TEST_P(SyncAcceptance, TableNamesThatNeedQuotingWork) {
            h.Quote("Item Name") + " TEXT)");
     h.Exec("INSERT INTO " + h.Quote("Order Lines") + " VALUES (2, 'desk'), (3, 'doomed')");
     h.WriteHandheld("LinesDB", {ItemRecord(1, "hand"), ItemRecord(3, "doomed", 1)});
-    auto& table = h.AddTable("Order Lines", "LinesDB", 0);
-    table.Fields().Add("LineNo", 3);
-    table.Fields().Add("Item Name", 6);
-    table.Fields().Add("##STATUSFLAG##", 8);
+    AddFields(h.AddTable("Order Lines", "LinesDB", 0),
+              {{"LineNo", 3}, {"Item Name", 6}, {"##STATUSFLAG##", 8}});
     h.Install();
     h.SetDebugLevel(3);
     h.Sync();
@@ -346,11 +335,8 @@ TEST_P(SyncAcceptance, TypedColumnsCrossBothWays) {
     h.Exec("INSERT INTO Visits VALUES (1, 3.25, '2005-12-31', '13:05:09')");
     h.WriteHandheld("VisitsDB",
                     {Int32Bytes(2) + DoubleBytes(-0.5) + DoubleBytes(date) + DoubleBytes(time)});
-    auto& table = h.AddTable("Visits", "VisitsDB", 0);
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("Amount", 2);
-    table.Fields().Add("Due", 1);
-    table.Fields().Add("StartsAt", 7);
+    AddFields(h.AddTable("Visits", "VisitsDB", 0),
+              {{"Id", 3}, {"Amount", 2}, {"Due", 1}, {"StartsAt", 7}});
     h.Install();
     h.Sync();
     ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();

@@ -114,9 +114,7 @@ TEST_P(SyncAcceptance, KeysOfEveryColumnTypeMeetTheirHandheldRecords) {
                    column.literals[2] + ", 'desk9')");
             h.WriteHandheld("KDB", {KeyBytes(column, 0) + TextBytes("hand7"),
                                     KeyBytes(column, 1) + TextBytes("hand8")});
-            auto& table = h.AddTable("K", "KDB", method.code);
-            table.Fields().Add("Id", column.fieldType);
-            table.Fields().Add("Name", 6);
+            AddFields(h.AddTable("K", "KDB", method.code), {{"Id", column.fieldType}, {"Name", 6}});
             h.Install();
             SyncAndExpectCompleted(h);
             EXPECT_EQ(DesktopTexts(h, "SELECT Name FROM K ORDER BY Name"), method.desktop);
@@ -141,9 +139,7 @@ TEST_P(SyncAcceptance, DoublesKeepEveryBitBothWays) {
     for (size_t i = 0; i < values.size(); ++i)
         records.push_back(Int32Bytes(static_cast<int32_t>(i)) + DoubleBytes(values[i]));
     h.WriteHandheld("DDB", records);
-    auto& table = h.AddTable("D", "DDB", 0);
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("X", 2);
+    AddFields(h.AddTable("D", "DDB", 0), {{"Id", 3}, {"X", 2}});
     h.Install();
     SyncAndExpectCompleted(h);
     ASSERT_EQ(h.Query("SELECT Id FROM D").size(), values.size());
@@ -161,9 +157,7 @@ TEST_P(SyncAcceptance, ValuesOfTheWrongTypeEndTheSyncNamingTheField) {
     h.Exec("CREATE TABLE W (Id INTEGER, Amount VARCHAR(20))");
     h.Exec("INSERT INTO W VALUES (1, '2.5'), (2, 'about 3')");
     h.WriteHandheld("WDB", {Int32Bytes(5) + DoubleBytes(1.5)});
-    auto& table = h.AddTable("W", "WDB", 0);
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("Amount", 2);
+    AddFields(h.AddTable("W", "WDB", 0), {{"Id", 3}, {"Amount", 2}});
     h.Install();
     const BothSides before = Snapshot(h, {"W"});
     h.Sync();
@@ -183,12 +177,8 @@ TEST_P(SyncAcceptance, RowsWithoutAKeyAreLeftOutAndSaidSo) {
     h.Exec("INSERT INTO S VALUES (NULL, 'n'), ('x', 'dx')");
     // The handheld's record with an empty key goes to the desktop and stays one row.
     h.WriteHandheld("SDB", {TextBytes("") + TextBytes("empty")});
-    auto& numbers = h.AddTable("N", "NDB", 0);
-    numbers.Fields().Add("Id", 3);
-    numbers.Fields().Add("Name", 6);
-    auto& texts = h.AddTable("S", "SDB", 0);
-    texts.Fields().Add("Code", 6);
-    texts.Fields().Add("Name", 6);
+    AddFields(h.AddTable("N", "NDB", 0), {{"Id", 3}, {"Name", 6}});
+    AddFields(h.AddTable("S", "SDB", 0), {{"Code", 6}, {"Name", 6}});
     h.Install();
     h.SetDebugLevel(1);
     SyncAndExpectCompleted(h);
@@ -211,9 +201,7 @@ TEST_P(SyncAcceptance, RecordsWithoutADateStayTheSame) {
     h.Exec("CREATE TABLE V (Id INTEGER, Due DATE)");
     const std::string noDate = Int32Bytes(1) + std::string(8, '\0');
     h.WriteHandheld("VDB", {noDate});
-    auto& table = h.AddTable("V", "VDB", 0);
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("Due", 1);
+    AddFields(h.AddTable("V", "VDB", 0), {{"Id", 3}, {"Due", 1}});
     h.Install();
     SyncAndExpectCompleted(h);
     EXPECT_EQ(DesktopTexts(h, "SELECT Due FROM V"), (std::vector<std::string>{"1899-12-30"}));
@@ -229,10 +217,7 @@ TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
     h.Exec("CREATE TABLE C (Code VARCHAR(20), Name VARCHAR(20))");
     h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('Four', 'y')");
     h.WriteHandheld("CDB", {TextBytes("THREE") + TextBytes("x") + Int32Bytes(1)});
-    auto& table = h.AddTable("C", "CDB", 0);
-    table.Fields().Add("Code", 6);
-    table.Fields().Add("Name", 6);
-    table.Fields().Add("##STATUSFLAG##", 8);
+    AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}, {"##STATUSFLAG##", 8}});
     h.Install();
     SyncAndExpectCompleted(h);
     EXPECT_EQ(DesktopTexts(h, "SELECT Code FROM C"), (std::vector<std::string>{"Four"}));

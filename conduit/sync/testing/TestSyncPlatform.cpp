@@ -56,6 +56,11 @@ std::string TestSyncPlatform::LogText() const {
     return text;
 }
 
+clsTable& AddFields(clsTable& table, const std::vector<TableField>& fields) {
+    for (const auto& field : fields) table.Fields().Add(field.name, field.type, field.filter);
+    return table;
+}
+
 ConduitSettings SqliteSettings(const std::filesystem::path& databaseFile,
                                const std::string& creatorId) {
     ConduitSettings s;

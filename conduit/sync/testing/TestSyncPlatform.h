@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/model/clsTable.h"
 #include "conduit/sync/ModuleState.h"
 #include "conduit/sync/SyncPlatform.h"
 #include "platform/odbc/Database.h"
@@ -80,6 +81,15 @@ class TestSyncPlatform : public SyncPlatform {
     std::vector<std::unique_ptr<platform::odbc::Environment>> replacedOdbc_;
     std::unique_ptr<platform::palm::HandheldFolder> handheld_;
 };
+
+// A field of a table description: desktop column name, data type and filter name.
+struct TableField {
+    std::string name;
+    int16_t type;
+    std::string filter = "";
+};
+// Appends the fields to a table description, returning the table.
+clsTable& AddFields(clsTable& table, const std::vector<TableField>& fields);
 
 // Connection settings (scrambled, as the file holds them) for an SQLite database file.
 ConduitSettings SqliteSettings(const std::filesystem::path& databaseFile,
