@@ -63,15 +63,9 @@ std::string DesktopCaseName(const ::testing::TestParamInfo<DesktopKind>& info) {
     return DesktopKindName(info.param);
 }
 
-namespace {
-
-// The delimiters the quoting probe must settle on for a table created without quotes:
-// PostgreSQL stores such a name in lower case, so only the bare name finds it.
 std::string BareTableDelimiter(DesktopKind kind) {
     return kind == DesktopKind::PostgreSql ? "" : "`";
 }
-
-}  // namespace
 
 void SeedFiveSituations(SyncHarness& h) {
     h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
@@ -114,23 +108,6 @@ std::vector<MethodCase> MethodCases() {
          {{"3", "d3"}, {"4", "d4"}, {"5", "d5"}}},
         {"DoNothing", 6, false, desktopBefore, handheldBefore},
     };
-}
-
-TEST_P(ResultingBehaviour, BothSidesEndAsTheMethodSays) {
-    const auto& [kind, c] = GetParam();
-    SyncHarness h(kind);
-    SeedFiveSituations(h);
-    AddItemFields(h.AddTable("Items", "ItemsDB", c.method, c.purge));
-    h.Install();
-    h.SetDebugLevel(3);
-    h.Sync();
-    EXPECT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
-    EXPECT_EQ(h.DesktopPairs("Items", "Id", "Name"), c.desktop);
-    EXPECT_EQ(HandheldPairs(h, "ItemsDB"), c.handheld);
-    if (c.method != 6) {
-        EXPECT_EQ(h.LoggedLeftDelimiter(), BareTableDelimiter(kind));
-    }
-    ExpectSecondSyncChangesNothing(h, "Items");
 }
 
 void ExpectBailOutKeepsEachTableWhole(SyncHarness& h) {

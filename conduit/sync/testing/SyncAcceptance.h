@@ -34,6 +34,10 @@ void SeedFiveSituations(SyncHarness& h);
 // fails half way: its handheld record 5 breaks a check of the desktop table.
 void SeedThreeTablesSecondFails(SyncHarness& h);
 
+// The delimiters the quoting probe must settle on for a table created without quotes:
+// PostgreSQL stores such a name in lower case, so only the bare name finds it.
+std::string BareTableDelimiter(DesktopKind kind);
+
 // One row of the resulting-behaviour table: how both sides end for a sync method.
 struct MethodCase {
     const char* name;
