@@ -69,24 +69,20 @@ TEST(SyncExitStatus, ADamagedHandheldFileFailsTheRunAndIsKeptByteForByte) {
     NotesConduit conduit;
     ASSERT_EQ(conduit.Sync().exitCode, 0);  // a valid NotesDB.pdb to damage
     const std::filesystem::path file = conduit.handheld / "NotesDB.pdb";
-    const std::string valid = tarn::test::ReadFileBytes(file);
-    std::string pastTheEnd = valid;
-    pastTheEnd[77] = '\x01';  // one record, whose list entry is not in the file
-    for (const std::string& damaged : {std::string(), valid.substr(0, 50), pastTheEnd}) {
-        tarn::test::WriteFileBytes(file, damaged);
-        ProcessResult databases =
-            RunProcess(Program("hotsync"), {"databases", "--handheld", conduit.handheld.string()});
-        ProcessResult sync = conduit.Sync();
-        EXPECT_EQ(sync.exitCode, 1) << sync.out;
-        EXPECT_NE(sync.err.find("NotesDB"), std::string::npos) << sync.err;
-        EXPECT_NE(sync.err.find("is damaged: "), std::string::npos) << sync.err;
-        EXPECT_NE(sync.out.find("!! Synchronization did not complete successfully"),
-                  std::string::npos)
-            << sync.out;
-        EXPECT_EQ(sync.out.find("Can not find palm database"), std::string::npos) << sync.out;
-        EXPECT_EQ(tarn::test::ReadFileBytes(file), damaged);
-        EXPECT_NE(databases.out.find("NotesDB.pdb"), std::string::npos) << databases.out;
-    }
+    // One way of damage will do here; the engine's tests try the others.
+    const std::string damaged = tarn::test::ReadFileBytes(file).substr(0, 50);
+    tarn::test::WriteFileBytes(file, damaged);
+    ProcessResult sync = conduit.Sync();
+    EXPECT_EQ(sync.exitCode, 1) << sync.out;
+    EXPECT_NE(sync.err.find("NotesDB"), std::string::npos) << sync.err;
+    EXPECT_NE(sync.err.find("is damaged: "), std::string::npos) << sync.err;
+    EXPECT_NE(sync.out.find("!! Synchronization did not complete successfully"), std::string::npos)
+        << sync.out;
+    EXPECT_EQ(sync.out.find("Can not find palm database"), std::string::npos) << sync.out;
+    EXPECT_EQ(tarn::test::ReadFileBytes(file), damaged);
+    ProcessResult databases =
+        RunProcess(Program("hotsync"), {"databases", "--handheld", conduit.handheld.string()});
+    EXPECT_NE(databases.out.find("NotesDB.pdb"), std::string::npos) << databases.out;
 }
 
 }  // namespace

@@ -1,7 +1,4 @@
 // The conduit library as the sync host sees it: loaded with dlopen, entry points and objects.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "common/config/ConfigFile.h"
@@ -39,19 +36,10 @@ class LibraryTest : public ::testing::Test {
 
     // Runs `call` with standard error captured.
     template <typename Call>
-    std::string Stderr(Call call) {
-        test::TempDir dir;
-        std::string file = (dir / "stderr").string();
-        fflush(stderr);
-        int saved = dup(2);
-        int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(fd, 2);
-        close(fd);
+    static std::string Stderr(Call call) {
+        ::testing::internal::CaptureStderr();
         call();
-        fflush(stderr);
-        dup2(saved, 2);
-        close(saved);
-        return test::ReadFileBytes(file);
+        return ::testing::internal::GetCapturedStderr();
     }
 
     test::TestEnvironment machine_;
