@@ -17,8 +17,7 @@
 #include <set>
 #include <thread>
 
-#include "common/config/ConfigFile.h"
-#include "common/config/Scramble.h"
+#include "hotsync/testing/NotesConduit.h"
 #include "platform/odbc/OdbcEnvironment.h"
 #include "platform/palm/PdbFile.h"
 #include "platform/suite/FileLock.h"
@@ -30,14 +29,11 @@ namespace tarn::hotsync {
 namespace {
 
 namespace fs = std::filesystem;
-using test::RunProcess;
+using tarn::test::RunProcess;
+using test::Program;
 
 constexpr int kDesktopRows = 20000;
 constexpr int kHandheldOnly = 50;  // new on the handheld: ids after the desktop's
-
-std::string Bin(const char* program) {
-    return (test::BinDir() / program).string();
-}
 
 std::string ItemBytes(int32_t id, const std::string& name) {
     std::string bytes;
@@ -49,7 +45,8 @@ std::string ItemBytes(int32_t id, const std::string& name) {
 std::set<int32_t> HandheldIds(const fs::path& file) {
     std::set<int32_t> ids;
     try {
-        for (const auto& record : platform::palm::ParsePdb(test::ReadFileBytes(file)).records) {
+        for (const auto& record :
+             platform::palm::ParsePdb(tarn::test::ReadFileBytes(file)).records) {
             const auto& d = record.data;
             ids.insert(int32_t(uint8_t(d.at(0))) << 24 | int32_t(uint8_t(d.at(1))) << 16 |
                        int32_t(uint8_t(d.at(2))) << 8 | int32_t(uint8_t(d.at(3))));
@@ -99,59 +96,39 @@ std::string Outcome(bool killed, Side desktop, Side handheld) {
 class CrashSafetyTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        handheld_ = machine_.root() / "handheld";
-        fs::create_directories(handheld_);
-        database_ = machine_.root() / "desk.db";
-        {
-            auto db = Desktop();
-            db->Execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-            db->Execute(
-                "INSERT INTO Items WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM "
-                "n WHERE x < " +
-                std::to_string(kDesktopRows) + ") SELECT x, 'desk ' || x FROM n");
-        }
+        handheld_ = conduit_.handheld;
+        database_ = conduit_.desk;
+        conduit_.Desk(
+            "INSERT INTO Notes WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+            "WHERE x < " +
+            std::to_string(kDesktopRows) + ") SELECT x, 'desk ' || x FROM n");
         platform::palm::PdbDatabase pdb;
-        pdb.header.name = "ItemsDB";
+        pdb.header.name = "NotesDB";
         pdb.header.type = 0x44415441;     // DATA
-        pdb.header.creator = 0x4954454D;  // ITEM
+        pdb.header.creator = 0x4E4F5445;  // NOTE
         pdb.header.uniqueIdSeed = 1;
         for (int i = 1; i <= kHandheldOnly; ++i)
             pdb.records.push_back({0, uint32_t(i), ItemBytes(kDesktopRows + i, "hand")});
         oldHandheld_ = platform::palm::SerializePdb(pdb);
-        test::WriteFileBytes(PdbFile(), oldHandheld_);
-        oldDesktop_ = test::ReadFileBytes(database_);
-
-        ConduitSettings s;
-        s.ConduitTitle = ScrambleString("Items Conduit");
-        s.CreatorID = ScrambleString("ITEM");
-        s.DBDriver = ScrambleString("SQLite3");
-        s.DBDatabase = ScrambleString(database_.string());
-        colTables tables;
-        auto t = tables.Add("Items", "ItemsDB", 0);
-        t->Fields().Add("Id", 3);
-        t->Fields().Add("Name", 6);
-        s.TableCount = 1;
-        fs::path config = machine_.root() / "items.cfg";
-        ASSERT_TRUE(WriteConfigFile(config.string(), s, tables));
-        ASSERT_EQ(RunProcess(Bin("hotsync"), {"regsvr", Bin("libTarnConduit2.so")}).exitCode, 0);
-        ASSERT_EQ(RunProcess(Bin("TarnCReg"), {"-R", config.string()}).exitCode, 0);
+        tarn::test::WriteFileBytes(PdbFile(), oldHandheld_);
+        oldDesktop_ = tarn::test::ReadFileBytes(database_);
     }
 
     std::unique_ptr<platform::odbc::Connection> Desktop() {
         return platform::odbc::OpenOdbcEnvironment()->Connect("DRIVER={SQLite3};Database=" +
                                                               database_.string());
     }
-    fs::path PdbFile() const { return handheld_ / "ItemsDB.pdb"; }
+    fs::path PdbFile() const { return handheld_ / "NotesDB.pdb"; }
 
-    test::ProcessResult Sync(const std::vector<std::string>& extra = {}) {
+    tarn::test::ProcessResult Sync(const std::vector<std::string>& extra = {}) {
         std::vector<std::string> args = {"sync", "--handheld", handheld_.string()};
         args.insert(args.end(), extra.begin(), extra.end());
-        return RunProcess(Bin("hotsync"), args);
+        return RunProcess(Program("hotsync"), args);
     }
 
     Side DesktopSide() {
         auto rows =
-            Desktop()->OpenResultSet("SELECT COUNT(*), COUNT(DISTINCT Id), MAX(Id) FROM Items",
+            Desktop()->OpenResultSet("SELECT COUNT(*), COUNT(DISTINCT Id), MAX(Id) FROM Notes",
                                      platform::odbc::CursorKind::ForwardOnly);
         const std::string count = rows->Value(0).value_or("");
         const std::string distinct = rows->Value(1).value_or("");
@@ -164,7 +141,7 @@ class CrashSafetyTest : public ::testing::Test {
     }
 
     Side HandheldSide() {
-        std::string bytes = test::ReadFileBytes(PdbFile());
+        std::string bytes = tarn::test::ReadFileBytes(PdbFile());
         if (bytes == oldHandheld_) return Side::Old;
         std::set<int32_t> ids = HandheldIds(PdbFile());
         if (ids.size() == size_t(kDesktopRows + kHandheldOnly) && *ids.begin() == 1 &&
@@ -178,7 +155,7 @@ class CrashSafetyTest : public ::testing::Test {
         std::vector<std::string> stray;
         for (const auto& entry : fs::directory_iterator(handheld_)) {
             std::string name = entry.path().filename().string();
-            if (name != "ItemsDB.pdb" && name != "Backup" && name != ".tarn-sync.lock")
+            if (name != "NotesDB.pdb" && name != "Backup" && name != ".tarn-sync.lock")
                 stray.push_back(name);
         }
         return stray;
@@ -187,14 +164,14 @@ class CrashSafetyTest : public ::testing::Test {
     void ResetBothSides() {
         Desktop().reset();
         fs::remove(fs::path(database_.string() + "-journal"));
-        test::WriteFileBytes(database_, oldDesktop_);
-        test::WriteFileBytes(PdbFile(), oldHandheld_);
+        tarn::test::WriteFileBytes(database_, oldDesktop_);
+        tarn::test::WriteFileBytes(PdbFile(), oldHandheld_);
         fs::remove_all(handheld_ / "Backup");
     }
 
     void ExpectThePrepareFailsAndBothSidesStay() {
         auto sync = Sync();
-        EXPECT_NE(sync.out.find("!! Error preparing Palm database ItemsDB"), std::string::npos)
+        EXPECT_NE(sync.out.find("!! Error preparing Palm database NotesDB"), std::string::npos)
             << sync.out << sync.err;
         EXPECT_EQ(DesktopSide(), Side::Old);
         EXPECT_EQ(HandheldSide(), Side::Old);
@@ -206,8 +183,8 @@ class CrashSafetyTest : public ::testing::Test {
     void KillAndRerun(std::chrono::microseconds delay, const std::function<bool()>& ready,
                       std::map<std::string, int>& outcomes) {
         ResetBothSides();
-        bool killed = SyncKilledAfter({Bin("hotsync"), "sync", "--handheld", handheld_.string()},
-                                      delay, ready);
+        bool killed = SyncKilledAfter(
+            {Program("hotsync"), "sync", "--handheld", handheld_.string()}, delay, ready);
         SCOPED_TRACE(std::string(ready ? "aimed " : "") + "kill after " +
                      std::to_string(delay.count()) + " us");
         Side desktop = DesktopSide();
@@ -226,7 +203,7 @@ class CrashSafetyTest : public ::testing::Test {
         EXPECT_TRUE(StrayFiles().empty()) << StrayFiles().front();
     }
 
-    test::TestEnvironment machine_;
+    test::NotesConduit conduit_;
     fs::path handheld_, database_;
     std::string oldHandheld_, oldDesktop_;
 };
@@ -266,7 +243,7 @@ TEST_F(CrashSafetyTest, AKilledSyncLeavesEachSideOldOrNewAndTheRerunFinishesIt) 
     const int aimed = 30;
     auto preparing = [this] {
         for (const auto& entry : fs::directory_iterator(handheld_))
-            if (entry.path().filename().string().rfind(".ItemsDB.pdb.", 0) == 0) return true;
+            if (entry.path().filename().string().rfind(".NotesDB.pdb.", 0) == 0) return true;
         return false;
     };
     for (int k = 0; k < aimed; ++k)
@@ -274,11 +251,11 @@ TEST_F(CrashSafetyTest, AKilledSyncLeavesEachSideOldOrNewAndTheRerunFinishesIt) 
             KillAndRerun(std::chrono::microseconds(k * 250), preparing, outcomes));
 
     // After the last re-run another sync changes nothing, byte for byte, on either side.
-    const std::string handheld = test::ReadFileBytes(PdbFile());
-    const std::string desktop = test::ReadFileBytes(database_);
+    const std::string handheld = tarn::test::ReadFileBytes(PdbFile());
+    const std::string desktop = tarn::test::ReadFileBytes(database_);
     ASSERT_EQ(Sync().exitCode, 0);
-    EXPECT_EQ(test::ReadFileBytes(PdbFile()), handheld);
-    EXPECT_EQ(test::ReadFileBytes(database_), desktop);
+    EXPECT_EQ(tarn::test::ReadFileBytes(PdbFile()), handheld);
+    EXPECT_EQ(tarn::test::ReadFileBytes(database_), desktop);
 
     std::string report;
     for (const auto& [outcome, count] : outcomes)
@@ -303,12 +280,12 @@ TEST_F(CrashSafetyTest, OneSyncAtATimePerHandheldFolder) {
         EXPECT_EQ(DesktopSide(), Side::Old);
         EXPECT_EQ(HandheldSide(), Side::Old);
     }
-    test::WriteFileBytes(handheld_ / ".ItemsDB.pdb.k1LLed", "half a file");
-    test::WriteFileBytes(handheld_ / ".notes.txt.k1LLed", "not ours");
+    tarn::test::WriteFileBytes(handheld_ / ".NotesDB.pdb.k1LLed", "half a file");
+    tarn::test::WriteFileBytes(handheld_ / ".notes.txt.k1LLed", "not ours");
     auto sync = Sync();
     EXPECT_EQ(sync.exitCode, 0) << sync.err;
-    EXPECT_NE(sync.err.find("removed .ItemsDB.pdb.k1LLed"), std::string::npos) << sync.err;
-    EXPECT_FALSE(fs::exists(handheld_ / ".ItemsDB.pdb.k1LLed"));
+    EXPECT_NE(sync.err.find("removed .NotesDB.pdb.k1LLed"), std::string::npos) << sync.err;
+    EXPECT_FALSE(fs::exists(handheld_ / ".NotesDB.pdb.k1LLed"));
     EXPECT_TRUE(fs::exists(handheld_ / ".notes.txt.k1LLed"));
     EXPECT_EQ(HandheldSide(), Side::New);
     EXPECT_EQ(Sync({"--wait", "soon"}).exitCode, 2);
@@ -337,34 +314,34 @@ TEST_F(CrashSafetyTest, ALockedSqliteDatabaseFailsTheSyncCleanly) {
 // generation back, and the file it replaces is kept in turn.
 TEST_F(CrashSafetyTest, BackupsAreListedAndOneCommandPutsOneBack) {
     ASSERT_EQ(Sync().exitCode, 0);
-    const std::string afterFirst = test::ReadFileBytes(PdbFile());
-    Desktop()->Execute("UPDATE Items SET Name = 'changed'");
+    const std::string afterFirst = tarn::test::ReadFileBytes(PdbFile());
+    Desktop()->Execute("UPDATE Notes SET Text = 'changed'");
     ASSERT_EQ(Sync().exitCode, 0);
-    const std::string afterSecond = test::ReadFileBytes(PdbFile());
+    const std::string afterSecond = tarn::test::ReadFileBytes(PdbFile());
     ASSERT_NE(afterSecond, afterFirst);
 
-    auto listed = RunProcess(Bin("hotsync"), {"backups", "--handheld", handheld_.string()});
+    auto listed = RunProcess(Program("hotsync"), {"backups", "--handheld", handheld_.string()});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
-    const std::string line1 = "ItemsDB\tItemsDB.pdb\t1\t";
-    const std::string line2 = "ItemsDB\tItemsDB.pdb\t2\t";
+    const std::string line1 = "NotesDB\tNotesDB.pdb\t1\t";
+    const std::string line2 = "NotesDB\tNotesDB.pdb\t2\t";
     ASSERT_EQ(listed.out.rfind(line1, 0), 0u) << listed.out;
     EXPECT_NE(listed.out.find("\t20050 records\n" + line2), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("\t50 records\n", listed.out.find(line2)), std::string::npos)
         << listed.out;
 
-    auto restored = RunProcess(Bin("hotsync"), {"restore", "--handheld", handheld_.string(),
-                                                "ItemsDB", "--generation", "1"});
+    auto restored = RunProcess(Program("hotsync"), {"restore", "--handheld", handheld_.string(),
+                                                    "NotesDB", "--generation", "1"});
     EXPECT_EQ(restored.exitCode, 0) << restored.err;
-    EXPECT_EQ(test::ReadFileBytes(PdbFile()), afterFirst);
-    EXPECT_EQ(test::ReadFileBytes(handheld_ / "Backup" / "ItemsDB.pdb.1"), afterSecond);
-    EXPECT_EQ(test::ReadFileBytes(handheld_ / "Backup" / "ItemsDB.pdb.2"), afterFirst);
-    EXPECT_EQ(test::ReadFileBytes(handheld_ / "Backup" / "ItemsDB.pdb.3"), oldHandheld_);
+    EXPECT_EQ(tarn::test::ReadFileBytes(PdbFile()), afterFirst);
+    EXPECT_EQ(tarn::test::ReadFileBytes(handheld_ / "Backup" / "NotesDB.pdb.1"), afterSecond);
+    EXPECT_EQ(tarn::test::ReadFileBytes(handheld_ / "Backup" / "NotesDB.pdb.2"), afterFirst);
+    EXPECT_EQ(tarn::test::ReadFileBytes(handheld_ / "Backup" / "NotesDB.pdb.3"), oldHandheld_);
 
-    EXPECT_EQ(
-        RunProcess(Bin("hotsync"), {"restore", "--handheld", handheld_.string(), "Nope"}).exitCode,
-        1);
-    EXPECT_EQ(RunProcess(Bin("hotsync"), {"restore", "--handheld", handheld_.string(), "ItemsDB",
-                                          "--generation", "4"})
+    EXPECT_EQ(RunProcess(Program("hotsync"), {"restore", "--handheld", handheld_.string(), "Nope"})
+                  .exitCode,
+              1);
+    EXPECT_EQ(RunProcess(Program("hotsync"), {"restore", "--handheld", handheld_.string(),
+                                              "NotesDB", "--generation", "4"})
                   .exitCode,
               2);
 }
@@ -377,7 +354,7 @@ TEST_F(CrashSafetyTest, NewFilesHonourTheUmask) {
     auto sync = Sync();
     umask(old);
     ASSERT_EQ(sync.exitCode, 0) << sync.err;
-    for (const auto& entry : fs::recursive_directory_iterator(machine_.tarnHome())) {
+    for (const auto& entry : fs::recursive_directory_iterator(conduit_.machine.tarnHome())) {
         // Lock files stay empty; those here were made before the umask was set.
         if (!entry.is_regular_file() || entry.path().extension() == ".lock") continue;
         EXPECT_EQ(entry.status().permissions() & fs::perms::all & ~fs::perms::owner_all,
@@ -386,8 +363,7 @@ TEST_F(CrashSafetyTest, NewFilesHonourTheUmask) {
     }
     EXPECT_EQ(fs::status(PdbFile()).permissions() & fs::perms::all, fs::perms(0600));
     // The description file holds the password: owner only even under the usual umask.
-    EXPECT_EQ(fs::status(machine_.root() / "items.cfg").permissions() & fs::perms::all,
-              fs::perms(0600));
+    EXPECT_EQ(fs::status(conduit_.description).permissions() & fs::perms::all, fs::perms(0600));
 }
 
 // Mounts a small file system for the handheld folder; only root may, so the cases that need it
@@ -415,10 +391,10 @@ class SmallFileSystem {
 // A handheld folder without room for the new file: the prepare fails, the desktop is rolled back
 // and both sides stay as they were, without a temporary file left behind.
 TEST_F(CrashSafetyTest, AFullDiskLeavesBothSidesAsTheyWere) {
-    SmallFileSystem disk(machine_.root() / "small", "256k");
+    SmallFileSystem disk(conduit_.machine.root() / "small", "256k");
     if (!disk.mounted()) GTEST_SKIP() << "mounting a small file system needs root";
-    handheld_ = machine_.root() / "small";
-    test::WriteFileBytes(PdbFile(), oldHandheld_);
+    handheld_ = conduit_.machine.root() / "small";
+    tarn::test::WriteFileBytes(PdbFile(), oldHandheld_);
 
     // Twice: the second run finds the same state and fails the same way.
     for (int run = 0; run < 2; ++run) {
@@ -429,10 +405,10 @@ TEST_F(CrashSafetyTest, AFullDiskLeavesBothSidesAsTheyWere) {
 
 // A read-only handheld folder: nothing can be written there, so the desktop is rolled back too.
 TEST_F(CrashSafetyTest, AReadOnlyHandheldFolderLeavesBothSidesAsTheyWere) {
-    SmallFileSystem disk(machine_.root() / "readonly", "4m");
+    SmallFileSystem disk(conduit_.machine.root() / "readonly", "4m");
     if (disk.mounted()) {
-        handheld_ = machine_.root() / "readonly";
-        test::WriteFileBytes(PdbFile(), oldHandheld_);
+        handheld_ = conduit_.machine.root() / "readonly";
+        tarn::test::WriteFileBytes(PdbFile(), oldHandheld_);
         ASSERT_TRUE(disk.MakeReadOnly());
     } else {
         fs::permissions(handheld_, fs::perms::owner_read | fs::perms::owner_exec);
