@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "conduit/log/RegistryFunctions.h"
 #include "platform/Error.h"
 #include "platform/suite/PosixRegistry.h"
@@ -103,25 +105,21 @@ TEST_F(DebugLevelTest, LevelsAboveHighGrowSilently) {
 }
 
 TEST_F(DebugLevelTest, RegistryFunctionsRaiseError17) {
-    try {
+    auto errorNumber = [](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const platform::PlatformError& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    auto read = [&] {
         GetRegistryValue(registry, kDebugLevelKey, kDebugLevelValue, kHkeyLocalMachine);
-        FAIL() << "no error for a missing key";
-    } catch (const platform::PlatformError& e) {
-        EXPECT_EQ(e.number(), 17);
-    }
-    try {
-        Store(platform::kRegSz, "1");  // the key does not exist yet
-        FAIL() << "no error for a missing key";
-    } catch (const platform::PlatformError& e) {
-        EXPECT_EQ(e.number(), 17);
-    }
+    };
+    EXPECT_EQ(errorNumber(read), 17);  // the key does not exist yet
+    EXPECT_EQ(errorNumber([&] { Store(platform::kRegSz, "1"); }), 17);
     CreateRegistryKey(registry, kDebugLevelKey, kHkeyLocalMachine);
-    try {
-        Store(platform::kRegDword, "twelve");
-        FAIL() << "no error for a text that is no number";
-    } catch (const platform::PlatformError& e) {
-        EXPECT_EQ(e.number(), 13);
-    }
+    EXPECT_EQ(errorNumber([&] { Store(platform::kRegDword, "twelve"); }), 13);
 }
 
 TEST_F(DebugLevelTest, ReadAndWriteFollowTheValueType) {

@@ -87,40 +87,50 @@ class PalmRecordCodec : public ::testing::Test {
 };
 
 TEST_F(PalmRecordCodec, EncodesFieldsBackToBackBigEndian) {
-    EXPECT_EQ(Hex(Encode({{"Name", kTypeString, "Ab"},
-                          {"Qty", kTypeInteger, "5"},
-                          {"Due", kTypeDate, "2005-12-31"}})),
-              "41 62 00 00 00 00 05 41 30 0A 5F 00 00 00 00");
-    EXPECT_EQ(Hex(Encode({{"At", kTypeTime, "13:05:09"}})), "40 FF DC D0 00 00 00 00");
-    EXPECT_EQ(Hex(Encode({{"S", kTypeShort, "-2"}})), "FF FF FF FE");
-    EXPECT_EQ(Hex(Encode({{"S", kTypeSingle, "1.5"}})), "3F C0 00 00");
-    EXPECT_EQ(Hex(Encode({{"D", kTypeDouble, "-2"}})), "C0 00 00 00 00 00 00 00");
-    EXPECT_EQ(Hex(Encode({{"S", kTypeString, ""}})), "00");
-    EXPECT_EQ(Hex(Encode({{"Sig", kTypeSignature, "x"}})), "78 00");
-}
-
-TEST_F(PalmRecordCodec, RoundsWholeNumbersHalvesToEvenAndTakesEmptyNumbersAsZero) {
-    EXPECT_EQ(Hex(Encode({{"I", kTypeInteger, "2.5"}})), "00 00 00 02");
-    EXPECT_EQ(Hex(Encode({{"I", kTypeInteger, "3.5"}})), "00 00 00 04");
-    EXPECT_EQ(Hex(Encode({{"I", kTypeInteger, ""},
-                          {"S", kTypeShort, ""},
-                          {"F", kTypeSingle, ""},
-                          {"D", kTypeDouble, ""}})),
-              "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
-}
-
-TEST_F(PalmRecordCodec, DatesAndTimesAcceptDesktopTimestamps) {
-    EXPECT_EQ(Hex(Encode({{"Due", kTypeDate, "2005-12-31 13:05:09"},
-                          {"At", kTypeTime, "2005-12-31 13:05:09"}})),
-              "41 30 0A 5F 00 00 00 00 40 FF DC D0 00 00 00 00");
-}
-
-TEST_F(PalmRecordCodec, StatusIsAlwaysWrittenAsZeroAndUnstoredTypesTakeNoBytes) {
-    EXPECT_EQ(Hex(Encode({{"B", kTypeByte, "1"},
-                          {"St", kTypeRecordStatus, "1"},
-                          {"Ig", kTypeIgnoreField, "x"},
-                          {"Odd", 42, "x"}})),
-              "00 00 00 00");
+    const struct {
+        const char* name;
+        std::vector<FieldSpec> fields;
+        const char* hex;
+    } cases[] = {
+        {"text, whole number and date",
+         {{"Name", kTypeString, "Ab"},
+          {"Qty", kTypeInteger, "5"},
+          {"Due", kTypeDate, "2005-12-31"}},
+         "41 62 00 00 00 00 05 41 30 0A 5F 00 00 00 00"},
+        {"time", {{"At", kTypeTime, "13:05:09"}}, "40 FF DC D0 00 00 00 00"},
+        {"short", {{"S", kTypeShort, "-2"}}, "FF FF FF FE"},
+        {"single", {{"S", kTypeSingle, "1.5"}}, "3F C0 00 00"},
+        {"double", {{"D", kTypeDouble, "-2"}}, "C0 00 00 00 00 00 00 00"},
+        {"empty text", {{"S", kTypeString, ""}}, "00"},
+        {"signature", {{"Sig", kTypeSignature, "x"}}, "78 00"},
+        {"halves round to even",
+         {{"I", kTypeInteger, "2.5"}, {"J", kTypeInteger, "3.5"}},
+         "00 00 00 02 00 00 00 04"},
+        {"empty numbers are zero",
+         {{"I", kTypeInteger, ""},
+          {"S", kTypeShort, ""},
+          {"F", kTypeSingle, ""},
+          {"D", kTypeDouble, ""}},
+         "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
+        {"dates and times from desktop timestamps",
+         {{"Due", kTypeDate, "2005-12-31 13:05:09"}, {"At", kTypeTime, "2005-12-31 13:05:09"}},
+         "41 30 0A 5F 00 00 00 00 40 FF DC D0 00 00 00 00"},
+        {"status always zero, unstored types no bytes",
+         {{"B", kTypeByte, "1"},
+          {"St", kTypeRecordStatus, "1"},
+          {"Ig", kTypeIgnoreField, "x"},
+          {"Odd", 42, "x"}},
+         "00 00 00 00"},
+        {"a character outside the code page", {{"T", kTypeString, "a☃b"}}, "61 3F 62 00"},
+        // A zero character would end the text for every reader and shift the fields after it.
+        {"a zero character",
+         {{"T", kTypeString, std::string("ab\0cd", 5)}, {"N", kTypeInteger, "1"}},
+         "61 62 00 00 00 00 01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Hex(Encode(c.fields)), c.hex);
+    }
 }
 
 TEST_F(PalmRecordCodec, EmptyDateTravelsAsEightZeroBytesAndDecodesToZero) {
@@ -218,13 +228,6 @@ TEST_F(PalmRecordCodec, HostileTextsSurviveAsWindows1252) {
     auto every =
         Decode(Table({{"Text", kTypeString, ""}}), all, text::FromAnsi(all.substr(0, 255)));
     EXPECT_EQ(every->BuildPalmRecord(log, errors), all);
-}
-
-TEST_F(PalmRecordCodec, TextsOutsideTheCodePageOrWithAZeroCharacterStayReadable) {
-    EXPECT_EQ(Hex(Encode({{"T", kTypeString, "a☃b"}})), "61 3F 62 00");
-    // A zero character would end the text for every reader and shift the fields after it.
-    EXPECT_EQ(Hex(Encode({{"T", kTypeString, std::string("ab\0cd", 5)}, {"N", kTypeInteger, "1"}})),
-              "61 62 00 00 00 00 01");
 }
 
 TEST_F(PalmRecordCodec, FormatLineIsWrittenOnlyAtLevelFour) {
