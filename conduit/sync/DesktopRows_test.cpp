@@ -36,7 +36,7 @@ class DesktopRowsTest : public DesktopTest {
 };
 
 // Id ("Integer"), Name ("String"), Note ("String"), Due ("Date"), Rep ("IgnoreField", filter
-// Rep) with the filter Rep=Bob, and the handheld record 7, O'Neil, empty, 31 December 2005.
+// Rep) with the filter Rep=Bob's, and the handheld record 7, O'Neil, empty, 31 December 2005.
 TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
     clsTable table;
     table.DesktopTableName = "Orders";
@@ -45,7 +45,7 @@ TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
                       {"Note", kTypeString},
                       {"Due", kTypeDate},
                       {"Rep", kTypeIgnoreField, "Rep"}});
-    session.WorkFilters.Add("Rep", "Bob");
+    session.WorkFilters.Add("Rep", "Bob's");
     session.Dialect = SqlDialect(DesktopDialect::Other, "[", "]");
     auto record = HandheldRecord({{"Id", kTypeInteger, "7"},
                                   {"Name", kTypeString, "O'Neil"},
@@ -57,7 +57,7 @@ TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
               "WHERE [Id]=7");
     EXPECT_EQ(record->BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters),
               "INSERT INTO [Orders] ([Id], [Name], [Note], [Due], [Rep]) VALUES (7, 'O''Neil', "
-              "NULL, '2005-12-31', 'Bob')");
+              "NULL, '2005-12-31', 'Bob''s')");
 
     // Without a usable filter the ignore field is left out of the INSERT too.
     colFilters none;

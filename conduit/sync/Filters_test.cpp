@@ -4,7 +4,6 @@
 
 #include "common/config/Scramble.h"
 #include "common/model/DataTypes.h"
-#include "conduit/sync/DataRecord.h"
 #include "conduit/sync/DesktopTestSupport.h"
 #include "platform/palm/HandheldFolder.h"
 #include "text/Windows1252.h"
@@ -131,38 +130,6 @@ TEST_F(FiltersTest, DamagedRecordsAreSkipped) {
     LoadFilters(session);
     EXPECT_EQ(session.WorkFilters.Count(), 1);
     EXPECT_EQ(FilterValue("Good"), "Yes");
-}
-
-// A handheld user who types SQL into a filter value must get a literal, not a statement.
-TEST_F(FiltersTest, FilterValuesCannotInjectSql) {
-    const std::string hostile = "'); DROP TABLE x; --";
-    const std::string hostile2 = "North' OR '1'='1";
-    Desk().Execute("CREATE TABLE x (Id INTEGER)");
-    Desk().Execute("CREATE TABLE Orders (Id INTEGER, Region TEXT, Rep TEXT)");
-    Desk().Execute("INSERT INTO Orders VALUES (1, 'North', 'Ann')");
-    WriteFilterDatabase({FilterRecord("Region", hostile2), FilterRecord("Rep", hostile)});
-    LoadFilters(session);
-
-    clsTable table;
-    table.DesktopTableName = "Orders";
-    AddFields(table, {{"Id", kTypeInteger}, {"Region", kTypeString, "Region"}});
-    std::string select = "SELECT COUNT(*) FROM Orders" + Clause(table, true);
-    EXPECT_EQ(Scalar(select), "0");
-
-    // The same value as the "IgnoreField" of an INSERT arrives as it was typed.
-    table.Fields().Add("Rep", kTypeIgnoreField, "Rep");
-    session.Dialect = SqlDialect(DesktopDialect::Sqlite, "`", "`");
-    clsDataRecord record;
-    record.PalmSource = true;
-    record.Fields().Add("Id", kTypeInteger)->Value = "2";
-    record.Fields().Add("Region", kTypeString)->Value = hostile2;
-    Desk().Execute(
-        record.BuildDesktopWriteQuery(session.Dialect, table, false, session.WorkFilters));
-    EXPECT_EQ(Scalar("SELECT Rep FROM Orders WHERE Id=2"), hostile);
-    EXPECT_EQ(Scalar("SELECT Region FROM Orders WHERE Id=2"), hostile2);
-    Desk().Execute("DELETE FROM Orders WHERE Id=1");
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM x"), "0");  // still there
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Orders" + Clause(table, true)), "1");
 }
 
 }  // namespace
