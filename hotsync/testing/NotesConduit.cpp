@@ -32,7 +32,9 @@ NotesConduit::NotesConduit() {
     settings.CreatorID = ScrambleString("NOTE");
     settings.DBDriver = ScrambleString("SQLite3");
     settings.DBDatabase = ScrambleString(desk.string());
-    description = machine.root() / "notes.cfg";
+    // A folder and a file name with blanks, as users name them.
+    description = machine.root() / "my conduits" / "notes conduit.cfg";
+    std::filesystem::create_directories(description.parent_path());
     WriteDescription();
     Expect(RunProcess(Program("hotsync"), {"regsvr", Program("libTarnConduit2.so")}));
     Expect(RunProcess(Program("TarnCReg"), {"-R", description.string()}));
