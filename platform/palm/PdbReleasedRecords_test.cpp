@@ -195,6 +195,34 @@ TEST_F(ReleasedRecordsTest, AFileChangedOrGoneMeanwhileIsNeverWrittenOver) {
     }
 }
 
+// Once published, the rebuild is what is stored: a later rebuild giving back the records from
+// before it is a change like any other, not a return to what was stored.
+TEST_F(ReleasedRecordsTest, AfterPublishingTheRebuildIsWhatARebuildIsToldApartFrom) {
+    const std::vector<std::string> before = {"a", "b", "c"};
+    auto db = folder_.OpenRecordDatabase("Orders");
+    Rebuild(*db, before);
+    db->Prepare();
+    db->Publish();
+
+    db = OpenReleased();
+    Rebuild(*db, {"first"});
+    db->Prepare();
+    db->Publish();
+    Rebuild(*db, before);
+    db->Prepare();
+    db->Publish();
+    PdbDatabase written = ParsePdb(FileBytes());
+    std::vector<std::string> data;
+    for (const auto& record : written.records) data.push_back(record.data);
+    EXPECT_EQ(data, before);
+
+    const std::string stored = FileBytes();
+    Rebuild(*db, before);
+    db->Prepare();
+    db->Publish();
+    EXPECT_EQ(FileBytes(), stored);
+}
+
 TEST_F(ReleasedRecordsTest, ChangesNotYetStoredAreKept) {
     auto db = folder_.OpenRecordDatabase("Orders");
     const uint32_t id = db->WriteRecord(0, 1, 0, "added");
