@@ -97,6 +97,9 @@ void LoadPalmRecords(SyncSession& session, const clsTable& table, colDataRecord&
             session.Progress.Report(table.DesktopTableName, "reading the handheld", count, total);
             record = database.ReadNext();
         }
+        // The queue holds every record now; the database need not hold them too while the
+        // desktop is read.
+        database.ReleaseRecords();
     }
     session.WriteLog("Records from Palm: " + std::to_string(count), 2);
 }

@@ -130,6 +130,11 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes, std::s
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Fail(error, "cannot open " + path.string());
     bytes.clear();
+    // Room for the whole file at once: growing by doubling would hold up to three times its
+    // size while reading a large one.
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);

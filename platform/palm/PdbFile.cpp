@@ -15,28 +15,40 @@ std::string Num(uint64_t value) {
     return std::to_string(value);
 }
 
-// One block of the file: where it starts and what it is called in messages.
+// One block of the file: where it starts and which it is. A file holds up to 65,535 of them,
+// so what a block is called in messages is only spelt out for a message.
 struct BlockStart {
+    static constexpr int32_t kAppInfo = -2;
+    static constexpr int32_t kSortInfo = -1;
+
     uint32_t offset;
-    std::string what;
+    int32_t entry;  // kAppInfo, kSortInfo, or the position in the record list
 };
+
+std::string BlockName(const BlockStart& block, bool resource) {
+    if (block.entry == BlockStart::kAppInfo) return "appInfo block";
+    if (block.entry == BlockStart::kSortInfo) return "sortInfo block";
+    return (resource ? "resource " : "record ") + Num(static_cast<uint64_t>(block.entry));
+}
 
 // The blocks follow the record list in file order: appInfo, sortInfo, then the records (or
 // resources) in list order. Each block runs up to the start of the next one, the last to the end
 // of the file. Anything else (a block inside the header, past the end, or before its predecessor)
 // means the offsets cannot be trusted.
-void CheckBlockOrder(const std::vector<BlockStart>& blocks, size_t listEnd, size_t fileSize) {
+void CheckBlockOrder(const std::vector<BlockStart>& blocks, bool resource, size_t listEnd,
+                     size_t fileSize) {
     const BlockStart* previous = nullptr;
     for (const BlockStart& block : blocks) {
         if (block.offset < listEnd)
-            Fail(block.what + " starts at offset " + Num(block.offset) +
+            Fail(BlockName(block, resource) + " starts at offset " + Num(block.offset) +
                  ", inside the header and record list (which end at " + Num(listEnd) + ")");
         if (block.offset > fileSize)
-            Fail(block.what + " starts at offset " + Num(block.offset) +
+            Fail(BlockName(block, resource) + " starts at offset " + Num(block.offset) +
                  ", past the end of the file (" + Num(fileSize) + " bytes)");
         if (previous && block.offset < previous->offset)
-            Fail(block.what + " starts at offset " + Num(block.offset) + ", before " +
-                 previous->what + " at offset " + Num(previous->offset));
+            Fail(BlockName(block, resource) + " starts at offset " + Num(block.offset) +
+                 ", before " + BlockName(*previous, resource) + " at offset " +
+                 Num(previous->offset));
         previous = &block;
     }
 }
@@ -92,15 +104,15 @@ PdbDatabase ParsePdb(std::string_view bytes) {
     // The count is now bounded by the file's size, so sizing vectors by it is safe.
     std::vector<BlockStart> blocks;
     blocks.reserve(count + 2);
-    if (header.appInfoOffset != 0) blocks.push_back({header.appInfoOffset, "appInfo block"});
-    if (header.sortInfoOffset != 0) blocks.push_back({header.sortInfoOffset, "sortInfo block"});
+    if (header.appInfoOffset != 0) blocks.push_back({header.appInfoOffset, BlockStart::kAppInfo});
+    if (header.sortInfoOffset != 0)
+        blocks.push_back({header.sortInfoOffset, BlockStart::kSortInfo});
     const size_t firstEntryBlock = blocks.size();
-    const std::string entryWord = resource ? "resource " : "record ";
     for (size_t i = 0; i < count; ++i) {
         size_t at = kHeaderSize + i * entrySize + (resource ? 6 : 0);
-        blocks.push_back({ReadBig32(bytes, at), entryWord + Num(i)});
+        blocks.push_back({ReadBig32(bytes, at), static_cast<int32_t>(i)});
     }
-    CheckBlockOrder(blocks, listEnd, bytes.size());
+    CheckBlockOrder(blocks, resource, listEnd, bytes.size());
 
     auto blockEnd = [&](size_t index) -> size_t {
         return index + 1 < blocks.size() ? blocks[index + 1].offset : bytes.size();

@@ -43,6 +43,13 @@ void PdbFileStore::Publish() {
         ThrowPalmError(kErrWriteFailed, "cannot keep a backup of " + file_.string() + ": " + error);
 }
 
+bool PdbFileStore::ReadStored(std::string& bytes) {
+    std::string error;
+    if (!ReadWholeFile(file_, bytes, &error))
+        ThrowPalmError(kErrDatabaseDamaged, "cannot read " + file_.string() + ": " + error);
+    return true;
+}
+
 void PdbFileStore::Discard() noexcept {
     DiscardFile(prepared_);
     DiscardFile(preparedBackup_);

@@ -19,6 +19,8 @@ class PdbFileStore : public DatabaseStore {
     void Prepare(const std::string& bytes) override;
     void Publish() override;
     void Discard() noexcept override;
+    bool ReadStored(std::string& bytes) override;
+    bool KeepsStored() const override { return true; }
 
   private:
     std::filesystem::path handheld_;

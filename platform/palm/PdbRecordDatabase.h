@@ -19,6 +19,10 @@ class DatabaseStore {
     virtual void Prepare(const std::string& bytes) = 0;
     virtual void Publish() = 0;
     virtual void Discard() noexcept = 0;
+    // The bytes stored now, read again; false when nothing is kept anywhere (a database only
+    // previewed). Throws PlatformError when they are kept but cannot be read.
+    virtual bool ReadStored(std::string& bytes) = 0;
+    virtual bool KeepsStored() const = 0;
 };
 
 // A record database held in memory, whatever stores it. All changes stay in memory until
@@ -36,6 +40,7 @@ class PdbRecordDatabase : public RecordDatabase {
     uint32_t RecordCount() const override;
     PalmRecord ReadNext() override;
     bool EndOfData() const override { return endOfData_; }
+    void ReleaseRecords() override;
     void RemoveAllRecords() override;
     uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
                          std::string_view data) override;
@@ -49,7 +54,12 @@ class PdbRecordDatabase : public RecordDatabase {
     uint32_t NewUniqueId();
     bool RebuiltAsStored() const;
     std::string Quoted() const;
+    void ReturnLent(size_t index, bool recordStays);
     void ReturnSharedToStored(bool recordsStay);
+    void ReadReleased();
+    void ForgetStored();
+    const std::unordered_map<uint32_t, size_t>& IndexById();
+    void DropIndex();
 
     PdbDatabase database_;
     unsigned openMode_;
@@ -58,15 +68,27 @@ class PdbRecordDatabase : public RecordDatabase {
     // The records as stored, kept by the first emptying of a database not written to before, so
     // that a rebuild giving the same records in the same order stores nothing.
     std::optional<std::vector<PdbRecord>> stored_;
-    // How many leading records of the rebuild are those stored, attributes and bytes: their
-    // bytes were moved over from `stored_` rather than copied, so that a rebuild of an
-    // unchanged database holds its records once.
-    size_t sharedWithStored_ = 0;
-    bool writtenBeforeEmptying_ = false;  // set while a prepared version awaits publishing
+    // Which records of the rebuild are those stored at the same position, attributes and
+    // bytes: their bytes were moved over from `stored_` rather than copied, so that a rebuild
+    // holds each unchanged record once.
+    std::vector<bool> lent_;
+    // Set while the records held differ from those stored and `stored_` does not hold these.
+    bool writtenBeforeEmptying_ = false;
     size_t position_ = 0;
     bool endOfData_ = false;
     bool changed_ = false;
-    std::unordered_map<uint32_t, size_t> indexById_;  // first record with each ID
+    // Set while the records are left to the store after ReleaseRecords: what the engine asks
+    // before it needs them again is answered from these, and the records read again must
+    // match them.
+    bool released_ = false;
+    uint32_t releasedVisible_ = 0;
+    size_t releasedCount_ = 0;
+    size_t releasedDigest_ = 0;
+    // The first record with each ID, built when first needed: a sync only appends records
+    // under fresh IDs, which the highest ID in use answers alone.
+    std::unordered_map<uint32_t, size_t> indexById_;
+    bool indexed_ = false;
+    uint32_t highestId_ = 0;
     uint32_t nextUniqueId_ = 1;
 };
 

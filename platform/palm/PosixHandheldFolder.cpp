@@ -152,6 +152,8 @@ class UnstoredDatabase : public DatabaseStore {
     void Prepare(const std::string&) override {}
     void Publish() override {}
     void Discard() noexcept override {}
+    bool ReadStored(std::string&) override { return false; }
+    bool KeepsStored() const override { return false; }
 };
 
 }  // namespace

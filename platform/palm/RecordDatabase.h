@@ -49,6 +49,10 @@ class RecordDatabase {
     // empty record and EndOfData() turns true.
     virtual PalmRecord ReadNext() = 0;
     virtual bool EndOfData() const = 0;
+    // The caller holds what it read of the records in its own form: a database that can read
+    // them again from where they are stored may let its copy go until they are next needed, so
+    // that a large database is not held twice. Changes not yet stored are always kept.
+    virtual void ReleaseRecords() {}
 
     // Every record, secret ones included whatever the open mode.
     virtual void RemoveAllRecords() = 0;

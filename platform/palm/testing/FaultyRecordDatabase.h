@@ -25,6 +25,7 @@ class FaultyRecordDatabase : public RecordDatabase {
     uint32_t RecordCount() const override { return inner_->RecordCount(); }
     PalmRecord ReadNext() override { return inner_->ReadNext(); }
     bool EndOfData() const override { return inner_->EndOfData(); }
+    void ReleaseRecords() override { inner_->ReleaseRecords(); }
     void RemoveAllRecords() override;
     uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
                          std::string_view data) override;

@@ -20,6 +20,13 @@ class MemoryStore : public DatabaseStore {
         prepared_.reset();
     }
     void Discard() noexcept override { prepared_.reset(); }
+    bool ReadStored(std::string& bytes) override {
+        auto found = files_->find(fileName_);
+        if (found == files_->end()) return false;
+        bytes = found->second;
+        return true;
+    }
+    bool KeepsStored() const override { return true; }
 
   private:
     std::shared_ptr<std::map<std::string, std::string>> files_;
