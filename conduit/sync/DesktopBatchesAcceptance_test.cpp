@@ -186,5 +186,53 @@ TEST_P(SyncAcceptance, BatchedWritesMeetKeysAsTheDatabaseComparesThem) {
     }
 }
 
+// Keys whose one-row-or-two answer hangs on the key column's type: a NUMERIC(10,2) key meets
+// numbers spelt as text (7.005 must not round to 7.01), a CHAR(3) key trailing blanks and texts
+// of more than one character (never cut as CHAR's bare name would), a case-insensitive
+// collation mixed case.
+// One existence question for a whole batch must answer as each key's own test does.
+TEST_P(SyncAcceptance, BatchedExistenceComparesInTheKeyColumnsType) {
+    const DesktopKind kind = GetParam();
+    std::string caseless;  // a column collation that ignores letter case
+    if (kind == DesktopKind::Sqlite) caseless = " COLLATE NOCASE";
+    if (kind == DesktopKind::PostgreSql) caseless = " COLLATE caseless";
+    struct KeyCase {
+        std::string column;
+        std::vector<std::string> desktop;  // the rows' keys, as SQL values
+        std::vector<std::string> handheld;
+    };
+    const std::vector<KeyCase> cases = {
+        {"NUMERIC(10,2)", {"7", "7.01", "12.5"}, {"7.0", "7.005", "07", "12.50", "8", "9"}},
+        {"CHAR(3)", {"'ab'", "'x'", "'x y'"}, {"ab ", "ab", "x y", "c", "d", "xyz"}},
+        {"VARCHAR(20)" + caseless, {"'Ab'", "'cd'"}, {"aB", "AB", "CD", "ef", "gh", "ij"}},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.column);
+        auto seed = [&](SyncHarness& h) {
+            if (kind == DesktopKind::PostgreSql)
+                h.Exec(
+                    "CREATE COLLATION caseless (provider = icu, locale = 'und-u-ks-level2', "
+                    "deterministic = false)");
+            h.Exec("CREATE TABLE K (Code " + c.column + ", Name VARCHAR(20))");
+            std::string rows;
+            for (const std::string& key : c.desktop)
+                rows += std::string(rows.empty() ? "" : ", ") + "(" + key + ", 'desk')";
+            h.Exec("INSERT INTO K VALUES " + rows);
+            std::vector<std::string> records;
+            for (const std::string& code : c.handheld)
+                records.push_back(TextBytes(code) + TextBytes("hand " + code) + Int32Bytes(0));
+            h.WriteHandheld("KDB", records);
+            auto& table = h.AddTable("K", "KDB", 2);
+            table.Fields().Add("Code", 6);
+            table.Fields().Add("Name", 6);
+            table.Fields().Add("##STATUSFLAG##", 8);
+            h.Install();
+            h.SetDebugLevel(4);
+        };
+        // Keys one database takes for one row keep overwriting each other's row.
+        ExpectSameOutcome(kind, 4, {seed, "K", "KDB", "Code, Name", false});
+    }
+}
+
 }  // namespace
 }  // namespace tarn::conduit::test

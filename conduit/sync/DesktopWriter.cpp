@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/Transfer.h"
@@ -63,8 +64,19 @@ void DesktopWriter::Log(const std::string& text, int32_t level) {
 // short of the full size repeat their first key, so that one statement serves every batch.
 platform::odbc::PreparedStatement& DesktopWriter::ExistenceOfKeys() {
     return Prepared(connection_, existsOfSet_, [&] {
-        const std::string where = KeyWhere();
+        const std::string key = dialect_.Identifier(table_.Fields().Item(1)->FieldName);
         std::string sql;
+        // A UNION of single-key lookups passes PostgreSQL's thresholds for a parallel plan,
+        // which then starts workers at every run; a list of keys joined to the table is planned
+        // as one small join. The keys are cast to the type the single-key test compares in.
+        if (const auto type = KeyComparisonType(connection_, dialect_, table_)) {
+            sql = "SELECT v.i FROM (VALUES ";
+            for (std::size_t i = 0; i < batchRecords_; ++i)
+                sql += (i ? ", (" : "(") + std::to_string(i) + ", CAST(? AS " + *type + "))";
+            return sql + ") AS v(i, k) WHERE EXISTS (SELECT 1 FROM " + target_ + " WHERE " + key +
+                   " = v.k)";
+        }
+        const std::string where = KeyWhere();
         for (std::size_t i = 0; i < batchRecords_; ++i)
             sql += (i ? " UNION ALL SELECT " : "SELECT ") + std::to_string(i) + " FROM " + target_ +
                    where;
