@@ -1,10 +1,13 @@
 #include "platform/suite/PosixSyncUtility.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <optional>
 
 #include "platform/Error.h"
 #include "platform/files/AtomicFile.h"
@@ -44,18 +47,80 @@ void AppendLine(const std::filesystem::path& file, const std::string& text) {
         throw PlatformError(suite_error::kAccessDenied, "Cannot write the HotSync log: " + error);
 }
 
+}  // namespace
+
+// This process's session as last read, with the file it was read from held open: while the
+// file is open its inode cannot be given to a new file, so a session file with the same device
+// and inode is the very file that was read, and anything else is read anew.
+class PosixSyncUtility::SessionCache {
+  public:
+    ~SessionCache() { Forget(); }
+
+    std::optional<SessionRecord> Current() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::filesystem::path file = TarnHome() / "session.ini";
+        struct stat now {};
+        if (stat(file.c_str(), &now) != 0) {
+            Forget();  // no session file, no session
+            return std::nullopt;
+        }
+        // A forked child owns no session of its parent's.
+        if (held_ >= 0 && file == file_ && now.st_dev == device_ && now.st_ino == inode_ &&
+            getpid() == reader_)
+            return session_;
+        Forget();
+        // Opened before it is read: should the file be replaced in between, the next look
+        // finds another inode and reads again, where the other order could keep a stale
+        // session under the new file's identity.
+        const int held = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat opened {};
+        if (held >= 0 && fstat(held, &opened) == 0) {
+            held_ = held;
+            reader_ = getpid();
+            file_ = file;
+            device_ = opened.st_dev;
+            inode_ = opened.st_ino;
+        } else if (held >= 0) {
+            close(held);
+        }
+        session_ = CurrentProcessSession();
+        return session_;
+    }
+
+  private:
+    void Forget() {
+        if (held_ >= 0) close(held_);
+        held_ = -1;
+        session_.reset();
+    }
+
+    std::mutex mutex_;
+    int held_ = -1;
+    pid_t reader_ = 0;
+    std::filesystem::path file_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    std::optional<SessionRecord> session_;
+};
+
+namespace {
+
 class SessionSyncInformation : public SyncInformation {
   public:
-    std::uint32_t RunningCreatorId() override {
-        std::optional<SessionRecord> session = CurrentProcessSession();
+    explicit SessionSyncInformation(std::shared_ptr<PosixSyncUtility::SessionCache> session)
+        : session_(std::move(session)) {}
+
+    std::uint32_t RunningCreatorId() override { return Running().creatorId; }
+    bool DryRun() override { return Running().dryRun; }
+
+  private:
+    SessionRecord Running() {
+        std::optional<SessionRecord> session = session_->Current();
         if (!session) throw PlatformError(suite_error::kNotFound, "No HotSync is running");
-        return session->creatorId;
+        return *session;
     }
-    bool DryRun() override {
-        std::optional<SessionRecord> session = CurrentProcessSession();
-        if (!session) throw PlatformError(suite_error::kNotFound, "No HotSync is running");
-        return session->dryRun;
-    }
+
+    std::shared_ptr<PosixSyncUtility::SessionCache> session_;
 };
 
 }  // namespace
@@ -64,14 +129,17 @@ std::filesystem::path UserLogFile(const std::string& userName) {
     return TarnHome() / "users" / SafeFolderName(userName) / "HotSync.log";
 }
 
+PosixSyncUtility::PosixSyncUtility() : session_(std::make_shared<SessionCache>()) {}
+PosixSyncUtility::~PosixSyncUtility() = default;
+
 void PosixSyncUtility::AddLogEntry(const std::string& text, std::int32_t, std::int32_t,
                                    std::int32_t) {
-    std::optional<SessionRecord> session = CurrentProcessSession();
+    std::optional<SessionRecord> session = session_->Current();
     AppendLine(session ? UserLogFile(session->userName) : TarnHome() / "HotSync.log", text);
 }
 
 std::unique_ptr<SyncInformation> PosixSyncUtility::GetSyncInformation() {
-    return std::make_unique<SessionSyncInformation>();
+    return std::make_unique<SessionSyncInformation>(session_);
 }
 
 void PosixSyncUtility::ReportOutcome(const ConduitOutcome& outcome) {
