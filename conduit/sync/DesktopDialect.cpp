@@ -35,6 +35,14 @@ DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection) {
     return DesktopDialect::Other;
 }
 
+std::size_t DefaultBatchRecords(DesktopDialect dialect) {
+    return dialect == DesktopDialect::PostgreSql ? 512 : 128;
+}
+
+std::size_t MostStatementParameters(DesktopDialect dialect) {
+    return dialect == DesktopDialect::PostgreSql ? 4096 : 30000;
+}
+
 bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& error) {
     constexpr int kSqliteBusy = 5;
     constexpr int kSqliteLocked = 6;

@@ -23,10 +23,6 @@ platform::odbc::PreparedStatement& Prepared(
     return *statement;
 }
 
-// The most values one statement binds: well within what every database takes (SQLite 32766,
-// MariaDB 65535, PostgreSQL 65535), so that a wide table gets fewer rows per insert instead.
-constexpr std::size_t kMostParameters = 30000;
-
 // The largest power of two not above `limit` (which is at least 1): inserts are written in
 // runs of such sizes, so that a table needs only a few statement shapes.
 std::size_t RunOfRows(std::size_t limit) {
@@ -47,8 +43,11 @@ DesktopWriter::DesktopWriter(platform::odbc::Connection& connection, const SqlDi
       table_(table),
       target_(dialect.Identifier(table.DesktopTableName)),
       updateFilter_(BuildFilterClause(filters, dialect, log, table, false)),
-      canBatch_(batchRecords > 1),
-      batchRecords_(canBatch_ ? batchRecords : 1) {}
+      mostParameters_(MostStatementParameters(dialect.Database())) {
+    if (batchRecords == 0) batchRecords = DefaultBatchRecords(dialect.Database());
+    canBatch_ = batchRecords > 1;
+    batchRecords_ = canBatch_ ? batchRecords : 1;
+}
 
 std::string DesktopWriter::KeyWhere() const {
     return " WHERE " + dialect_.Identifier(table_.Fields().Item(1)->FieldName) + "=?";
@@ -176,8 +175,9 @@ void DesktopWriter::WriteInserts() {
     if (pendingInserts_.empty()) return;
     const std::size_t perRow =
         pendingInserts_.front()->DesktopWriteParameters(table_, false, filters_, parameters_, 0);
+    // A wide table gets fewer rows per insert rather than more values than the driver takes.
     const std::size_t mostRows =
-        std::max<std::size_t>(1, kMostParameters / std::max<std::size_t>(perRow, 1));
+        std::max<std::size_t>(1, mostParameters_ / std::max<std::size_t>(perRow, 1));
     std::size_t done = 0;
     while (done < pendingInserts_.size()) {
         const std::size_t rows =
