@@ -1,7 +1,6 @@
 #include "platform/suite/PosixSyncUtility.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +11,7 @@
 #include "platform/Error.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/suite/HotSyncSession.h"
+#include "platform/suite/SessionFileWatch.h"
 #include "platform/suite/SuiteErrors.h"
 #include "platform/suite/TarnHome.h"
 
@@ -49,57 +49,21 @@ void AppendLine(const std::filesystem::path& file, const std::string& text) {
 
 }  // namespace
 
-// This process's session as last read, with the file it was read from held open: while the
-// file is open its inode cannot be given to a new file, so a session file with the same device
-// and inode is the very file that was read, and anything else is read anew.
+// This process's session as last read, kept while its file stays the same.
 class PosixSyncUtility::SessionCache {
   public:
-    ~SessionCache() { Forget(); }
-
     std::optional<SessionRecord> Current() {
         std::lock_guard<std::mutex> lock(mutex_);
         const std::filesystem::path file = TarnHome() / "session.ini";
-        struct stat now {};
-        if (stat(file.c_str(), &now) != 0) {
-            Forget();  // no session file, no session
-            return std::nullopt;
-        }
-        // A forked child owns no session of its parent's.
-        if (held_ >= 0 && file == file_ && now.st_dev == device_ && now.st_ino == inode_ &&
-            getpid() == reader_)
-            return session_;
-        Forget();
-        // Opened before it is read: should the file be replaced in between, the next look
-        // finds another inode and reads again, where the other order could keep a stale
-        // session under the new file's identity.
-        const int held = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat opened {};
-        if (held >= 0 && fstat(held, &opened) == 0) {
-            held_ = held;
-            reader_ = getpid();
-            file_ = file;
-            device_ = opened.st_dev;
-            inode_ = opened.st_ino;
-        } else if (held >= 0) {
-            close(held);
-        }
+        if (watch_.Unchanged(file)) return session_;
+        watch_.Watch(file);
         session_ = CurrentProcessSession();
         return session_;
     }
 
   private:
-    void Forget() {
-        if (held_ >= 0) close(held_);
-        held_ = -1;
-        session_.reset();
-    }
-
     std::mutex mutex_;
-    int held_ = -1;
-    pid_t reader_ = 0;
-    std::filesystem::path file_;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    SessionFileWatch watch_;
     std::optional<SessionRecord> session_;
 };
 

@@ -15,7 +15,8 @@ namespace tarn::platform {
 //
 // The session is read once for as long as its file stays the same: every change to the session
 // replaces the file whole, so a new file (a new HotSync, the next conduit, an outcome reported)
-// is read again, and a sync at debug level 4 does not read it once per statement.
+// is read again, and a sync at debug level 4 does not read it once per statement (where the
+// edition can tell one file from another: SessionFileWatch.h).
 class PosixSyncUtility : public SyncUtility {
   public:
     PosixSyncUtility();
