@@ -80,7 +80,7 @@ Outcome SyncWithBatches(DesktopKind kind, std::size_t batchRecords, const Scenar
     Outcome outcome{LogWithoutDatabaseName(h),
                     h.Query("SELECT * FROM " + scenario.table + " ORDER BY " + scenario.order),
                     h.ReadHandheld(scenario.database)};
-    if (scenario.settles && outcome.log.back() == "Completed Synchronization" && batchRecords > 1)
+    if (scenario.settles && outcome.log.back() == "Completed Synchronization" && batchRecords != 1)
         ExpectSecondSyncChangesNothing(h, scenario.table);
     return outcome;
 }
@@ -182,6 +182,85 @@ TEST_P(SyncAcceptance, BatchedWritesMeetKeysAsTheDatabaseComparesThem) {
             GetParam(), 4,
             {seed(method), "S", "SDB", "Code, Name", GetParam() != DesktopKind::MariaDb});
     }
+}
+
+// Keys whose one-row-or-two answer hangs on the key column's type: a NUMERIC(10,2) key meets
+// numbers spelt as text (7.005 must not round to 7.01), a CHAR(3) key trailing blanks and texts
+// of more than one character (never cut as CHAR's bare name would), a case-insensitive
+// collation mixed case.
+// One existence question for a whole batch must answer as each key's own test does.
+TEST_P(SyncAcceptance, BatchedExistenceComparesInTheKeyColumnsType) {
+    const DesktopKind kind = GetParam();
+    std::string caseless;  // a column collation that ignores letter case
+    if (kind == DesktopKind::Sqlite) caseless = " COLLATE NOCASE";
+    if (kind == DesktopKind::PostgreSql) caseless = " COLLATE caseless";
+    struct KeyCase {
+        std::string column;
+        std::vector<std::string> desktop;  // the rows' keys, as SQL values
+        std::vector<std::string> handheld;
+    };
+    const std::vector<KeyCase> cases = {
+        {"NUMERIC(10,2)", {"7", "7.01", "12.5"}, {"7.0", "7.005", "07", "12.50", "8", "9"}},
+        {"CHAR(3)", {"'ab'", "'x'", "'x y'"}, {"ab ", "ab", "x y", "c", "d", "xyz"}},
+        {"VARCHAR(20)" + caseless, {"'Ab'", "'cd'"}, {"aB", "AB", "CD", "ef", "gh", "ij"}},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.column);
+        auto seed = [&](SyncHarness& h) {
+            if (kind == DesktopKind::PostgreSql)
+                h.Exec(
+                    "CREATE COLLATION caseless (provider = icu, locale = 'und-u-ks-level2', "
+                    "deterministic = false)");
+            h.Exec("CREATE TABLE K (Code " + c.column + ", Name VARCHAR(20))");
+            std::string rows;
+            for (const std::string& key : c.desktop)
+                rows += std::string(rows.empty() ? "" : ", ") + "(" + key + ", 'desk')";
+            h.Exec("INSERT INTO K VALUES " + rows);
+            std::vector<std::string> records;
+            for (const std::string& code : c.handheld)
+                records.push_back(TextBytes(code) + TextBytes("hand " + code) + Int32Bytes(0));
+            h.WriteHandheld("KDB", records);
+            auto& table = h.AddTable("K", "KDB", 2);
+            table.Fields().Add("Code", 6);
+            table.Fields().Add("Name", 6);
+            table.Fields().Add("##STATUSFLAG##", 8);
+            h.Install();
+            h.SetDebugLevel(4);
+        };
+        // Keys one database takes for one row keep overwriting each other's row.
+        ExpectSameOutcome(kind, 4, {seed, "K", "KDB", "Code, Name", false});
+    }
+}
+
+// A large batch is written in as many inserts as keep each within the values the database's
+// driver takes in one statement (psqlODBC was seen to drop the connection from some 7,500), and
+// ends as record by record does: at the size a batch takes on each database by default and at
+// a large one, on a table of texts, numbers, dates and times.
+TEST_P(SyncAcceptance, LargeBatchesEndAsRecordByRecord) {
+    auto seed = [](SyncHarness& h) {
+        h.Exec(
+            "CREATE TABLE W (Id INTEGER PRIMARY KEY, Name VARCHAR(40), Region VARCHAR(10), "
+            "Amount DOUBLE PRECISION, Day DATE, Hour TIME)");
+        h.Exec("INSERT INTO W (Id, Name) VALUES (2050, 'desk 2050')");
+        std::vector<std::string> records;
+        for (int id = 1; id <= 2100; ++id)
+            records.push_back(Int32Bytes(id) + TextBytes("Customer number " + std::to_string(id)) +
+                              TextBytes("North") + DoubleBytes(id + 0.25) + DoubleBytes(1051231) +
+                              DoubleBytes(130509) + Int32Bytes(id == 2060 ? 1 : 0));
+        h.WriteHandheld("WDB", records);
+        auto& table = h.AddTable("W", "WDB", 2);
+        for (auto [name, type] : {std::pair<const char*, int16_t>{"Id", 3},
+                                  {"Name", 6},
+                                  {"Region", 6},
+                                  {"Amount", 2},
+                                  {"Day", 1},
+                                  {"Hour", 7},
+                                  {"##STATUSFLAG##", 8}})
+            table.Fields().Add(name, type);
+        h.Install();
+    };
+    for (std::size_t batchRecords : {0, 2048})
+        ExpectSameOutcome(GetParam(), batchRecords, {seed, "W", "WDB", "Id"});
 }
 
 }  // namespace

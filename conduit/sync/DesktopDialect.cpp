@@ -35,6 +35,14 @@ DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection) {
     return DesktopDialect::Other;
 }
 
+std::size_t DefaultBatchRecords(DesktopDialect dialect) {
+    return dialect == DesktopDialect::PostgreSql ? 512 : 128;
+}
+
+std::size_t MostStatementParameters(DesktopDialect dialect) {
+    return dialect == DesktopDialect::PostgreSql ? 4096 : 30000;
+}
+
 bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& error) {
     constexpr int kSqliteBusy = 5;
     constexpr int kSqliteLocked = 6;
@@ -60,6 +68,36 @@ std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table)
                    column + " END AS " + ExactNumberColumnName(position);
     }
     return columns;
+}
+
+std::optional<std::string> KeyComparisonType(platform::odbc::Connection& connection,
+                                             const SqlDialect& dialect, const clsTable& table) {
+    if (dialect.Database() != DesktopDialect::PostgreSql) return std::nullopt;
+    // psqlODBC sends every bound value untyped, so "key = ?" reads it with the input function
+    // of the column's type, without the column's modifier: a NUMERIC(10,2) key compares 7.005
+    // unrounded, a CHAR(3) key a longer text untruncated. So the cast names the type by its
+    // schema and internal name, which carries no modifier ("pg_catalog.bpchar", where the
+    // usual spelling "character" would mean CHAR(1)). The column is found through the very
+    // expression the writer's statements name, so the same search path resolves the table.
+    const std::string sql =
+        "SELECT t.typtype, pg_catalog.quote_ident(n.nspname) || '.' || "
+        "pg_catalog.quote_ident(t.typname) FROM pg_catalog.pg_type t "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = t.typnamespace "
+        "WHERE t.oid = pg_catalog.pg_typeof((SELECT " +
+        dialect.Identifier(table.Fields().Item(1)->FieldName) + " FROM " +
+        dialect.Identifier(table.DesktopTableName) + " LIMIT 0))";
+    try {
+        auto rows = connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+        if (rows->AtEnd()) return std::nullopt;
+        // Base and enum types only: a domain's checks or a composite's fields would make the
+        // cast fail or differ where the single key's comparison does not.
+        const std::string kind = rows->Value(std::size_t{0}).value_or("");
+        const std::optional<std::string> type = rows->Value(std::size_t{1});
+        if ((kind != "b" && kind != "e") || !type || type->empty()) return std::nullopt;
+        return type;
+    } catch (const std::exception&) {
+        return std::nullopt;  // the single-key lookups still serve
+    }
 }
 
 std::optional<bool> TableTakesTransactions(platform::odbc::Connection& connection,

@@ -25,6 +25,18 @@ enum class DesktopDialect { Other, Sqlite, MySql, PostgreSql };
 // The database behind a connection, by the name its driver reports (SQL_DBMS_NAME).
 DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection);
 
+// The handheld records one batch of desktop writes covers where nothing else is asked for.
+// PostgreSQL pays a savepoint and a round trip per batch and answers a batch's existence
+// question in one join whatever its size; MariaDB's existence question, a UNION of lookups,
+// grows slower past 128 keys, and SQLite takes at most 500 of them in one statement.
+std::size_t DefaultBatchRecords(DesktopDialect dialect);
+
+// The most values one statement binds. psqlODBC was seen to lose its connection ("lost
+// synchronization with server") on statements from some 7,500 values, and a batch of 2,048
+// six-field records in one insert did so; the others take what their databases do (SQLite
+// 32766, MariaDB 65535).
+std::size_t MostStatementParameters(DesktopDialect dialect);
+
 // The SQLite driver hands out a REAL as text rounded to 15 digits, so 0.30000000000000004
 // arrives as 0.3 and the largest double as a number beyond range. For every "Double" and
 // "Single" field the desktop SELECT then adds the column's exact text (SQLite's quote(),
@@ -36,6 +48,14 @@ std::string ExactNumberColumnName(std::size_t fieldIndex);
 // Whether a failure means that another program holds the whole database locked (SQLite's
 // "database is locked" after the connection's wait), rather than that the statement is wrong.
 bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& error);
+
+// The type, as SQL text, that the database compares a table's key column in when a key is
+// bound to "key = ?": a set of keys cast to it compares exactly as each key alone would (same
+// collation, trailing blanks, numeric text). PostgreSQL only, where a VALUES list of keys
+// joined to the table beats a UNION of single-key lookups; nothing where the database is
+// another, or the type is one a cast could change values in (a domain's checks, say).
+std::optional<std::string> KeyComparisonType(platform::odbc::Connection& connection,
+                                             const SqlDialect& dialect, const clsTable& table);
 
 // Logs (level 1) that a failed sync may leave the table partly written, when the database
 // says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).

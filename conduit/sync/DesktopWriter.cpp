@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "conduit/sync/DesktopDatabase.h"
+#include "conduit/sync/DesktopDialect.h"
 #include "conduit/sync/Filters.h"
 #include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/Transfer.h"
@@ -21,10 +22,6 @@ platform::odbc::PreparedStatement& Prepared(
     if (!statement) statement = connection.Prepare(build());
     return *statement;
 }
-
-// The most values one statement binds: well within what every database takes (SQLite 32766,
-// MariaDB 65535, PostgreSQL 65535), so that a wide table gets fewer rows per insert instead.
-constexpr std::size_t kMostParameters = 30000;
 
 // The largest power of two not above `limit` (which is at least 1): inserts are written in
 // runs of such sizes, so that a table needs only a few statement shapes.
@@ -46,8 +43,11 @@ DesktopWriter::DesktopWriter(platform::odbc::Connection& connection, const SqlDi
       table_(table),
       target_(dialect.Identifier(table.DesktopTableName)),
       updateFilter_(BuildFilterClause(filters, dialect, log, table, false)),
-      canBatch_(batchRecords > 1),
-      batchRecords_(canBatch_ ? batchRecords : 1) {}
+      mostParameters_(MostStatementParameters(dialect.Database())) {
+    if (batchRecords == 0) batchRecords = DefaultBatchRecords(dialect.Database());
+    canBatch_ = batchRecords > 1;
+    batchRecords_ = canBatch_ ? batchRecords : 1;
+}
 
 std::string DesktopWriter::KeyWhere() const {
     return " WHERE " + dialect_.Identifier(table_.Fields().Item(1)->FieldName) + "=?";
@@ -63,8 +63,19 @@ void DesktopWriter::Log(const std::string& text, int32_t level) {
 // short of the full size repeat their first key, so that one statement serves every batch.
 platform::odbc::PreparedStatement& DesktopWriter::ExistenceOfKeys() {
     return Prepared(connection_, existsOfSet_, [&] {
-        const std::string where = KeyWhere();
+        const std::string key = dialect_.Identifier(table_.Fields().Item(1)->FieldName);
         std::string sql;
+        // A UNION of single-key lookups passes PostgreSQL's thresholds for a parallel plan,
+        // which then starts workers at every run; a list of keys joined to the table is planned
+        // as one small join. The keys are cast to the type the single-key test compares in.
+        if (const auto type = KeyComparisonType(connection_, dialect_, table_)) {
+            sql = "SELECT v.i FROM (VALUES ";
+            for (std::size_t i = 0; i < batchRecords_; ++i)
+                sql += (i ? ", (" : "(") + std::to_string(i) + ", CAST(? AS " + *type + "))";
+            return sql + ") AS v(i, k) WHERE EXISTS (SELECT 1 FROM " + target_ + " WHERE " + key +
+                   " = v.k)";
+        }
+        const std::string where = KeyWhere();
         for (std::size_t i = 0; i < batchRecords_; ++i)
             sql += (i ? " UNION ALL SELECT " : "SELECT ") + std::to_string(i) + " FROM " + target_ +
                    where;
@@ -164,8 +175,9 @@ void DesktopWriter::WriteInserts() {
     if (pendingInserts_.empty()) return;
     const std::size_t perRow =
         pendingInserts_.front()->DesktopWriteParameters(table_, false, filters_, parameters_, 0);
+    // A wide table gets fewer rows per insert rather than more values than the driver takes.
     const std::size_t mostRows =
-        std::max<std::size_t>(1, kMostParameters / std::max<std::size_t>(perRow, 1));
+        std::max<std::size_t>(1, mostParameters_ / std::max<std::size_t>(perRow, 1));
     std::size_t done = 0;
     while (done < pendingInserts_.size()) {
         const std::size_t rows =

@@ -30,7 +30,8 @@ namespace tarn::conduit {
 class DesktopWriter {
   public:
     // `batchRecords` is the most handheld records one batch covers: 1 where the table's writes
-    // do not run in a transaction that can be undone to a savepoint.
+    // do not run in a transaction that can be undone to a savepoint, 0 for the size that pays
+    // on the database.
     DesktopWriter(platform::odbc::Connection& connection, const SqlDialect& dialect,
                   HotSyncLog& log, const colFilters& filters, const clsTable& table,
                   std::size_t batchRecords);
@@ -79,6 +80,7 @@ class DesktopWriter {
     std::unique_ptr<platform::odbc::PreparedStatement> exists_, update_, delete_, existsOfSet_;
     std::map<std::size_t, std::unique_ptr<platform::odbc::PreparedStatement>> inserts_;
     std::vector<platform::odbc::Parameter> parameters_;
+    std::size_t mostParameters_;  // the most values one statement binds
 
     bool canBatch_ = false;
     std::size_t batchRecords_ = 1;

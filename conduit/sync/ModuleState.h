@@ -28,8 +28,9 @@ struct ModuleState {
     // it had then.
     colFilters WorkFilters;
 
-    // The handheld records one batch of desktop writes covers; 1 writes record by record.
-    std::size_t DesktopBatchRecords = 128;
+    // The handheld records one batch of desktop writes covers; 1 writes record by record, 0
+    // takes the size that pays on the database (DefaultBatchRecords in DesktopDialect.h).
+    std::size_t DesktopBatchRecords = 0;
 };
 
 }  // namespace tarn::conduit

@@ -62,7 +62,8 @@ struct SyncSession {
     // The module's filters: a filter loaded by an earlier sync of this process keeps its value.
     colFilters& WorkFilters;
 
-    // The handheld records one batch of desktop writes covers; 1 writes record by record.
+    // The handheld records one batch of desktop writes covers; 1 writes record by record, 0
+    // takes the size that pays on the database.
     std::size_t DesktopBatchRecords;
     // Whether the table in progress writes the desktop inside a transaction that a savepoint can
     // partly undo, which batched writes need (set per table by SyncTable).

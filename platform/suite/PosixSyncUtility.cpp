@@ -5,10 +5,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <optional>
 
 #include "platform/Error.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/suite/HotSyncSession.h"
+#include "platform/suite/SessionFileWatch.h"
 #include "platform/suite/SuiteErrors.h"
 #include "platform/suite/TarnHome.h"
 
@@ -44,18 +47,44 @@ void AppendLine(const std::filesystem::path& file, const std::string& text) {
         throw PlatformError(suite_error::kAccessDenied, "Cannot write the HotSync log: " + error);
 }
 
+}  // namespace
+
+// This process's session as last read, kept while its file stays the same.
+class PosixSyncUtility::SessionCache {
+  public:
+    std::optional<SessionRecord> Current() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::filesystem::path file = TarnHome() / "session.ini";
+        if (watch_.Unchanged(file)) return session_;
+        watch_.Watch(file);
+        session_ = CurrentProcessSession();
+        return session_;
+    }
+
+  private:
+    std::mutex mutex_;
+    SessionFileWatch watch_;
+    std::optional<SessionRecord> session_;
+};
+
+namespace {
+
 class SessionSyncInformation : public SyncInformation {
   public:
-    std::uint32_t RunningCreatorId() override {
-        std::optional<SessionRecord> session = CurrentProcessSession();
+    explicit SessionSyncInformation(std::shared_ptr<PosixSyncUtility::SessionCache> session)
+        : session_(std::move(session)) {}
+
+    std::uint32_t RunningCreatorId() override { return Running().creatorId; }
+    bool DryRun() override { return Running().dryRun; }
+
+  private:
+    SessionRecord Running() {
+        std::optional<SessionRecord> session = session_->Current();
         if (!session) throw PlatformError(suite_error::kNotFound, "No HotSync is running");
-        return session->creatorId;
+        return *session;
     }
-    bool DryRun() override {
-        std::optional<SessionRecord> session = CurrentProcessSession();
-        if (!session) throw PlatformError(suite_error::kNotFound, "No HotSync is running");
-        return session->dryRun;
-    }
+
+    std::shared_ptr<PosixSyncUtility::SessionCache> session_;
 };
 
 }  // namespace
@@ -64,14 +93,17 @@ std::filesystem::path UserLogFile(const std::string& userName) {
     return TarnHome() / "users" / SafeFolderName(userName) / "HotSync.log";
 }
 
+PosixSyncUtility::PosixSyncUtility() : session_(std::make_shared<SessionCache>()) {}
+PosixSyncUtility::~PosixSyncUtility() = default;
+
 void PosixSyncUtility::AddLogEntry(const std::string& text, std::int32_t, std::int32_t,
                                    std::int32_t) {
-    std::optional<SessionRecord> session = CurrentProcessSession();
+    std::optional<SessionRecord> session = session_->Current();
     AppendLine(session ? UserLogFile(session->userName) : TarnHome() / "HotSync.log", text);
 }
 
 std::unique_ptr<SyncInformation> PosixSyncUtility::GetSyncInformation() {
-    return std::make_unique<SessionSyncInformation>();
+    return std::make_unique<SessionSyncInformation>(session_);
 }
 
 void PosixSyncUtility::ReportOutcome(const ConduitOutcome& outcome) {
