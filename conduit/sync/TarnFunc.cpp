@@ -108,6 +108,30 @@ NumberReading ReadNumber(std::string_view text, double& value) {
     return NumberReading::kNumber;
 }
 
+// Whether `value` is written in `digits` digits, as "%0<digits>d" writes it.
+bool FitsDigits(int value, int digits) {
+    return value >= 0 && value < (digits == 4 ? 10000 : 100);
+}
+
+// Writes `value` zero-padded to `digits` digits; FitsDigits must hold.
+void PutDigits(char* out, int value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+}
+
+// The text "%0<firstDigits>d<separator>%02d<separator>%02d" gives, written by hand: dates and
+// times are formatted for every value read, and printf costs more than the rest of reading
+// one. Nullopt for numbers that do not fit their width, which are left to printf.
+std::optional<std::string> JoinedNumbers(int first, int firstDigits, int second, int third,
+                                         char separator) {
+    if (!FitsDigits(first, firstDigits) || !FitsDigits(second, 2) || !FitsDigits(third, 2))
+        return std::nullopt;
+    std::string text(static_cast<std::size_t>(firstDigits) + 6, separator);
+    PutDigits(text.data(), first, firstDigits);
+    PutDigits(text.data() + firstDigits + 1, second, 2);
+    PutDigits(text.data() + firstDigits + 4, third, 2);
+    return text;
+}
+
 template <typename Number>
 std::string ShortestText(Number value) {
     char buffer[64];
@@ -182,7 +206,8 @@ TimeOfDay ParseTime(std::string_view text) {
 }
 
 std::string FormatDate(const CalendarDate& d) {
-    char buffer[32];
+    if (auto text = JoinedNumbers(d.year, 4, d.month, d.day, '-')) return *text;
+    char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
     return buffer;
 }
@@ -192,7 +217,8 @@ std::string DateText(const CalendarDate& date) {
 }
 
 std::string FormatTime(const TimeOfDay& t) {
-    char buffer[32];
+    if (auto text = JoinedNumbers(t.hour, 2, t.minute, t.second, ':')) return *text;
+    char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", t.hour, t.minute, t.second);
     return buffer;
 }
