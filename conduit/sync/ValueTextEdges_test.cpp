@@ -2,8 +2,13 @@
 // buffer that is reused from row to row: the same bytes as before, whatever the value.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "common/model/DataTypes.h"
 #include "conduit/sync/FieldText.h"
@@ -119,6 +124,61 @@ TEST(DesktopValueText, ABufferReusedRowAfterRowHoldsOnlyItsRowsValue) {
     EXPECT_THROW(AssignDesktopValueText(kTypeDate, "2005-02-30", buffer), SyncError);
     AssignDesktopValueText(kTypeTime, "7:5", buffer);
     EXPECT_EQ(buffer, "07:05:00");
+}
+
+std::string ToCharsText(double value) {
+    char buffer[64];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+// Doubles keep the text to_chars gives them, byte for byte: decimals of every length and
+// number of places around the sizes where the layout turns to an exponent, and doubles that
+// are no short decimal at all.
+TEST(NumberText, EveryDoubleReadsAsToCharsWritesIt) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1e-4,
+                                  9.9999e-5,
+                                  1.00001e-4,
+                                  1e15,
+                                  1e15 - 1,
+                                  1e15 + 2,
+                                  999999999999999.9,
+                                  0.1 + 0.2,
+                                  1e5,
+                                  1e6,
+                                  123456.7,
+                                  5e-5,
+                                  0.00015,
+                                  1e14,
+                                  12345678901234.5,
+                                  1234567890123.45,
+                                  0.30000000000000004,
+                                  4.35,
+                                  2.675,
+                                  1.005,
+                                  1e300,
+                                  4.9e-324,
+                                  9007199254740993.0};
+    for (double scale : {1.0, 10.0, 100.0, 1e3, 1e4, 1e5, 1e6})
+        for (long i = -3000; i <= 3000; ++i) values.push_back(static_cast<double>(i) / scale);
+    for (int power = -6; power <= 16; ++power)
+        for (long digits : {1L, 5L, 12L, 25L, 100L, 123L, 1001L, 99999L, 123456789L,
+                            999999999999999L, 100000000000001L})
+            values.push_back(static_cast<double>(digits) * std::pow(10.0, power));
+    std::mt19937_64 random(15);
+    for (int i = 0; i < 200000; ++i) {
+        values.push_back(static_cast<double>(random() % 100000000) / 100.0);
+        values.push_back(static_cast<double>(random() % 1000000000000000ULL) /
+                         std::pow(10.0, static_cast<double>(random() % 20)));
+        const double bits = std::bit_cast<double>(random());
+        if (std::isfinite(bits)) values.push_back(bits);
+    }
+    int wrong = 0;
+    for (double value : values)
+        if (NumberText(value) != ToCharsText(value) && ++wrong < 20)
+            ADD_FAILURE() << ToCharsText(value) << " written as " << NumberText(value);
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
