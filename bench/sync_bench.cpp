@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -101,6 +102,14 @@ double Seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The processor time this process has used so far: what a sync costs apart from waiting for
+// the disk (each sync commits and flushes both sides) and for other programs.
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 // A database to measure on: its kind and what its server box gets after the address.
 struct Target {
     const char* title;
@@ -157,18 +166,20 @@ double BulkInsert(const Target& target, int records) {
 }
 
 // The read floor: the seeded table read whole through the same driver with one SELECT.
-double ReadTable(const Target& target, int records) {
+double ReadTable(const Target& target, int records, double* cpu = nullptr) {
     SyncHarness h(target.kind);
     Configure(h, target);
     h.Exec(kCreateTable);
     Seed(h, records);
     auto connection = h.desktop.Connect();
     auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
     long rows = 0;
     auto result = connection->OpenResultSet("SELECT * FROM Orders",
                                             tarn::platform::odbc::CursorKind::ForwardOnly);
     for (; !result->AtEnd(); result->Next()) ++rows;
     double seconds = Seconds(start);
+    if (cpu) *cpu = CpuSeconds() - cpuStart;
     if (rows != records) {
         std::fprintf(stderr, "the read floor read %ld rows of %d\n", rows, records);
         std::exit(1);
@@ -185,6 +196,7 @@ std::string OrderRecord(int i, const std::string& customer) {
 struct PdbFloor {
     double write = 0;
     double read = 0;
+    double readCpu = 0;
     double fileBytesPerRecord = 0;
 };
 
@@ -198,8 +210,10 @@ PdbFloor HandheldFile(int records) {
     h.WriteHandheld("OrdersDB", data, "BNCH");
     floor.write = Seconds(start);
     start = Clock::now();
+    const double cpuStart = CpuSeconds();
     const size_t read = h.ReadHandheld("OrdersDB").size();
     floor.read = Seconds(start);
+    floor.readCpu = CpuSeconds() - cpuStart;
     if (read != static_cast<size_t>(records)) {
         std::fprintf(stderr, "the .pdb floor read %zu records of %d\n", read, records);
         std::exit(1);
@@ -214,6 +228,7 @@ PdbFloor HandheldFile(int records) {
 // HotSync. Also the peak memory the sync took above what the process held before it.
 struct Everyday {
     double seconds = 0;
+    double cpuSeconds = 0;
     double bytesPerRecord = 0;
 };
 
@@ -238,9 +253,11 @@ Everyday BothWaysOnePercent(const Target& target, int records) {
     const long before = CurrentMemoryBytes();
     ResetPeakMemory();
     auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
     h.Sync();
     Everyday result;
     result.seconds = Seconds(start);
+    result.cpuSeconds = CpuSeconds() - cpuStart;
     result.bytesPerRecord = static_cast<double>(PeakMemoryBytes() - before) / records;
     auto count = h.Query("SELECT COUNT(*) FROM Orders");
     if (h.Log().rfind("Completed Synchronization") == std::string::npos ||
@@ -296,7 +313,8 @@ double DesktopToHandheld(const Target& target, int records) {
 void Measure(const Target& target, int records) {
     const PdbFloor pdb = HandheldFile(records);
     const double bulk = BulkInsert(target, records);
-    const double read = ReadTable(target, records);
+    double readCpu = 0;
+    const double read = ReadTable(target, records, &readCpu);
     const double up = HandheldToDesktop(target, records);
     const double down = DesktopToHandheld(target, records);
     const Everyday everyday = BothWaysOnePercent(target, records);
@@ -317,6 +335,9 @@ void Measure(const Target& target, int records) {
         "%.0f bytes/record (%.0f above the file's)\n",
         everyday.seconds, everyday.seconds / bothFloor, bothFloor, everyday.bytesPerRecord,
         everyday.bytesPerRecord - pdb.fileBytesPerRecord);
+    std::printf(
+        "    of it processor time          %7.3f s  (%.1fx that of reading both sides %.3f s)\n",
+        everyday.cpuSeconds, everyday.cpuSeconds / (readCpu + pdb.readCpu), readCpu + pdb.readCpu);
     std::fflush(stdout);
 }
 

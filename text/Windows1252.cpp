@@ -58,6 +58,12 @@ char32_t UpperCodePoint(char32_t c) {
     return c;
 }
 
+// Where the run of ASCII bytes starting at `pos` ends.
+size_t AsciiRunEnd(std::string_view text, size_t pos) {
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) ++pos;
+    return pos;
+}
+
 void AppendUtf8Bytes(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -136,9 +142,10 @@ std::string ToAnsi(std::string_view utf8) {
     out.reserve(utf8.size());
     for (size_t pos = 0; pos < utf8.size();) {
         unsigned char b = static_cast<unsigned char>(utf8[pos]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++pos;
+        if (b < 0x80) {  // ASCII is the same in both: a run of it is copied at once
+            const size_t end = AsciiRunEnd(utf8, pos);
+            out.append(utf8, pos, end - pos);
+            pos = end;
             continue;
         }
         int code = AnsiCodeOf(NextCodePoint(utf8, pos));
@@ -150,12 +157,12 @@ std::string ToAnsi(std::string_view utf8) {
 std::string FromAnsi(std::string_view ansi) {
     std::string out;
     out.reserve(ansi.size());
-    for (char ch : ansi) {
-        unsigned char b = static_cast<unsigned char>(ch);
-        if (b < 0x80)
-            out += ch;
-        else
-            AppendUtf8Bytes(out, CodePointOfAnsi(b));
+    for (size_t pos = 0; pos < ansi.size();) {
+        const size_t end = AsciiRunEnd(ansi, pos);
+        out.append(ansi, pos, end - pos);  // ASCII is the same in both
+        pos = end;
+        if (pos < ansi.size())
+            AppendUtf8Bytes(out, CodePointOfAnsi(static_cast<unsigned char>(ansi[pos++])));
     }
     return out;
 }

@@ -36,5 +36,24 @@ TEST(Windows1252, CaseFoldingCoversTheWholeRepertoire) {
     EXPECT_EQ(ToUpper("Café straße ÿ"), "CAFÉ STRAßE Ÿ");  // ß has no one-letter capital
 }
 
+// ASCII runs of any length, at the start, between and after other characters.
+TEST(Windows1252, AsciiRunsAroundOtherCharactersKeepTheirPlace) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"plain", "plain"},
+        {"\xE9", "é"},
+        {"a\xE9", "aé"},
+        {"\xE9z", "éz"},
+        {"ab\x80\x80"
+         "cd\xE9",
+         "ab€€cdé"},
+        {std::string("x\0y", 3), std::string("x\0y", 3)},
+    };
+    for (const auto& [ansi, utf8] : cases) {
+        EXPECT_EQ(FromAnsi(ansi), utf8);
+        EXPECT_EQ(ToAnsi(utf8), ansi);
+    }
+}
+
 }  // namespace
 }  // namespace tarn::text

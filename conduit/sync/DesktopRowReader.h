@@ -17,13 +17,14 @@ class ResultSet;
 namespace tarn::conduit {
 
 // Reads the rows of one desktop result set as records of a table. Where each field's column
-// sits is looked up once, when the reader is made; the layout the records share and the
-// buffer their values are gathered in belong to the reader.
+// sits is looked up once, when the reader is made, and the result set is told to read only
+// those columns from then on; the layout the records share and the buffer their values are
+// gathered in belong to the reader.
 class DesktopRowReader {
   public:
     // `definitions` and `rows` must outlive the reader; a field that cannot be read leaves its
     // context on `errors`.
-    DesktopRowReader(const colFields& definitions, const platform::odbc::ResultSet& rows,
+    DesktopRowReader(const colFields& definitions, platform::odbc::ResultSet& rows,
                      clsErrorStack& errors);
 
     // The record of the current row; null for a row whose key is NULL or empty, which the

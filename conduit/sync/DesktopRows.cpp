@@ -108,21 +108,38 @@ std::vector<std::optional<size_t>> ColumnPositions(const colFields& definitions,
     return positions;
 }
 
+// The columns Read looks at: those of the fields whose value comes from the desktop. A
+// number's column that the SELECT also gives as exact text is left unread.
+std::vector<bool> ColumnsRead(const colFields& definitions,
+                              const std::vector<std::optional<size_t>>& positions) {
+    std::vector<bool> wanted;
+    size_t index = 0;
+    for (const auto& field : definitions) {
+        const std::optional<size_t> position = positions[index++];
+        if (!position || !ReadFromDesktop(field->DataType) || field->DataType == kTypeRecordStatus)
+            continue;
+        if (wanted.size() <= *position) wanted.resize(*position + 1);
+        wanted[*position] = true;
+    }
+    return wanted;
+}
+
 }  // namespace
 
-DesktopRowReader::DesktopRowReader(const colFields& definitions,
-                                   const platform::odbc::ResultSet& rows, clsErrorStack& errors)
+DesktopRowReader::DesktopRowReader(const colFields& definitions, platform::odbc::ResultSet& rows,
+                                   clsErrorStack& errors)
     : definitions_(definitions),
       rows_(rows),
       errors_(errors),
       positions_(ColumnPositions(definitions, rows)),
       layout_(MakeRecordLayout(definitions, ReadFromDesktop)),
-      values_(layout_->Count()) {}
+      values_(layout_->Count()) {
+    rows.ReadOnlyColumns(ColumnsRead(definitions, positions_));
+}
 
 colDataRecord::Record DesktopRowReader::Read() {
-    auto record = std::make_shared<clsDataRecord>();
-    record->PalmSource = false;
-    std::optional<std::string> keyText;  // the key column as the desktop gave it
+    // The key column as the desktop gave it; it lives in the result set until the next row.
+    const std::string* keyText = nullptr;
     size_t index = 0;
     size_t fieldIndex = 0;
     for (const auto& definition : definitions_) {
@@ -140,10 +157,10 @@ colDataRecord::Record DesktopRowReader::Read() {
                                                     "");
                 const std::optional<std::string>& column = rows_.Value(*position);
                 if (column)
-                    value = DesktopValueText(type, *column);
+                    AssignDesktopValueText(type, *column, value);
                 else
                     value.clear();
-                if (fieldIndex == 1) keyText = column;
+                if (fieldIndex == 1 && column) keyText = &*column;
             } catch (...) {
                 // Pushed only on failure, so that no text is built per field and row; the
                 // stack then reads as if the context had guarded the step.
@@ -156,6 +173,8 @@ colDataRecord::Record DesktopRowReader::Read() {
     if (layout_->Count() == 0) throw IndexOutOfRangeError(1);  // no field to take the key from
     const std::string& key = values_[0];
     if (key.empty()) return nullptr;
+    auto record = std::make_shared<clsDataRecord>();
+    record->PalmSource = false;
     record->SetValues(layout_, values_);
     record->PrimaryFieldValue = key;
     if (keyText && *keyText != key) record->AddDesktopKeyValue(*keyText);

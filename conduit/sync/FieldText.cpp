@@ -31,22 +31,30 @@ std::string IntegerText(std::string_view text) {
 
 }  // namespace
 
-std::string DesktopValueText(int16_t type, std::string text) {
-    switch (type) {
-        case kTypeInteger:
-        case kTypeShort:
-            return IsBlank(text) ? std::string() : IntegerText(text);
-        case kTypeDouble:
-            return IsBlank(text) ? std::string() : NumberText(TextToDouble(text));
-        case kTypeSingle:
-            return IsBlank(text) ? std::string() : NumberText(TextToSingle(text));
-        case kTypeDate:
-            return IsBlank(text) ? std::string() : DateText(ParseDate(text));
-        case kTypeTime:
-            return IsBlank(text) ? std::string() : FormatTime(ParseTime(text));
-        default:
-            return text;
+void AssignDesktopValueText(int16_t type, std::string_view text, std::string& out) {
+    const bool number = type == kTypeInteger || type == kTypeShort || type == kTypeDouble ||
+                        type == kTypeSingle || type == kTypeDate || type == kTypeTime;
+    if (!number) {
+        out.assign(text);  // texts and unknown types pass as they are
+    } else if (IsBlank(text)) {
+        out.clear();
+    } else if (type == kTypeInteger || type == kTypeShort) {
+        out = IntegerText(text);
+    } else if (type == kTypeDouble) {
+        out = NumberText(TextToDouble(text));
+    } else if (type == kTypeSingle) {
+        out = NumberText(TextToSingle(text));
+    } else if (type == kTypeDate) {
+        out = DateText(ParseDate(text));
+    } else {
+        out = FormatTime(ParseTime(text));
     }
+}
+
+std::string DesktopValueText(int16_t type, std::string_view text) {
+    std::string out;
+    AssignDesktopValueText(type, text, out);
+    return out;
 }
 
 }  // namespace tarn::conduit

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tarn::conduit {
 
@@ -12,6 +13,10 @@ namespace tarn::conduit {
 // 7 are all "7"). Texts and unknown types pass unchanged; blank text stays empty, as a NULL
 // does. Throws SyncError when the text is no value of the field's type: a guess would write
 // a wrong value to the other side.
-std::string DesktopValueText(int16_t type, std::string text);
+std::string DesktopValueText(int16_t type, std::string_view text);
+
+// The same text written into `out`, which keeps its capacity: reading a table row by row
+// then allocates only for values that outgrow the last row's.
+void AssignDesktopValueText(int16_t type, std::string_view text, std::string& out);
 
 }  // namespace tarn::conduit

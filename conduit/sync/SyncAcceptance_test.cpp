@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "common/config/Scramble.h"
 #include "conduit/sync/TarnFunc.h"
 #include "tests/support/TempDir.h"
@@ -326,6 +328,46 @@ TEST_P(SyncAcceptance, TypedColumnsCrossBothWays) {
         Int32Bytes(1) + DoubleBytes(3.25) + DoubleBytes(date) + DoubleBytes(time),
         Int32Bytes(2) + DoubleBytes(-0.5) + DoubleBytes(date) + DoubleBytes(time)};
     EXPECT_EQ(h.ReadHandheld("VisitsDB"), expected);
+}
+
+// Columns the description does not name, before, between and after those it does, are left
+// unread; the named ones cross exactly, doubles that print in many ways and days far from
+// today included, and a second sync changes nothing on either side.
+TEST_P(SyncAcceptance, UnnamedColumnsAreSkippedAndValuesCrossExactlyTwice) {
+    SyncHarness h(GetParam());
+    h.Exec(
+        "CREATE TABLE Wide (Lead TEXT, Id INTEGER, Skipped DOUBLE PRECISION, Amount DOUBLE "
+        "PRECISION, Due DATE, Note TEXT, StartsAt TIME, Tail TEXT)");
+    const double amounts[] = {0.1 + 0.2, 1e-7, 123456.789, -2.5, 1e20, 7};
+    const char* dues[] = {"1899-12-31", "1903-12-31", "2040-02-29",
+                          "2005-12-31", "0100-01-01", "9999-12-31"};
+    for (int i = 0; i < 6; ++i) {
+        char amount[40];
+        std::snprintf(amount, sizeof amount, "%.17g", amounts[i]);
+        h.Exec("INSERT INTO Wide VALUES ('b', " + std::to_string(i + 1) + ", 1.5, " + amount +
+               ", '" + dues[i] + "', 'n" + std::to_string(i) + "', '23:59:5" + std::to_string(i) +
+               "', 'a')");
+    }
+    auto& table = h.AddTable("Wide", "WideDB", 0);
+    table.Fields().Add("Id", 3);
+    table.Fields().Add("Amount", 2);
+    table.Fields().Add("Due", 1);
+    table.Fields().Add("Note", 6);
+    table.Fields().Add("StartsAt", 7);
+    h.Install();
+    h.Sync();
+    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6; ++i) {
+        const std::string due(dues[i]);
+        const CalendarDate date{std::stoi(due.substr(0, 4)), std::stoi(due.substr(5, 2)),
+                                std::stoi(due.substr(8, 2))};
+        expected.push_back(
+            Int32Bytes(i + 1) + DoubleBytes(amounts[i]) + DoubleBytes(DateToPalmNumber(date)) +
+            TextBytes("n" + std::to_string(i)) + DoubleBytes(TimeToPalmNumber({23, 59, 50 + i})));
+    }
+    EXPECT_EQ(h.ReadHandheld("WideDB"), expected);
+    ExpectSecondSyncChangesNothing(h, "Wide");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <string_view>
 
 #include "conduit/sync/SyncError.h"
 
@@ -108,6 +110,86 @@ NumberReading ReadNumber(std::string_view text, double& value) {
     return NumberReading::kNumber;
 }
 
+// Whether `value` is written in `digits` digits, as "%0<digits>d" writes it.
+bool FitsDigits(int value, int digits) {
+    return value >= 0 && value < (digits == 4 ? 10000 : 100);
+}
+
+// Writes `value` zero-padded to `digits` digits; FitsDigits must hold.
+void PutDigits(char* out, int value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+}
+
+// The text "%0<firstDigits>d<separator>%02d<separator>%02d" gives, written by hand: dates and
+// times are formatted for every value read, and printf costs more than the rest of reading
+// one. Nullopt for numbers that do not fit their width, which are left to printf.
+std::optional<std::string> JoinedNumbers(int first, int firstDigits, int second, int third,
+                                         char separator) {
+    if (!FitsDigits(first, firstDigits) || !FitsDigits(second, 2) || !FitsDigits(third, 2))
+        return std::nullopt;
+    std::string text(static_cast<std::size_t>(firstDigits) + 6, separator);
+    PutDigits(text.data(), first, firstDigits);
+    PutDigits(text.data() + firstDigits + 1, second, 2);
+    PutDigits(text.data() + firstDigits + 4, third, 2);
+    return text;
+}
+
+// The text to_chars gives a double that is a decimal of at most 15 significant digits and 4
+// places, as most values of a money or measure column are; nullopt for any other, and for 0.
+// Such a decimal is the only one of 15 digits or fewer that reads back as the double, so its
+// digits are the shortest; the layout, plain or with an exponent, is whichever is shorter
+// (plain when equal), as to_chars chooses. Written by hand, since to_chars searches for the
+// shortest digits at a cost greater than the rest of reading the value.
+std::optional<std::string> ShortDecimalText(double value) {
+    constexpr double kLimit = 1e15;
+    static constexpr double kScales[] = {1, 10, 100, 1000, 10000};
+    if (!(std::fabs(value) >= 1e-4 && std::fabs(value) < kLimit)) return std::nullopt;
+    for (int places = 0; places < 5; ++places) {
+        const double scaled = std::nearbyint(value * kScales[places]);
+        if (!(std::fabs(scaled) < kLimit)) return std::nullopt;
+        if (scaled / kScales[places] != value) continue;  // not this many places
+        auto digits = static_cast<uint64_t>(std::fabs(scaled));
+        int exponent = -places;  // value = digits * 10^exponent
+        while (digits != 0 && digits % 10 == 0) {
+            digits /= 10;
+            ++exponent;
+        }
+        char buffer[24];
+        const int count = static_cast<int>(std::to_chars(buffer, buffer + 24, digits).ptr - buffer);
+        const std::string_view significant(buffer, static_cast<std::size_t>(count));
+        const int power = exponent + count - 1;  // of the first digit
+        int plainLength = count + exponent;      // digits, then zeros
+        if (exponent < 0)
+            plainLength = power >= 0 ? count + 1                       // a point among the digits
+                                     : 2 - exponent;                   // "0." and zeros first
+        const int scientificLength = count + (count > 1 ? 1 : 0) + 4;  // "e+dd"
+        std::string text = value < 0 ? "-" : "";
+        if (plainLength <= scientificLength) {
+            if (exponent >= 0) {
+                text.append(significant).append(static_cast<std::size_t>(exponent), '0');
+            } else if (power >= 0) {
+                const auto whole = static_cast<std::size_t>(power + 1);
+                text.append(significant.substr(0, whole))
+                    .append(".")
+                    .append(significant.substr(whole));
+            } else {
+                text.append("0.")
+                    .append(static_cast<std::size_t>(-power - 1), '0')
+                    .append(significant);
+            }
+        } else {
+            text.append(significant.substr(0, 1));
+            if (count > 1) text.append(".").append(significant.substr(1));
+            const int magnitude = power < 0 ? -power : power;
+            text += power < 0 ? "e-" : "e+";
+            text += static_cast<char>('0' + magnitude / 10);
+            text += static_cast<char>('0' + magnitude % 10);
+        }
+        return text;
+    }
+    return std::nullopt;
+}
+
 template <typename Number>
 std::string ShortestText(Number value) {
     char buffer[64];
@@ -182,7 +264,8 @@ TimeOfDay ParseTime(std::string_view text) {
 }
 
 std::string FormatDate(const CalendarDate& d) {
-    char buffer[32];
+    if (auto text = JoinedNumbers(d.year, 4, d.month, d.day, '-')) return *text;
+    char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d.year, d.month, d.day);
     return buffer;
 }
@@ -192,7 +275,8 @@ std::string DateText(const CalendarDate& date) {
 }
 
 std::string FormatTime(const TimeOfDay& t) {
-    char buffer[32];
+    if (auto text = JoinedNumbers(t.hour, 2, t.minute, t.second, ':')) return *text;
+    char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", t.hour, t.minute, t.second);
     return buffer;
 }
@@ -234,6 +318,7 @@ float TextToSingle(std::string_view text) {
 }
 
 std::string NumberText(double value) {
+    if (auto text = ShortDecimalText(value)) return *text;
     return ShortestText(value);
 }
 std::string NumberText(float value) {

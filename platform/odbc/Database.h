@@ -47,6 +47,10 @@ class ResultSet {
     // Throws when the cursor is at the end or the column does not exist.
     virtual const std::optional<std::string>& Value(std::size_t column) const = 0;
     const std::optional<std::string>& Value(std::string_view columnName) const;
+    // From the next row on, the columns whose positions are not marked in `wanted` may go
+    // unread (and Value of one of them throws): a reader that needs a few columns of a wide
+    // row spares the driver every other cell. Those past the end of `wanted` count as unmarked.
+    virtual void ReadOnlyColumns(const std::vector<bool>& wanted) { (void)wanted; }
 };
 
 // How a statement parameter reaches the database. Each value travels in its own type, never as

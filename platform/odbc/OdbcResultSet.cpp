@@ -32,6 +32,8 @@ std::vector<SQLULEN> OdbcResultSet::DescribeColumns() {
     Check(SQLNumResultCols(stmt, &count), SQL_HANDLE_STMT, stmt);
     names_.reserve(count);
     values_.resize(count);
+    unread_.assign(count, false);
+    readColumns_.reserve(count);
     std::vector<SQLULEN> sizes;
     sizes.reserve(count);
     std::vector<SQLWCHAR> name(256);
@@ -49,6 +51,7 @@ std::vector<SQLULEN> OdbcResultSet::DescribeColumns() {
             describe();
         }
         sizes.push_back(size);
+        readColumns_.push_back(std::size_t(column - 1));
         names_.push_back(ToUtf8FromBuffer(name.data(), name.size()));
         byName_.try_emplace(names_.back(), names_.size() - 1);
         byFoldedName_.try_emplace(text::FoldCase(names_.back()), names_.size() - 1);
@@ -72,7 +75,7 @@ void OdbcResultSet::Fetch() {
     }
     Check(rc, SQL_HANDLE_STMT, stmt);
     atEnd_ = false;
-    for (std::size_t column = 0; column < values_.size(); ++column) ReadColumn(column);
+    for (std::size_t column : readColumns_) ReadColumn(column);
 }
 
 void OdbcResultSet::FetchFromRowsets() {
@@ -86,7 +89,7 @@ void OdbcResultSet::FetchFromRowsets() {
         blockRow_ = 0;
     }
     atEnd_ = false;
-    for (std::size_t column = 0; column < values_.size(); ++column) {
+    for (std::size_t column : readColumns_) {
         const SQLWCHAR* text = nullptr;
         std::size_t length = 0;
         std::optional<std::string>& slot = values_[column];
@@ -160,7 +163,20 @@ const std::optional<std::string>& OdbcResultSet::Value(std::size_t column) const
     if (atEnd_) throw OdbcError(kNoCurrentRow, "No current row", "");
     if (column >= values_.size())
         throw OdbcError(kColumnNotFound, "Column " + std::to_string(column + 1) + " not found", "");
+    if (unread_[column])
+        throw OdbcError(kColumnNotFound, "Column " + std::to_string(column + 1) + " not read", "");
     return values_[column];
+}
+
+void OdbcResultSet::ReadOnlyColumns(const std::vector<bool>& wanted) {
+    readColumns_.clear();
+    for (std::size_t column = 0; column < values_.size(); ++column) {
+        unread_[column] = column >= wanted.size() || !wanted[column];
+        if (unread_[column])
+            values_[column].reset();  // no value of an earlier row is passed off as this one's
+        else
+            readColumns_.push_back(column);
+    }
 }
 
 }  // namespace tarn::platform::odbc

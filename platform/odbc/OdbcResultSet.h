@@ -34,6 +34,7 @@ class OdbcResultSet final : public ResultSet {
     std::optional<std::size_t> FindColumn(std::string_view name) const override;
     using ResultSet::Value;
     const std::optional<std::string>& Value(std::size_t column) const override;
+    void ReadOnlyColumns(const std::vector<bool>& wanted) override;
 
   private:
     struct NameHash {
@@ -54,9 +55,11 @@ class OdbcResultSet final : public ResultSet {
     NameIndex byName_;        // exact spelling: the usual case, looked up without allocating
     NameIndex byFoldedName_;  // case-folded spelling, for the rest
     std::vector<std::optional<std::string>> values_;
-    std::vector<SQLWCHAR> chunk_;          // receives every cell
-    std::vector<SQLWCHAR> longValue_;      // gathers a cell that needs more than one chunk
-    std::unique_ptr<OdbcRowBlock> block_;  // null when every cell is read by itself
+    std::vector<std::size_t> readColumns_;  // in increasing order, as every driver reads them
+    std::vector<bool> unread_;              // columns left out of readColumns_
+    std::vector<SQLWCHAR> chunk_;           // receives every cell
+    std::vector<SQLWCHAR> longValue_;       // gathers a cell that needs more than one chunk
+    std::unique_ptr<OdbcRowBlock> block_;   // null when every cell is read by itself
     std::size_t blockRow_ = 0;
     bool atEnd_ = true;
     bool hasRows_ = false;

@@ -45,12 +45,21 @@ bool IsLowSurrogate(char32_t c) {
 }  // namespace
 
 void AppendUtf8(const SQLWCHAR* text, std::size_t length, std::string& out) {
-    for (std::size_t i = 0; i < length; ++i) {
-        char32_t c = text[i];
-        if (c < 0x80) {  // the common case, kept cheap: rows are mostly ASCII
-            out += static_cast<char>(c);
-        } else if (IsHighSurrogate(c) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
-            text::AppendCodePoint(out, 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
+    std::size_t i = 0;
+    while (i < length) {
+        // The common case, kept cheap: rows are mostly ASCII, so a run of it is copied with
+        // one growth of the string rather than a check of its capacity per character.
+        std::size_t end = i;
+        while (end < length && text[end] < 0x80) ++end;
+        if (end > i) {
+            const std::size_t at = out.size();
+            out.resize(at + (end - i));
+            for (char* to = out.data() + at; i < end; ++i) *to++ = static_cast<char>(text[i]);
+            continue;
+        }
+        const char32_t c = text[i++];
+        if (IsHighSurrogate(c) && i < length && IsLowSurrogate(text[i])) {
+            text::AppendCodePoint(out, 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00));
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
             text::AppendCodePoint(out, 0xFFFD);
         } else {

@@ -26,5 +26,17 @@ TEST(Utf16, BrokenInputNeverVanishes) {
     EXPECT_EQ(ToUtf8(cutPair, 2), "x\uFFFD");
 }
 
+// Text is appended after what the string holds, ASCII runs of every length between other
+// characters, as cells are read into a buffer kept from row to row.
+TEST(Utf16, AppendingKeepsWhatCameBeforeAndEveryRun) {
+    for (std::string text :
+         {"x", "é", "ab€", "€ab", "a€b€€cd🙂", "🙂🙂", "abcdefghijklmnopq€"}) {
+        std::vector<SQLWCHAR> wide = ToWide(text);
+        std::string out = "kept ";
+        AppendUtf8(wide.data(), wide.size() - 1, out);
+        EXPECT_EQ(out, "kept " + text);
+    }
+}
+
 }  // namespace
 }  // namespace tarn::platform::odbc
