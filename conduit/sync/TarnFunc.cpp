@@ -210,10 +210,14 @@ double DateToPalmNumber(const CalendarDate& date) {
 CalendarDate PalmNumberToDate(double number) {
     if (!std::isfinite(number) || std::fabs(number) > 1e9) return {};
     auto whole = static_cast<int64_t>(std::nearbyint(number));
+    // Floored, not truncated: a date before 1900 is written as a negative number (1850-05-06 as
+    // -500000 + 506), and must read back as that date, not as the zero date. For the numbers of
+    // later dates both ways agree.
+    const int64_t monthAndDay = ((whole % 10000) + 10000) % 10000;
     CalendarDate d;
-    d.year = static_cast<int>(std::trunc(number / 10000)) + 1900;
-    d.month = static_cast<int>((whole % 10000) / 100);
-    d.day = static_cast<int>((whole % 10000) % 100);
+    d.year = static_cast<int>(std::floor(number / 10000)) + 1900;
+    d.month = static_cast<int>(monthAndDay / 100);
+    d.day = static_cast<int>(monthAndDay % 100);
     if (!IsValidDate(d.year, d.month, d.day)) return {};
     return d;
 }

@@ -27,6 +27,13 @@ TEST(PalmNumbers, DatesMapToTheHandheldNumberAndBack) {
     EXPECT_EQ(FormatDate(PalmNumberToDate(1000229)), "2000-02-29");  // leap year
     // A fraction rounds for month and day; the year comes from the number itself.
     EXPECT_EQ(FormatDate(PalmNumberToDate(1051230.6)), "2005-12-31");
+    // Dates before 1900 have negative numbers, and come back as the same date.
+    EXPECT_EQ(DateToPalmNumber({1850, 5, 6}), -499494.0);
+    for (CalendarDate date : std::vector<CalendarDate>{
+             {100, 1, 1}, {1752, 9, 3}, {1850, 5, 6}, {1899, 1, 1}, {1899, 12, 31}}) {
+        SCOPED_TRACE(FormatDate(date));
+        EXPECT_EQ(FormatDate(PalmNumberToDate(DateToPalmNumber(date))), FormatDate(date));
+    }
 }
 
 TEST(PalmNumbers, NumbersThatFormNoDateGiveTheZeroDate) {

@@ -210,6 +210,24 @@ TEST_P(SyncAcceptance, RecordsWithoutADateStayTheSame) {
     EXPECT_EQ(h.ReadHandheld("VDB"), (std::vector<std::string>{noDate}));
 }
 
+// A date before 1900 travels as a negative number, and a record the handheld made with one
+// reaches the desktop with that date, not the zero date.
+TEST_P(SyncAcceptance, DatesBefore1900CrossFromTheHandheldUnchanged) {
+    SyncHarness h(GetParam());
+    h.Exec("CREATE TABLE V (Id INTEGER, Due DATE)");
+    const std::vector<std::string> records{
+        Int32Bytes(1) + DoubleBytes(DateToPalmNumber({1850, 5, 6})),
+        Int32Bytes(2) + DoubleBytes(DateToPalmNumber({1899, 12, 31}))};
+    h.WriteHandheld("VDB", records);
+    AddFields(h.AddTable("V", "VDB", 0), {{"Id", 3}, {"Due", 1}});
+    h.Install();
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(DesktopTexts(h, "SELECT Due FROM V ORDER BY Id"),
+              (std::vector<std::string>{"1850-05-06", "1899-12-31"}));
+    ExpectSecondSyncChangesNothing(h, "V");
+    EXPECT_EQ(h.ReadHandheld("VDB"), records);
+}
+
 // Keys meet without regard to letter case, so a deletion on the handheld must reach the row
 // however the desktop spells its key, also on a database that compares case exactly.
 TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
