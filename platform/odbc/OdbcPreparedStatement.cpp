@@ -23,53 +23,44 @@ OdbcPreparedStatement::OdbcPreparedStatement(std::shared_ptr<OdbcHandle> connect
 
 void OdbcPreparedStatement::Bind(std::size_t index, const Parameter& parameter) {
     Slot& slot = slots_[index];
-    SQLSMALLINT cType = SQL_C_WCHAR;
-    SQLSMALLINT sqlType = SQL_WVARCHAR;
-    SQLULEN columnSize = 1;
-    SQLPOINTER value = nullptr;
-    SQLLEN capacity = 0;
+    Binding binding{SQL_C_WCHAR, SQL_WVARCHAR, 1, nullptr, 0, &slot.indicator};
     switch (parameter.type) {
         case ParameterType::Text:
             if (!parameter.null) AssignWide(parameter.text, slot.text);
             if (slot.text.empty()) slot.text.push_back(0);
-            value = slot.text.data();
+            binding.value = slot.text.data();
             // Characters, not counting the terminator; a zero size is refused by some drivers.
-            columnSize = std::max<SQLULEN>(slot.text.size() - 1, 1);
-            capacity = SQLLEN(slot.text.size() * sizeof(SQLWCHAR));
+            binding.columnSize = std::max<SQLULEN>(slot.text.size() - 1, 1);
+            binding.capacity = SQLLEN(slot.text.size() * sizeof(SQLWCHAR));
             slot.indicator = SQLLEN((slot.text.size() - 1) * sizeof(SQLWCHAR));
             break;
         case ParameterType::Integer:
-            cType = SQL_C_SBIGINT;
-            sqlType = SQL_BIGINT;
-            columnSize = 19;
+            binding = {SQL_C_SBIGINT, SQL_BIGINT, 19, &slot.integer, 0, &slot.indicator};
             slot.integer = parameter.integer;
-            value = &slot.integer;
             slot.indicator = sizeof slot.integer;
             break;
         case ParameterType::Double:
-            cType = SQL_C_DOUBLE;
-            sqlType = SQL_DOUBLE;
-            columnSize = 15;
+            binding = {SQL_C_DOUBLE, SQL_DOUBLE, 15, &slot.real, 0, &slot.indicator};
             slot.real = parameter.real;
-            value = &slot.real;
             slot.indicator = sizeof slot.real;
             break;
         case ParameterType::Date:
-            cType = SQL_C_TYPE_DATE;
-            sqlType = SQL_TYPE_DATE;
-            columnSize = 10;
+            binding = {SQL_C_TYPE_DATE, SQL_TYPE_DATE, 10, &slot.date, 0, &slot.indicator};
             slot.date.year = SQLSMALLINT(parameter.year);
             slot.date.month = SQLUSMALLINT(parameter.month);
             slot.date.day = SQLUSMALLINT(parameter.day);
-            value = &slot.date;
             slot.indicator = sizeof slot.date;
             break;
     }
     if (parameter.null) slot.indicator = SQL_NULL_DATA;
+    if (binding == slot.bound) return;
+    slot.bound = {};  // should the driver refuse it, nothing is known of the binding
     SQLHSTMT stmt = statement_->Get();
-    Check(SQLBindParameter(stmt, SQLUSMALLINT(index + 1), SQL_PARAM_INPUT, cType, sqlType,
-                           columnSize, 0, value, capacity, &slot.indicator),
+    Check(SQLBindParameter(stmt, SQLUSMALLINT(index + 1), SQL_PARAM_INPUT, binding.cType,
+                           binding.sqlType, binding.columnSize, 0, binding.value, binding.capacity,
+                           binding.indicator),
           SQL_HANDLE_STMT, stmt);
+    slot.bound = binding;
 }
 
 SQLRETURN OdbcPreparedStatement::Run(const std::vector<Parameter>& parameters) {

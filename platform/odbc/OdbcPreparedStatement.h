@@ -11,8 +11,10 @@
 
 namespace tarn::platform::odbc {
 
-// A statement prepared on its own handle. Parameters are bound afresh at each run from buffers
-// the statement keeps, so that running it row after row reuses their memory.
+// A statement prepared on its own handle. Parameters are read at each run from buffers the
+// statement keeps, so that running it row after row reuses their memory; a parameter is bound
+// again only when its type, size or buffer changed, since the driver reads the buffers only
+// when the statement runs.
 class OdbcPreparedStatement final : public PreparedStatement {
   public:
     OdbcPreparedStatement(std::shared_ptr<OdbcHandle> connection, std::string sql);
@@ -23,6 +25,16 @@ class OdbcPreparedStatement final : public PreparedStatement {
     std::unique_ptr<ResultSet> Query(const std::vector<Parameter>& parameters) override;
 
   private:
+    // What a parameter was last bound with.
+    struct Binding {
+        SQLSMALLINT cType = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN columnSize = 0;
+        SQLPOINTER value = nullptr;
+        SQLLEN capacity = 0;
+        SQLLEN* indicator = nullptr;
+        bool operator==(const Binding&) const = default;
+    };
     // The memory one bound parameter points at while the statement runs.
     struct Slot {
         std::vector<SQLWCHAR> text;
@@ -30,6 +42,7 @@ class OdbcPreparedStatement final : public PreparedStatement {
         double real = 0;
         SQL_DATE_STRUCT date{};
         SQLLEN indicator = 0;
+        Binding bound;  // cType 0: not bound yet
     };
 
     // Binds the values and runs the statement; the driver's answer, failures thrown.

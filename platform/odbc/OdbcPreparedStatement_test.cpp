@@ -39,7 +39,8 @@ Parameter Null(ParameterType type) {
 }
 
 // Each row through one prepared INSERT, the parameters of one row reused for the next: every
-// value arrives as itself, whatever the one before it was.
+// value arrives as itself, whatever the one before it was, also where only the contents of
+// the buffer the driver reads changed (a text of the same length, NULL and back).
 TEST_F(OdbcPreparedStatementTest, EachValueArrivesInItsOwnType) {
     connection_->Execute("CREATE TABLE t (n INTEGER, v)");
     struct Row {
@@ -59,6 +60,14 @@ TEST_F(OdbcPreparedStatementTest, EachValueArrivesInItsOwnType) {
         {Date(1899, 12, 30), "text", "'1899-12-30'"},
         {Text("a longer text than any before it, to make its buffer grow"), "text",
          "'a longer text than any before it, to make its buffer grow'"},
+        {Text("abc"), "text", "'abc'"},
+        {Text("xyz"), "text", "'xyz'"},
+        {Null(ParameterType::Text), "null", "NULL"},
+        {Text("pqr"), "text", "'pqr'"},
+        {Integer(7), "integer", "7"},
+        {Integer(8), "integer", "8"},
+        {Null(ParameterType::Integer), "null", "NULL"},
+        {Double(2.5), "real", "2.5"},
     };
     auto insert = connection_->Prepare("INSERT INTO t (n, v) VALUES (?, ?)");
     std::vector<Parameter> parameters(2);
