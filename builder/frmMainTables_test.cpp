@@ -171,28 +171,34 @@ TEST_F(TableEditingTest, ALetterCaseRenameStillBeingTypedIsRefusedOnSave) {
 // left the box: the toolbar, the File menu, the save prompt and a local installation.
 TEST_F(TableEditingTest, ATableNameStillBeingTypedIsSavedByEverySavePath) {
     const std::string document = PathIn("typed.tcf");
-    const std::vector<std::pair<std::string, std::function<void(frmMain&)>>> paths = {
-        {"toolbar", [](frmMain& w) { w.tbToolBar_ButtonClick("Save"); }},
-        {"menu", [](frmMain& w) { w.mnuFileSave_Click(); }},
+    const std::string installed = (ProgramFolder() / "TORD.cfg").string();
+    const struct {
+        const char* name;
+        std::function<void(frmMain&)> save;
+        const std::string& file;
+    } paths[] = {
+        {"toolbar", [](frmMain& w) { w.tbToolBar_ButtonClick("Save"); }, document},
+        {"menu", [](frmMain& w) { w.mnuFileSave_Click(); }, document},
         {"prompt",
          [this](frmMain& w) {
              boxes_.PresetAnswers({MessageAnswer::Yes});
              w.mnuFileNew_Click();
-         }},
+         },
+         document},
+        {"local installation", [](frmMain& w) { w.InstallConduitLocally(); }, installed},
     };
-    for (const auto& [name, save] : paths) {
-        SCOPED_TRACE(name);
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.name);
         auto window = NewWindow();
-        window->Tables().Add("Orders")->Fields().Add("Id", 3);
+        test::FillValidConduit(*window);
         ASSERT_TRUE(window->SaveConfigFile(document, true));
-        ASSERT_TRUE(window->LoadConfigFile(document));
         window->OpenDocumentAtStart(document);
         ClickTable(*window, 0);
         Box(*window, "txtDesktopTable").setText("Invoices");
-        save(*window);
+        path.save(*window);
         ConduitSettings settings;
         colTables saved;
-        ASSERT_TRUE(ReadConfigFile(document, settings, saved));
+        ASSERT_TRUE(ReadConfigFile(path.file, settings, saved));
         ASSERT_EQ(saved.Count(), 1);
         EXPECT_EQ(saved.Item(1)->DesktopTableName, "Invoices");
         EXPECT_EQ(saved.Item(1)->Fields().Count(), 1);
