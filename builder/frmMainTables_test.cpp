@@ -61,7 +61,7 @@ class TableEditingTest : public BuilderTest {
     }
 };
 
-TEST_F(TableEditingTest, AddNumbersTablesAndRefusesANameThatIsTaken) {
+TEST_F(TableEditingTest, AddNumbersTablesProposesTheirPalmNameAndRefusesANameThatIsTaken) {
     auto window = NewWindow();
     for (int i = 0; i < 3; ++i) window->ToolBarTables_ButtonClick(1);
     EXPECT_EQ(ListedTables(*window),
@@ -71,6 +71,12 @@ TEST_F(TableEditingTest, AddNumbersTablesAndRefusesANameThatIsTaken) {
 
     ClickTable(*window, 0);
     EXPECT_EQ(window->WorkingTable(), "Desktop Table 1");
+    window->txtPalmDatabase_GotFocus();  // proposes the table's name
+    EXPECT_EQ(Box(*window, "txtPalmDatabase").text(), "Desktop Table 1");
+    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "Desktop Table 1");
+    Box(*window, "txtPalmDatabase").setText("TarnOrders");
+    window->txtPalmDatabase_Change();
+    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "TarnOrders");
     boxes_.PresetAnswers({MessageAnswer::Yes});
     window->ToolBarTables_ButtonClick(2);
     EXPECT_EQ(boxes_.Last()->text, "Remove the table Desktop Table 1?");
@@ -203,18 +209,6 @@ TEST_F(TableEditingTest, ATableNameStillBeingTypedIsSavedByEverySavePath) {
         EXPECT_EQ(saved.Item(1)->DesktopTableName, "Invoices");
         EXPECT_EQ(saved.Item(1)->Fields().Count(), 1);
     }
-}
-
-TEST_F(TableEditingTest, PalmDatabaseNameIsProposedAndStoredAsTyped) {
-    auto window = NewWindow();
-    window->ToolBarTables_ButtonClick(1);
-    ClickTable(*window, 0);
-    window->txtPalmDatabase_GotFocus();
-    EXPECT_EQ(Box(*window, "txtPalmDatabase").text(), "Desktop Table 1");
-    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "Desktop Table 1");
-    Box(*window, "txtPalmDatabase").setText("TarnOrders");
-    window->txtPalmDatabase_Change();
-    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "TarnOrders");
 }
 
 TEST_F(TableEditingTest, SyncOptionsEnableTheirPurgeBoxAndShowingATableNeverWritesIntoIt) {
