@@ -56,6 +56,17 @@ class PackagerTest : public test::BuilderTest {
         return *run;
     }
 
+    // Create Installation of a conduit that verifies, named `title`, into `package` (none: the
+    // save dialog is cancelled).
+    PackagerRun CreateInstallationOf(const std::optional<std::string>& package,
+                                     const QString& title = "Orders") {
+        auto window = NewWindow();
+        test::FillValidConduit(*window);
+        Find<QLineEdit>(*window, "txtConduitTitle").setText(title);
+        dialogs_.PresetAnswer(package);
+        return CreateInstallation(*window);
+    }
+
     // A compiler beside the builder, found before any on the search path.
     void FakeCompiler(const std::string& shellScript) {
         fs::path path = ProgramFolder() / "makensis";
@@ -78,10 +89,7 @@ class PackagerTest : public test::BuilderTest {
 };
 
 TEST_F(PackagerTest, CancellingTheSaveDialogBuildsNothingAndLeavesNothingBehind) {
-    auto window = NewWindow();
-    test::FillValidConduit(*window);
-    dialogs_.PresetAnswer(std::nullopt);
-    PackagerRun run = CreateInstallation(*window);
+    PackagerRun run = CreateInstallationOf(std::nullopt);
 
     EXPECT_TRUE(run.shown);
     EXPECT_EQ(run.status, "Compilation cancelled due to no destination selected");
@@ -142,10 +150,7 @@ TEST_F(PackagerTest, ACompilerThatFailsIsNeverTakenForSuccess) {
         else
             path.emplace("PATH", PathIn("empty"));
         tarn::test::WriteFileBytes(package, "a package from an earlier run");
-        auto window = NewWindow();
-        test::FillValidConduit(*window);
-        dialogs_.PresetAnswer(package.string());
-        PackagerRun run = CreateInstallation(*window);
+        PackagerRun run = CreateInstallationOf(package.string());
 
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.progress, 0);
@@ -161,12 +166,8 @@ TEST_F(PackagerTest, TheCompilerReadsTheHeaderLinesThenTheTemplate) {
     const fs::path seen = PathIn("seen.nsi");
     FakeCompiler("for last; do :; done\ncp \"$last\" '" + seen.string() +
                  "'\ntest -f \"$(dirname \"$last\")/TarnOrders.cfg\" && exit 7; exit 1");
-    auto window = NewWindow();
-    test::FillValidConduit(*window);
-    Find<QLineEdit>(*window, "txtConduitTitle").setText("Say \"hi\" for $5");
     const std::string package = PathIn("setup.exe");
-    dialogs_.PresetAnswer(package);
-    PackagerRun run = CreateInstallation(*window);
+    PackagerRun run = CreateInstallationOf(package, "Say \"hi\" for $5");
 
     EXPECT_EQ(run.status, "Installation Package not Found");
     const std::string script = tarn::test::ReadFileBytes(seen);
@@ -189,14 +190,9 @@ TEST_F(PackagerTest, BuildsARealPackageWithMakensis) {
     std::string missing = test::WhyPackagesCannotBeBuilt();
     if (!missing.empty()) GTEST_SKIP() << missing;
     test::CopyWindowsFiles(test::WindowsStandIns(), ProgramFolder());
-    auto window = NewWindow();
-    test::FillValidConduit(*window);
-    // Any title compiles: quotes, dollar signs, apostrophes.
-    Find<QLineEdit>(*window, "txtConduitTitle")
-        .setText("O'Neil's \"Orders\" ${CREATORID} $INSTDIR");
     const std::string package = PathIn("Orders Setup.exe");
-    dialogs_.PresetAnswer(package);
-    PackagerRun run = CreateInstallation(*window);
+    // Any title compiles: quotes, dollar signs, apostrophes.
+    PackagerRun run = CreateInstallationOf(package, "O'Neil's \"Orders\" ${CREATORID} $INSTDIR");
 
     EXPECT_EQ(run.status, "Compilation Complete - Conduit Installation Created");
     EXPECT_EQ(run.progress, 10);

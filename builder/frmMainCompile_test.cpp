@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -10,7 +9,6 @@
 #include <fstream>
 
 #include "builder/testing/BuilderTestSupport.h"
-#include "common/config/ConfigFile.h"
 #include "platform/odbc/OdbcEnvironment.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
@@ -65,21 +63,6 @@ TEST_F(CompileMenuTest, VerificationShowsOneMessageAndLeavesItsBoxActive) {
     EXPECT_EQ(boxes_.Shown().size(), 3u);
 }
 
-// A table name still being typed is what the installed description holds.
-TEST_F(CompileMenuTest, LocalInstallationTakesATableNameStillBeingTyped) {
-    auto window = NewWindow();
-    test::FillValidConduit(*window);
-    Find<QListWidget>(*window, "lstTables").setCurrentRow(0);
-    Box(*window, "txtDesktopTable").setText("Invoices");
-    window->InstallConduitLocally();
-    EXPECT_EQ(boxes_.Last()->text, "Conduit has been registered");
-    ConduitSettings settings;
-    colTables installed;
-    ASSERT_TRUE(ReadConfigFile((ProgramFolder() / "TORD.cfg").string(), settings, installed));
-    ASSERT_EQ(installed.Count(), 1);
-    EXPECT_EQ(installed.Item(1)->DesktopTableName, "Invoices");
-}
-
 TEST_F(CompileMenuTest, InstallsAndRemovesTheConduitAsTheHotSyncManagerSeesIt) {
     auto window = NewWindow();
     test::FillValidConduit(*window);
@@ -96,11 +79,6 @@ TEST_F(CompileMenuTest, InstallsAndRemovesTheConduitAsTheHotSyncManagerSeesIt) {
     std::string list = HotSyncList();
     EXPECT_NE(list.find("TORD\tOrders\t2\tTarnConduit2.cTarnConduit\t" + copy), std::string::npos)
         << list;
-
-    // A deployment copy is not a document.
-    auto other = NewWindow();
-    EXPECT_FALSE(other->LoadConfigFile(copy));
-    EXPECT_EQ(boxes_.Last()->text, "This is an invalid Tarn Conduit configuration file");
 
     window->mnuCompile_Opening();
     EXPECT_FALSE(Enabled(*window, "mnuCompileInstallLocally"));
@@ -130,19 +108,6 @@ TEST_F(CompileMenuTest, AnInstalledBuilderKeepsItsCopiesUnderTarnHome) {
     std::string copy = (machine_.tarnHome() / "conduits" / "TORD.cfg").string();
     EXPECT_TRUE(std::filesystem::exists(copy));
     EXPECT_NE(HotSyncList().find(copy), std::string::npos);
-}
-
-TEST_F(CompileMenuTest, TheMenuOffersOnlyVerifyWithoutAFourCharacterCreatorId) {
-    auto window = NewWindow();
-    test::FillValidConduit(*window);
-    for (const char* id : {"", "TOR", " TORD ", "TORDS"}) {
-        Box(*window, "txtCreatorID").setText(id);
-        window->mnuCompile_Opening();
-        EXPECT_TRUE(Enabled(*window, "mnuCompilerVerifySettings")) << id;
-        EXPECT_FALSE(Enabled(*window, "mnuCompileInstallLocally")) << id;
-        EXPECT_FALSE(Enabled(*window, "mnuCompileRemoveConduitLocally")) << id;
-        EXPECT_FALSE(Enabled(*window, "mnuCompileCreateInstallation")) << id;
-    }
 }
 
 TEST_F(CompileMenuTest, AConduitThatDoesNotVerifyIsNotInstalled) {

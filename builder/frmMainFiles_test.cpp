@@ -77,28 +77,6 @@ TEST_F(FileCommandsTest, RecentFilesFindDuplicatesWithoutLetterCaseAndKeepFour) 
     EXPECT_EQ(later->RecentFileList().Name(1), more[2]);
 }
 
-TEST_F(FileCommandsTest, RecentEntryOpensWithoutReorderingAndAMissingFileIsReported) {
-    std::string first = Document("first.tcf", "FRST");
-    std::string second = Document("second.tcf", "SCND");
-    auto window = NewWindow();
-    Open(*window, first);
-    boxes_.PresetAnswers({MessageAnswer::No});
-    Open(*window, second);
-
-    boxes_.PresetAnswers({MessageAnswer::No});
-    window->mnuFileMRUItem_Click(1);
-    EXPECT_EQ(window->CurrentFile(), first);
-    EXPECT_EQ(Find<QLineEdit>(*window, "txtCreatorID").text(), "FRST");
-    EXPECT_EQ(window->RecentFileList().Title(0), second);
-
-    std::filesystem::remove(second);
-    boxes_.PresetAnswers({MessageAnswer::No});
-    window->mnuFileMRUItem_Click(0);
-    EXPECT_EQ(boxes_.Last()->text, "File not found");
-    EXPECT_EQ(window->RecentFileList().Count(), 2);
-    EXPECT_EQ(window->CurrentFile(), first);
-}
-
 TEST_F(FileCommandsTest, SavePromptOnlyWithACurrentFileAndNoNeverWrites) {
     auto window = NewWindow();
     window->mnuFileNew_Click();  // never saved: only the clear question
@@ -165,7 +143,7 @@ TEST_F(FileCommandsTest, AFailedSaveIsReportedAndKeepsTheDocument) {
 }
 
 // The caption names the open document by its file name, after the program and its version.
-TEST_F(FileCommandsTest, TheCaptionNamesTheOpenDocument) {
+TEST_F(FileCommandsTest, TheCaptionNamesTheOpenDocumentAndRecentEntriesOpenInPlace) {
     const QString program = QString("Tarn Conduit Builder - ") + kVersionText;
     std::string orders = Document("orders.tcf", "ORDR");
     auto window = NewWindow();
@@ -181,8 +159,17 @@ TEST_F(FileCommandsTest, TheCaptionNamesTheOpenDocument) {
     window->mnuFileNew_Click();
     EXPECT_EQ(window->windowTitle(), program);
 
+    // A recent entry opens without moving up the list; a missing one is reported.
+    window->mnuFileMRUItem_Click(1);
+    EXPECT_EQ(window->windowTitle(), program + " - orders.tcf");
+    EXPECT_EQ(Box(*window, "txtCreatorID").text(), "ORDR");
+    EXPECT_EQ(window->RecentFileList().Title(0), PathIn("copy.tcf"));
+    std::filesystem::remove(PathIn("copy.tcf"));
+    boxes_.PresetAnswers({MessageAnswer::No});
     window->mnuFileMRUItem_Click(0);
-    EXPECT_EQ(window->windowTitle(), program + " - copy.tcf");
+    EXPECT_EQ(boxes_.Last()->text, "File not found");
+    EXPECT_EQ(window->RecentFileList().Count(), 2);
+    EXPECT_EQ(window->CurrentFile(), orders);
     // A document that cannot be read leaves none open.
     std::ofstream(PathIn("broken.tcf")) << "x";
     boxes_.PresetAnswers({MessageAnswer::No});

@@ -61,7 +61,7 @@ class TableEditingTest : public BuilderTest {
     }
 };
 
-TEST_F(TableEditingTest, AddNumbersTablesAndRefusesANameThatIsTaken) {
+TEST_F(TableEditingTest, AddNumbersTablesProposesTheirPalmNameAndRefusesANameThatIsTaken) {
     auto window = NewWindow();
     for (int i = 0; i < 3; ++i) window->ToolBarTables_ButtonClick(1);
     EXPECT_EQ(ListedTables(*window),
@@ -71,6 +71,12 @@ TEST_F(TableEditingTest, AddNumbersTablesAndRefusesANameThatIsTaken) {
 
     ClickTable(*window, 0);
     EXPECT_EQ(window->WorkingTable(), "Desktop Table 1");
+    window->txtPalmDatabase_GotFocus();  // proposes the table's name
+    EXPECT_EQ(Box(*window, "txtPalmDatabase").text(), "Desktop Table 1");
+    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "Desktop Table 1");
+    Box(*window, "txtPalmDatabase").setText("TarnOrders");
+    window->txtPalmDatabase_Change();
+    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "TarnOrders");
     boxes_.PresetAnswers({MessageAnswer::Yes});
     window->ToolBarTables_ButtonClick(2);
     EXPECT_EQ(boxes_.Last()->text, "Remove the table Desktop Table 1?");
@@ -123,26 +129,26 @@ TEST_F(TableEditingTest, RenamingInPlaceKeepsTheFieldsAndRefusesAnotherTablesNam
     EXPECT_EQ(window->Tables().Item("Invoices")->DesktopTableName, "Invoices");
     EXPECT_EQ(window->Tables().Item("Invoices")->Fields().Count(), 1);
 
-    Box(*window, "txtDesktopTable").setText("LINES");
-    window->txtDesktopTable_LostFocus();
-    ASSERT_EQ(boxes_.Shown().size(), 1u);
-    EXPECT_NE(boxes_.Last()->text.find("already used by another table"), std::string::npos);
-    EXPECT_EQ(ListedTables(*window), QStringList({"Invoices", "Lines"}));
-    EXPECT_EQ(Box(*window, "txtDesktopTable").text(), "Invoices");
-    EXPECT_EQ(window->Tables().Item(1)->DesktopTableName, "Invoices");
-
-    // Its own name in other letters is refused too: the collection sees the same key.
-    Box(*window, "txtDesktopTable").setText("INVOICES");
-    window->txtDesktopTable_LostFocus();
-    ASSERT_EQ(boxes_.Shown().size(), 2u);
-    EXPECT_EQ(boxes_.Last()->text,
-              "The table name INVOICES differs from the table's name only in letter case. Table "
-              "names must differ in more than letter case.");
-    EXPECT_EQ(ListedTables(*window), QStringList({"Invoices", "Lines"}));
-    EXPECT_EQ(Box(*window, "txtDesktopTable").text(), "Invoices");
-    EXPECT_EQ(window->WorkingTable(), "Invoices");
-    EXPECT_EQ(window->Tables().Item("Invoices")->DesktopTableName, "Invoices");
-    EXPECT_EQ(window->Tables().Item(1)->Fields().Count(), 1);
+    // Refused: another table's name, and its own in other letters (the collection sees the same
+    // key).
+    const std::pair<const char*, std::string> refused[] = {
+        {"LINES",
+         "The table name LINES is already used by another table. Table names must "
+         "differ in more than letter case."},
+        {"INVOICES",
+         "The table name INVOICES differs from the table's name only in letter case. "
+         "Table names must differ in more than letter case."}};
+    for (const auto& [typed, message] : refused) {
+        Box(*window, "txtDesktopTable").setText(typed);
+        window->txtDesktopTable_LostFocus();
+        EXPECT_EQ(boxes_.Last()->text, message);
+        EXPECT_EQ(ListedTables(*window), QStringList({"Invoices", "Lines"}));
+        EXPECT_EQ(Box(*window, "txtDesktopTable").text(), "Invoices");
+        EXPECT_EQ(window->WorkingTable(), "Invoices");
+        EXPECT_EQ(window->Tables().Item(1)->DesktopTableName, "Invoices");
+        EXPECT_EQ(window->Tables().Item(1)->Fields().Count(), 1);
+    }
+    EXPECT_EQ(boxes_.Shown().size(), 2u);
 
     Box(*window, "txtDesktopTable").setText("  ");
     window->txtDesktopTable_LostFocus();
@@ -171,44 +177,38 @@ TEST_F(TableEditingTest, ALetterCaseRenameStillBeingTypedIsRefusedOnSave) {
 // left the box: the toolbar, the File menu, the save prompt and a local installation.
 TEST_F(TableEditingTest, ATableNameStillBeingTypedIsSavedByEverySavePath) {
     const std::string document = PathIn("typed.tcf");
-    const std::vector<std::pair<std::string, std::function<void(frmMain&)>>> paths = {
-        {"toolbar", [](frmMain& w) { w.tbToolBar_ButtonClick("Save"); }},
-        {"menu", [](frmMain& w) { w.mnuFileSave_Click(); }},
+    const std::string installed = (ProgramFolder() / "TORD.cfg").string();
+    const struct {
+        const char* name;
+        std::function<void(frmMain&)> save;
+        const std::string& file;
+    } paths[] = {
+        {"toolbar", [](frmMain& w) { w.tbToolBar_ButtonClick("Save"); }, document},
+        {"menu", [](frmMain& w) { w.mnuFileSave_Click(); }, document},
         {"prompt",
          [this](frmMain& w) {
              boxes_.PresetAnswers({MessageAnswer::Yes});
              w.mnuFileNew_Click();
-         }},
+         },
+         document},
+        {"local installation", [](frmMain& w) { w.InstallConduitLocally(); }, installed},
     };
-    for (const auto& [name, save] : paths) {
-        SCOPED_TRACE(name);
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.name);
         auto window = NewWindow();
-        window->Tables().Add("Orders")->Fields().Add("Id", 3);
+        test::FillValidConduit(*window);
         ASSERT_TRUE(window->SaveConfigFile(document, true));
-        ASSERT_TRUE(window->LoadConfigFile(document));
         window->OpenDocumentAtStart(document);
         ClickTable(*window, 0);
         Box(*window, "txtDesktopTable").setText("Invoices");
-        save(*window);
+        path.save(*window);
         ConduitSettings settings;
         colTables saved;
-        ASSERT_TRUE(ReadConfigFile(document, settings, saved));
+        ASSERT_TRUE(ReadConfigFile(path.file, settings, saved));
         ASSERT_EQ(saved.Count(), 1);
         EXPECT_EQ(saved.Item(1)->DesktopTableName, "Invoices");
         EXPECT_EQ(saved.Item(1)->Fields().Count(), 1);
     }
-}
-
-TEST_F(TableEditingTest, PalmDatabaseNameIsProposedAndStoredAsTyped) {
-    auto window = NewWindow();
-    window->ToolBarTables_ButtonClick(1);
-    ClickTable(*window, 0);
-    window->txtPalmDatabase_GotFocus();
-    EXPECT_EQ(Box(*window, "txtPalmDatabase").text(), "Desktop Table 1");
-    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "Desktop Table 1");
-    Box(*window, "txtPalmDatabase").setText("TarnOrders");
-    window->txtPalmDatabase_Change();
-    EXPECT_EQ(window->Tables().Item(1)->PalmDatabaseName, "TarnOrders");
 }
 
 TEST_F(TableEditingTest, SyncOptionsEnableTheirPurgeBoxAndShowingATableNeverWritesIntoIt) {
@@ -256,12 +256,7 @@ TEST_F(TableEditingTest, FieldEditorNamesARecordStatusFieldAndInsistsOnAName) {
     field.FieldName = "Status";
     field.DataType = 6;
     WhenModalShown("frmField", [&](QWidget& editor) {
-        EXPECT_EQ(editor.windowTitle(), "Field Properties");
         auto& types = Find<QComboBox>(editor, "cbDataType");
-        ASSERT_EQ(types.count(), 11);
-        EXPECT_EQ(types.itemText(0), "Byte");
-        EXPECT_EQ(types.itemText(8), "RecordStatus");
-        EXPECT_EQ(types.itemText(10), "IgnoreField");
         EXPECT_EQ(types.currentText(), "String");
         types.setCurrentIndex(8);
         EXPECT_FALSE(Find<QLineEdit>(editor, "txtFieldName").isEnabled());
