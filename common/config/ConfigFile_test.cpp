@@ -150,24 +150,18 @@ TEST(ConfigFile, AFailedWriteKeepsTheOldFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(ConfigFile, MissingFileReadsAsEmptyWithoutCreatingIt) {
+// At HotSync time a missing description is a fault, reported with the system's reason.
+TEST(ConfigFile, AMissingFileReadsAsEmptyUnlessItMustExistAndIsNeverCreated) {
     TempDir dir;
     ConduitSettings s = SampleSettings();
     colTables tables = SampleTables();
-    ASSERT_TRUE(ReadConfigFile(dir / "missing.cfg", s, tables));
+    const std::string missing = (dir / "missing.cfg").string();
+    ASSERT_TRUE(ReadConfigFile(missing, s, tables));
     EXPECT_EQ(s, ConduitSettings{});
     EXPECT_EQ(tables.Count(), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing.cfg"));
     EXPECT_FALSE(ReadConfigFile(dir.path().string(), s, tables));  // a folder is not a file
-}
 
-// At HotSync time a missing description is a fault, reported with the system's reason.
-TEST(ConfigFile, ReadingAnExistingDescriptionRefusesAMissingOneWithTheReason) {
-    TempDir dir;
-    ConduitSettings s;
-    colTables tables;
     std::string error;
-    const std::string missing = (dir / "missing.cfg").string();
     EXPECT_FALSE(ReadExistingConfigFile(missing, s, tables, &error));
     EXPECT_EQ(error, "cannot open " + missing + ": No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(missing));
@@ -186,12 +180,20 @@ std::string EncodeSample() {
     return bytes;
 }
 
-// Offset of the settings record's TableCount: two numbers and five empty-or-not strings.
-size_t TableCountOffset(const std::string& bytes) {
+// The sample with another TableCount, which follows two numbers and five counted strings.
+std::string WithTableCount(int16_t count) {
+    std::string bytes = EncodeSample();
     size_t pos = 4;
     for (int i = 0; i < 5; ++i)
         pos += 2 + static_cast<uint8_t>(bytes[pos]) + (static_cast<uint8_t>(bytes[pos + 1]) << 8);
-    return pos;
+    return bytes.replace(pos, 2, Int16Bytes(count));
+}
+
+// Reads a description file that holds exactly these bytes.
+bool ReadBytes(const std::string& bytes, ConduitSettings& s, colTables& tables) {
+    TempDir dir;
+    WriteFileBytes(dir / "d.cfg", bytes);
+    return ReadConfigFile(dir / "d.cfg", s, tables);
 }
 
 TEST(ConfigFile, DuplicateNamesFailTheReadButKeepWhatWasRead) {
@@ -221,54 +223,39 @@ TEST(ConfigFile, DuplicateNamesFailTheReadButKeepWhatWasRead) {
 }
 
 TEST(ConfigFile, ShortNegativeAndHugeCounts) {
-    TempDir dir;
-    std::string bytes = EncodeSample();
-    size_t countAt = TableCountOffset(bytes);
     ConduitSettings s;
     colTables tables;
-
     // Negative table count: no tables.
-    std::string negative = bytes;
-    negative[countAt] = '\xFF';
-    negative[countAt + 1] = '\xFF';
-    WriteFileBytes(dir / "neg.cfg", negative);
-    ASSERT_TRUE(ReadConfigFile(dir / "neg.cfg", s, tables));
+    ASSERT_TRUE(ReadBytes(WithTableCount(-1), s, tables));
     EXPECT_EQ(tables.Count(), 0);
 
     // Truncated after the first table's fields: the second table reads as empty strings.
-    std::string cut = bytes.substr(0, bytes.size() - 20);
-    WriteFileBytes(dir / "cut.cfg", cut);
-    ASSERT_TRUE(ReadConfigFile(dir / "cut.cfg", s, tables));
+    const std::string bytes = EncodeSample();
+    ASSERT_TRUE(ReadBytes(bytes.substr(0, bytes.size() - 20), s, tables));
     EXPECT_EQ(tables.Count(), 2);
 
     // A huge count over missing bytes ends at the second empty name, not after 32767 tables.
-    std::string huge = bytes;
-    huge[countAt] = '\xFF';
-    huge[countAt + 1] = '\x7F';
-    WriteFileBytes(dir / "huge.cfg", huge);
-    EXPECT_FALSE(ReadConfigFile(dir / "huge.cfg", s, tables));
+    EXPECT_FALSE(ReadBytes(WithTableCount(32767), s, tables));
     EXPECT_LE(tables.Count(), 3);
 
     // A counted string longer than the file reads what is there.
-    std::string settingsOnly = Int16Bytes(-1) + Int16Bytes(2) + Int16Bytes(30000) + "abc";
-    WriteFileBytes(dir / "long.cfg", settingsOnly);
+    TempDir dir;
+    WriteFileBytes(dir / "long.cfg", Int16Bytes(-1) + Int16Bytes(2) + Int16Bytes(30000) + "abc");
     ASSERT_TRUE(ReadSettingsFile(dir / "long.cfg", s));
     EXPECT_EQ(s.CompanyName, "abc");
     EXPECT_TRUE(s.ConduitTitle.empty());
 }
 
 TEST(ConfigFile, GarbageNeverCrashesTheReader) {
-    TempDir dir;
-    std::string base = EncodeSample();
+    const std::string base = EncodeSample();
     std::mt19937 random(1234);
     for (int round = 0; round < 300; ++round) {
         std::string bytes = base.substr(0, random() % (base.size() + 1));
         for (int flips = random() % 8; flips > 0 && !bytes.empty(); --flips)
             bytes[random() % bytes.size()] = static_cast<char>(random());
-        WriteFileBytes(dir / "g.cfg", bytes);
         ConduitSettings s;
         colTables tables;
-        ReadConfigFile(dir / "g.cfg", s, tables);
+        ReadBytes(bytes, s, tables);
         EXPECT_LE(tables.Count(), 32767);
     }
 }
