@@ -47,23 +47,14 @@ class ConnectionDialogTest : public ::testing::Test {
     QString Label(frmDatabaseConnection& dialog, const char* name) {
         return Find<QLabel>(dialog, name).text();
     }
-    QString Preview(QWidget& dialog) {
-        return Find<QPlainTextEdit>(dialog, "txtPreviewConnect").toPlainText();
+    std::string Preview(QWidget& dialog) {
+        return Find<QPlainTextEdit>(dialog, "txtPreviewConnect").toPlainText().toStdString();
     }
 
     tarn::test::TestEnvironment machine_;
     // Tests take over the modal windows unless one asks to see the program on its own.
     std::optional<ModalWindowsDrivenByTest> driven_{std::in_place};
 };
-
-TEST_F(ConnectionDialogTest, ThePasswordIsTypedHiddenBehindStars) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    QLineEdit& password = Find<QLineEdit>(dialog, "txtPassword");
-    EXPECT_EQ(password.echoMode(), QLineEdit::Password);
-    EXPECT_EQ(
-        password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
-        '*');
-}
 
 TEST_F(ConnectionDialogTest, OffersNoneFirstAndTheInstalledDriversButNoTextOrSpreadsheetOnes) {
     frmDatabaseConnection dialog(kBuilderDefaultDriver);
@@ -120,7 +111,7 @@ TEST_F(ConnectionDialogTest, SelectingTakesOnlyAnExactMatchAndOtherwiseKeepsTheD
               (ConnectionSettings{"SQLite3", "srv", "db", "me", "pw", ""}));
 }
 
-TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingWithThePasswordMasked) {
+TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingAndTheDriverWithThePasswordStarred) {
     frmDatabaseConnection dialog(kBuilderDefaultDriver);
     dialog.ShowStoredSettings({"PostgreSQL Unicode", "db.example", "orders", "", "", ""});
     WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
@@ -128,18 +119,30 @@ TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingWithThePasswordMasked) {
         EXPECT_EQ(Preview(window),
                   "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
                   "database=orders;DB=orders");
+        QLineEdit& password = Find<QLineEdit>(window, "txtPassword");
+        EXPECT_EQ(password.echoMode(), QLineEdit::Password);
+        EXPECT_EQ(
+            password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
+            '*');
         QTest::keyClicks(&Find<QLineEdit>(window, "txtUsername"), "sales");
-        QTest::keyClicks(&Find<QLineEdit>(window, "txtPassword"), "secret");
+        QTest::keyClicks(&password, "secret");
         QTest::keyClicks(&Find<QLineEdit>(window, "txtAppend"), "Port=5433");
+        const std::string rest = ";SERVER=db.example;DBQ=db.example";
+        const std::string user = ";UID=sales;PWD=XXXXXX;Port=5433";
         EXPECT_EQ(Preview(window),
-                  "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
-                  "database=orders;DB=orders;UID=sales;PWD=XXXXXX;Port=5433");
+                  "DRIVER={PostgreSQL Unicode}" + rest + ";database=orders;DB=orders" + user);
+        // A driver chosen empties the database box; a driver typed counts as well.
+        QComboBox& drivers = Find<QComboBox>(window, "cboDBDrivers");
+        SelectListItem(drivers, kAccess);
+        EXPECT_EQ(Preview(window), "DRIVER={Microsoft Access Driver (*.mdb)}" + rest + user);
+        drivers.setCurrentText("");
+        QTest::keyClicks(&drivers, "MariaDB Unicode");
+        EXPECT_EQ(Preview(window), "DRIVER={MariaDB Unicode}" + rest + user);
         Find<QPushButton>(window, "cmdOK").click();
     });
     EXPECT_TRUE(dialog.SetDataBaseSettings());
-    EXPECT_EQ(dialog.EnteredSettings(),
-              (ConnectionSettings{"PostgreSQL Unicode", "db.example", "orders", "sales", "secret",
-                                  "Port=5433"}));
+    EXPECT_EQ(dialog.EnteredSettings(), (ConnectionSettings{"MariaDB Unicode", "db.example", "",
+                                                            "sales", "secret", "Port=5433"}));
 }
 
 TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoTheServerBox) {
@@ -203,23 +206,6 @@ TEST_F(ConnectionDialogTest, SqliteBrowsesForItsDatabaseFileIntoTheDatabaseBox) 
               " | All Files | *");
 }
 
-TEST_F(ConnectionDialogTest, ThePreviewFollowsAChangeOfDriverChosenOrTyped) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    dialog.ShowStoredSettings({"PostgreSQL Unicode", "db.example", "orders", "", "", ""});
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
-        QComboBox& drivers = Find<QComboBox>(window, "cboDBDrivers");
-        SelectListItem(drivers, kAccess);
-        // The database box was emptied by the change as well.
-        EXPECT_EQ(Preview(window),
-                  "DRIVER={Microsoft Access Driver (*.mdb)};SERVER=db.example;DBQ=db.example");
-        drivers.setCurrentText("");
-        QTest::keyClicks(&drivers, "MariaDB Unicode");
-        EXPECT_EQ(Preview(window), "DRIVER={MariaDB Unicode};SERVER=db.example;DBQ=db.example");
-        Find<QPushButton>(window, "cmdCancel").click();
-    });
-    dialog.SetDataBaseSettings();
-}
-
 // The calling protocol of both callers, on settings the caller keeps.
 ConnectionSettings EditConnection(const ConnectionSettings& stored,
                                   std::function<void(QWidget&)> user) {
@@ -233,32 +219,21 @@ ConnectionSettings EditConnection(const ConnectionSettings& stored,
 
 TEST_F(ConnectionDialogTest, CancelAfterEditingLeavesTheCallersSettingsUnchanged) {
     ConnectionSettings stored{"PostgreSQL Unicode", "srv", "db", "me", "pw", "Port=1"};
-    auto editEverything = [](QWidget& window) {
-        SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), kAccess);
-        for (const char* box :
-             {"txtServer", "txtDatabase", "txtUsername", "txtPassword", "txtAppend"})
-            QTest::keyClicks(&Find<QLineEdit>(window, box), "changed");
-    };
-    EXPECT_EQ(EditConnection(stored,
-                             [&](QWidget& window) {
-                                 editEverything(window);
-                                 Find<QPushButton>(window, "cmdCancel").click();
-                             }),
-              stored);
-    EXPECT_EQ(EditConnection(stored,
-                             [&](QWidget& window) {
-                                 editEverything(window);
-                                 window.close();  // the window's own close box
-                             }),
-              stored);
-    EXPECT_EQ(
-        EditConnection(stored,
-                       [&](QWidget& window) {
-                           editEverything(window);
-                           Find<QPushButton>(window, "cmdOK").click();
-                       }),
-        // The file-based driver emptied and locked the database box.
-        (ConnectionSettings{kAccess, "srvchanged", "", "mechanged", "pwchanged", "Port=1changed"}));
+    // The file-based driver empties and locks the database box.
+    ConnectionSettings edited{kAccess, "srvchanged", "", "mechanged", "pwchanged", "Port=1changed"};
+    for (const char* button : {"cmdCancel", "", "cmdOK"}) {  // "": the window's own close box
+        ConnectionSettings kept = EditConnection(stored, [&](QWidget& window) {
+            SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), kAccess);
+            for (const char* box :
+                 {"txtServer", "txtDatabase", "txtUsername", "txtPassword", "txtAppend"})
+                QTest::keyClicks(&Find<QLineEdit>(window, box), "changed");
+            if (*button)
+                Find<QPushButton>(window, button).click();
+            else
+                window.close();
+        });
+        EXPECT_EQ(kept, std::string(button) == "cmdOK" ? edited : stored) << button;
+    }
 }
 
 TEST_F(ConnectionDialogTest, WithoutADisplayTheDialogIsNotShownAndCountsAsCancelled) {
