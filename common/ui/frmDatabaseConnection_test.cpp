@@ -79,20 +79,14 @@ TEST_F(ConnectionDialogTest, AFileBasedDriverSwitchesToAFileAndBackToAServer) {
     EXPECT_TRUE(path.isHidden());
     database.setText("orders");
 
-    ASSERT_TRUE(SelectListItem(drivers, kAccess));
-    EXPECT_EQ(drivers.currentText(), kAccess);
-    EXPECT_EQ(Label(dialog, "lblServer"), "Database File:");
-    EXPECT_FALSE(path.isHidden());
-    EXPECT_FALSE(Find<QLabel>(dialog, "lblDatabase").isEnabled());
-    EXPECT_FALSE(database.isEnabled());
-    EXPECT_EQ(database.text(), "");
-
-    ASSERT_TRUE(SelectListItem(drivers, "PostgreSQL Unicode"));
-    EXPECT_EQ(Label(dialog, "lblServer"), "Server Name:");
-    EXPECT_TRUE(path.isHidden());
-    EXPECT_TRUE(Find<QLabel>(dialog, "lblDatabase").isEnabled());
-    EXPECT_TRUE(database.isEnabled());
-    EXPECT_EQ(database.text(), "");  // not given back
+    for (bool file : {true, false}) {
+        ASSERT_TRUE(SelectListItem(drivers, file ? kAccess : "PostgreSQL Unicode"));
+        EXPECT_EQ(Label(dialog, "lblServer"), file ? "Database File:" : "Server Name:");
+        EXPECT_EQ(path.isHidden(), !file);
+        EXPECT_EQ(Find<QLabel>(dialog, "lblDatabase").isEnabled(), !file);
+        EXPECT_EQ(database.isEnabled(), !file);
+        EXPECT_EQ(database.text(), "");  // emptied by the file, not given back by the server
+    }
 }
 
 // The conduit library starts with the embedded database's driver.
