@@ -49,7 +49,6 @@ TEST(ServerConnectionValue, KeepsPortAndProtocolOptionsAndQuotesEverythingElse) 
              Case{"127.0.0.1;Port=123456", "{127.0.0.1;Port=123456}"},
              Case{"127.0.0.1;Port=", "{127.0.0.1;Port=}"},
              Case{"127.0.0.1;", "{127.0.0.1;}"},
-             Case{"127.0.0.1;Protocol=7;UID=x", "{127.0.0.1;Protocol=7;UID=x}"},
          }) {
         ServerValue server = ServerConnectionValue("PostgreSQL Unicode", c.server);
         EXPECT_EQ(server.value, c.value) << c.server;
