@@ -23,6 +23,7 @@ namespace {
 
 using platform::ui::MessageAnswer;
 using platform::ui::MessageBoxCapture;
+using platform::ui::MessageButtons;
 using platform::ui::MessageIcon;
 using test::Find;
 using test::WhenModalShown;
@@ -268,13 +269,13 @@ TEST_F(ConnectionDialogTest, TestingReportsSuccessAndFailureWithTheDriversText) 
     EXPECT_EQ(dialog.TestConnectionStatus(), false);
     std::vector<platform::ui::MessageBoxRequest> shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].caption, "Conduit Builder");
-    EXPECT_EQ(shown[0].text, "Successful Connection");
-    EXPECT_EQ(shown[0].icon, MessageIcon::Information);
-    EXPECT_EQ(shown[1].caption, "Conduit Builder");
-    EXPECT_EQ(shown[1].icon, MessageIcon::Critical);
-    EXPECT_EQ(shown[1].text, "The connection failed\r\n" + LastConnectionTestError());
-    EXPECT_GT(shown[1].text.size(), std::string("The connection failed\r\n").size());
+    using platform::ui::MessageBoxRequest;
+    EXPECT_EQ(shown[0], (MessageBoxRequest{"Conduit Builder", "Successful Connection",
+                                           MessageIcon::Information, MessageButtons::Ok}));
+    EXPECT_EQ(shown[1], (MessageBoxRequest{"Conduit Builder",
+                                           "The connection failed\r\n" + LastConnectionTestError(),
+                                           MessageIcon::Critical, MessageButtons::Ok}));
+    EXPECT_FALSE(LastConnectionTestError().empty());
 }
 
 // With no driver the driver manager would take the first one it knows (SQLite3 here) and
