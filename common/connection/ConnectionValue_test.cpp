@@ -27,12 +27,6 @@ TEST(QuoteConnectionValue, BracesExactlyTheValuesODBCWouldSplitOrTrim) {
         EXPECT_EQ(QuoteConnectionValue(c.value), c.quoted) << c.value;
 }
 
-TEST(BraceConnectionValue, AlwaysBracesAndDoublesClosingBraces) {
-    EXPECT_EQ(BraceConnectionValue("SQLite3"), "{SQLite3}");
-    EXPECT_EQ(BraceConnectionValue("Odd} Driver"), "{Odd}} Driver}");
-    EXPECT_EQ(BraceConnectionValue(""), "{}");
-}
-
 TEST(ServerConnectionValue, KeepsPortAndProtocolOptionsAndQuotesEverythingElse) {
     struct Case {
         const char* server;
