@@ -33,6 +33,10 @@ struct CallLog {
         calls.push_back(call);
         if (call == failAt) throw platform::PlatformError(-1, "disk full");
     }
+    void Add(const char* which, std::uint32_t user, std::uint32_t creator, std::int32_t action) {
+        Add(std::string(which) + " " + std::to_string(user) + " " + std::to_string(creator) + " " +
+            std::to_string(action));
+    }
 };
 
 class LoggingManager : public PosixConduitManager {
@@ -53,20 +57,15 @@ class LoggingUsers : public platform::HotSyncUsers {
     std::vector<std::uint32_t> UserIds() override { return {7, 3}; }
     void SetPermanentSyncAction(std::uint32_t user, std::uint32_t creator,
                                 std::int32_t action) override {
-        log_.Add(Describe("permanent", user, creator, action));
+        log_.Add("permanent", user, creator, action);
     }
     void SetTemporarySyncAction(std::uint32_t user, std::uint32_t creator,
                                 std::int32_t action) override {
-        log_.Add(Describe("temporary", user, creator, action));
+        log_.Add("temporary", user, creator, action);
     }
     platform::HotSyncUser FindOrCreateUser(const std::string& name) override { return {7, name}; }
 
   private:
-    static std::string Describe(const char* which, std::uint32_t user, std::uint32_t creator,
-                                std::int32_t action) {
-        return std::string(which) + " " + std::to_string(user) + " " + std::to_string(creator) +
-               " " + std::to_string(action);
-    }
     CallLog& log_;
 };
 
