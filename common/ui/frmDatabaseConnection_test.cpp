@@ -106,10 +106,20 @@ TEST_F(ConnectionDialogTest, SelectingTakesOnlyAnExactMatchAndOtherwiseKeepsTheD
               (ConnectionSettings{"SQLite3", "srv", "db", "me", "pw", ""}));
 }
 
+// The calling protocol of both callers, on settings the caller keeps.
+ConnectionSettings EditConnection(const ConnectionSettings& stored,
+                                  std::function<void(QWidget&)> user) {
+    ConnectionSettings kept = stored;
+    frmDatabaseConnection dialog(kConduitDefaultDriver);
+    dialog.ShowStoredSettings(stored);
+    WhenModalShown("frmDatabaseConnection", user);
+    if (dialog.SetDataBaseSettings()) kept = dialog.EnteredSettings();
+    return kept;
+}
+
 TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingAndTheDriverWithThePasswordStarred) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    dialog.ShowStoredSettings({"PostgreSQL Unicode", "db.example", "orders", "", "", ""});
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+    ConnectionSettings stored{"PostgreSQL Unicode", "db.example", "orders", "", "", ""};
+    ConnectionSettings entered = EditConnection(stored, [&](QWidget& window) {
         EXPECT_TRUE(Find<QPushButton>(window, "cmdTestConnection").isEnabled());
         EXPECT_EQ(Preview(window),
                   "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
@@ -135,18 +145,16 @@ TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingAndTheDriverWithThePasswo
         EXPECT_EQ(Preview(window), "DRIVER={MariaDB Unicode}" + rest + user);
         Find<QPushButton>(window, "cmdOK").click();
     });
-    EXPECT_TRUE(dialog.SetDataBaseSettings());
-    EXPECT_EQ(dialog.EnteredSettings(), (ConnectionSettings{"MariaDB Unicode", "db.example", "",
-                                                            "sales", "secret", "Port=5433"}));
+    EXPECT_EQ(entered, (ConnectionSettings{"MariaDB Unicode", "db.example", "", "sales", "secret",
+                                           "Port=5433"}));
 }
 
 TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoTheServerBox) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    dialog.ShowStoredSettings({kAccess, "", "", "", "", ""});
     platform::ui::FileDialogCapture files;
     files.PresetAnswer("/data/orders.mdb");
     files.PresetAnswer(std::nullopt);
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
+    const ConnectionSettings stored{kAccess, "", "", "", "", ""};
+    ConnectionSettings kept = EditConnection(stored, [&](QWidget& window) {
         Find<QPushButton>(window, "cmdServerPath").click();
         EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
         EXPECT_EQ(Preview(window),
@@ -157,7 +165,7 @@ TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoThe
         EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
         Find<QPushButton>(window, "cmdCancel").click();
     });
-    EXPECT_FALSE(dialog.SetDataBaseSettings());
+    EXPECT_EQ(kept, stored);
     std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0], (platform::ui::FileDialogRequest{
@@ -167,31 +175,29 @@ TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoThe
 
 // SQLite's driver reads its file from the database box only, so that box is the one to browse.
 TEST_F(ConnectionDialogTest, SqliteBrowsesForItsDatabaseFileIntoTheDatabaseBox) {
-    frmDatabaseConnection dialog(kConduitDefaultDriver);
-    dialog.ShowStoredSettings({"SQLite3", "", "/data/old.db", "", "", ""});
     platform::ui::FileDialogCapture files;
     files.PresetAnswer("/data/orders.sqlite");
     files.PresetAnswer(std::nullopt);
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
-        QPushButton& browse = Find<QPushButton>(window, "cmdDatabasePath");
-        EXPECT_FALSE(browse.isHidden());
-        EXPECT_TRUE(Find<QPushButton>(window, "cmdServerPath").isHidden());
-        EXPECT_TRUE(Find<QLineEdit>(window, "txtDatabase").isEnabled());
-        browse.click();
-        EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
-        EXPECT_EQ(Preview(window),
-                  "DRIVER={SQLite3};SERVER=;DBQ=;database=/data/orders.sqlite;"
-                  "DB=/data/orders.sqlite");
-        browse.click();  // cancelled: the path stays
-        EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
+    ConnectionSettings entered =
+        EditConnection({"SQLite3", "", "/data/old.db", "", "", ""}, [&](QWidget& window) {
+            QPushButton& browse = Find<QPushButton>(window, "cmdDatabasePath");
+            EXPECT_FALSE(browse.isHidden());
+            EXPECT_TRUE(Find<QPushButton>(window, "cmdServerPath").isHidden());
+            EXPECT_TRUE(Find<QLineEdit>(window, "txtDatabase").isEnabled());
+            browse.click();
+            EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
+            EXPECT_EQ(Preview(window),
+                      "DRIVER={SQLite3};SERVER=;DBQ=;database=/data/orders.sqlite;"
+                      "DB=/data/orders.sqlite");
+            browse.click();  // cancelled: the path stays
+            EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
 
-        // Server drivers name a database, not a file.
-        SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), "PostgreSQL Unicode");
-        EXPECT_TRUE(browse.isHidden());
-        Find<QPushButton>(window, "cmdOK").click();
-    });
-    EXPECT_TRUE(dialog.SetDataBaseSettings());
-    EXPECT_EQ(dialog.EnteredSettings().Database, "/data/orders.sqlite");
+            // Server drivers name a database, not a file.
+            SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), "PostgreSQL Unicode");
+            EXPECT_TRUE(browse.isHidden());
+            Find<QPushButton>(window, "cmdOK").click();
+        });
+    EXPECT_EQ(entered.Database, "/data/orders.sqlite");  // kept for the server driver
     std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].kind, platform::ui::FileDialogKind::OpenFile);
@@ -199,17 +205,6 @@ TEST_F(ConnectionDialogTest, SqliteBrowsesForItsDatabaseFileIntoTheDatabaseBox) 
     EXPECT_EQ(shown[0].filter,
               "Database Files (*.db;*.sqlite;*.sqlite3;*.db3) | *.db;*.sqlite;*.sqlite3;*.db3"
               " | All Files | *");
-}
-
-// The calling protocol of both callers, on settings the caller keeps.
-ConnectionSettings EditConnection(const ConnectionSettings& stored,
-                                  std::function<void(QWidget&)> user) {
-    ConnectionSettings kept = stored;
-    frmDatabaseConnection dialog(kConduitDefaultDriver);
-    dialog.ShowStoredSettings(stored);
-    WhenModalShown("frmDatabaseConnection", user);
-    if (dialog.SetDataBaseSettings()) kept = dialog.EnteredSettings();
-    return kept;
 }
 
 TEST_F(ConnectionDialogTest, CancelAfterEditingLeavesTheCallersSettingsUnchanged) {
