@@ -51,6 +51,11 @@ std::optional<ConduitInfo> Registration(const std::string& creatorId) {
     }
 }
 
+MessageBoxRequest Box(const std::string& text, MessageIcon icon = MessageIcon::Critical,
+                      const std::string& caption = kTitle) {
+    return {caption, text, icon, MessageButtons::Ok};
+}
+
 class RegisterTool : public testing::Test {
   protected:
     test::TestEnvironment env;
@@ -64,10 +69,8 @@ TEST_F(RegisterTool, QuestionMarkAnywhereShowsTheAboutMessageAndDoesNothingElse)
         MessageBoxCapture shown;
         EXPECT_EQ(RunRegisterTool(line), 0) << line;
         ASSERT_EQ(shown.Shown().size(), 1u) << line;
-        EXPECT_EQ(
-            *shown.Last(),
-            (MessageBoxRequest{kTitle, "Tarn Conduit Builder Register Tool\r\n" + kVersionLine,
-                               MessageIcon::Information, MessageButtons::Ok}));
+        EXPECT_EQ(*shown.Last(), Box("Tarn Conduit Builder Register Tool\r\n" + kVersionLine,
+                                     MessageIcon::Information));
     }
     EXPECT_FALSE(Registration("ABCD"));
 }
@@ -78,9 +81,8 @@ TEST_F(RegisterTool, FewerThanSevenCharactersShowTheUsageMessage) {
         EXPECT_EQ(RunRegisterTool(line), kUsageError) << line;
         ASSERT_TRUE(boxes.Last()) << line;
         EXPECT_EQ(*boxes.Last(),
-                  (MessageBoxRequest{
-                      kTitle, "This program is used to un/register conduits.\r\n" + kVersionLine,
-                      MessageIcon::None, MessageButtons::Ok}));
+                  Box("This program is used to un/register conduits.\r\n" + kVersionLine,
+                      MessageIcon::None));
     }
     EXPECT_EQ(boxes.Shown().size(), 4u);
     EXPECT_TRUE(Registration("ABC "));
@@ -104,9 +106,7 @@ TEST_F(RegisterTool, UnregistersSevenCharactersAndKeepsTheIdsCase) {
 TEST_F(RegisterTool, UnregisteringAnUnknownIdShowsTheErrorAndExitsWithOne) {
     EXPECT_EQ(RunRegisterTool("-U ZZZZ"), 1);
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(*boxes.Last(),
-              (MessageBoxRequest{kTitle, "Error unregistering conduit with Creator ID ZZZZ",
-                                 MessageIcon::Critical, MessageButtons::Ok}));
+    EXPECT_EQ(*boxes.Last(), Box("Error unregistering conduit with Creator ID ZZZZ"));
 }
 
 TEST_F(RegisterTool, RegistersAPathWithSpacesInPlace) {
@@ -167,8 +167,7 @@ TEST_F(RegisterTool, AMissingConfigFileIsReportedAndNothingIsRegistered) {
     for (std::string path :
          {(env.root() / "nope.cfg").string(), env.root().string(), env.root().string() + "/"}) {
         EXPECT_EQ(RunRegisterTool("-R " + path), 1) << path;
-        EXPECT_EQ(*boxes.Last(), (MessageBoxRequest{kTitle, "Conduit config file not found",
-                                                    MessageIcon::Critical, MessageButtons::Ok}));
+        EXPECT_EQ(*boxes.Last(), Box("Conduit config file not found"));
     }
     EXPECT_TRUE(PosixConduitManager().List().empty());
 }
@@ -180,8 +179,7 @@ TEST_F(RegisterTool, FailedRegistrationsSayErrorRegisteringConduit) {
                                                      "-R " + (env.root() / "short.cfg").string()}) {
         EXPECT_EQ(RunRegisterTool(line), 1) << line;
         ASSERT_TRUE(boxes.Last()) << line;
-        EXPECT_EQ(*boxes.Last(), (MessageBoxRequest{"Error", "Error registering Conduit",
-                                                    MessageIcon::Critical, MessageButtons::Ok}));
+        EXPECT_EQ(*boxes.Last(), Box("Error registering Conduit", MessageIcon::Critical, "Error"));
     }
     EXPECT_EQ(boxes.Shown().size(), 3u);
     EXPECT_TRUE(PosixConduitManager().List().empty());

@@ -27,12 +27,6 @@ TEST(QuoteConnectionValue, BracesExactlyTheValuesODBCWouldSplitOrTrim) {
         EXPECT_EQ(QuoteConnectionValue(c.value), c.quoted) << c.value;
 }
 
-TEST(BraceConnectionValue, AlwaysBracesAndDoublesClosingBraces) {
-    EXPECT_EQ(BraceConnectionValue("SQLite3"), "{SQLite3}");
-    EXPECT_EQ(BraceConnectionValue("Odd} Driver"), "{Odd}} Driver}");
-    EXPECT_EQ(BraceConnectionValue(""), "{}");
-}
-
 TEST(ServerConnectionValue, KeepsPortAndProtocolOptionsAndQuotesEverythingElse) {
     struct Case {
         const char* server;
@@ -49,7 +43,6 @@ TEST(ServerConnectionValue, KeepsPortAndProtocolOptionsAndQuotesEverythingElse) 
              Case{"127.0.0.1;Port=123456", "{127.0.0.1;Port=123456}"},
              Case{"127.0.0.1;Port=", "{127.0.0.1;Port=}"},
              Case{"127.0.0.1;", "{127.0.0.1;}"},
-             Case{"127.0.0.1;Protocol=7;UID=x", "{127.0.0.1;Protocol=7;UID=x}"},
          }) {
         ServerValue server = ServerConnectionValue("PostgreSQL Unicode", c.server);
         EXPECT_EQ(server.value, c.value) << c.server;

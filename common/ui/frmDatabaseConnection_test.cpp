@@ -23,6 +23,7 @@ namespace {
 
 using platform::ui::MessageAnswer;
 using platform::ui::MessageBoxCapture;
+using platform::ui::MessageButtons;
 using platform::ui::MessageIcon;
 using test::Find;
 using test::WhenModalShown;
@@ -47,23 +48,14 @@ class ConnectionDialogTest : public ::testing::Test {
     QString Label(frmDatabaseConnection& dialog, const char* name) {
         return Find<QLabel>(dialog, name).text();
     }
-    QString Preview(QWidget& dialog) {
-        return Find<QPlainTextEdit>(dialog, "txtPreviewConnect").toPlainText();
+    std::string Preview(QWidget& dialog) {
+        return Find<QPlainTextEdit>(dialog, "txtPreviewConnect").toPlainText().toStdString();
     }
 
     tarn::test::TestEnvironment machine_;
     // Tests take over the modal windows unless one asks to see the program on its own.
     std::optional<ModalWindowsDrivenByTest> driven_{std::in_place};
 };
-
-TEST_F(ConnectionDialogTest, ThePasswordIsTypedHiddenBehindStars) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    QLineEdit& password = Find<QLineEdit>(dialog, "txtPassword");
-    EXPECT_EQ(password.echoMode(), QLineEdit::Password);
-    EXPECT_EQ(
-        password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
-        '*');
-}
 
 TEST_F(ConnectionDialogTest, OffersNoneFirstAndTheInstalledDriversButNoTextOrSpreadsheetOnes) {
     frmDatabaseConnection dialog(kBuilderDefaultDriver);
@@ -88,20 +80,14 @@ TEST_F(ConnectionDialogTest, AFileBasedDriverSwitchesToAFileAndBackToAServer) {
     EXPECT_TRUE(path.isHidden());
     database.setText("orders");
 
-    ASSERT_TRUE(SelectListItem(drivers, kAccess));
-    EXPECT_EQ(drivers.currentText(), kAccess);
-    EXPECT_EQ(Label(dialog, "lblServer"), "Database File:");
-    EXPECT_FALSE(path.isHidden());
-    EXPECT_FALSE(Find<QLabel>(dialog, "lblDatabase").isEnabled());
-    EXPECT_FALSE(database.isEnabled());
-    EXPECT_EQ(database.text(), "");
-
-    ASSERT_TRUE(SelectListItem(drivers, "PostgreSQL Unicode"));
-    EXPECT_EQ(Label(dialog, "lblServer"), "Server Name:");
-    EXPECT_TRUE(path.isHidden());
-    EXPECT_TRUE(Find<QLabel>(dialog, "lblDatabase").isEnabled());
-    EXPECT_TRUE(database.isEnabled());
-    EXPECT_EQ(database.text(), "");  // not given back
+    for (bool file : {true, false}) {
+        ASSERT_TRUE(SelectListItem(drivers, file ? kAccess : "PostgreSQL Unicode"));
+        EXPECT_EQ(Label(dialog, "lblServer"), file ? "Database File:" : "Server Name:");
+        EXPECT_EQ(path.isHidden(), !file);
+        EXPECT_EQ(Find<QLabel>(dialog, "lblDatabase").isEnabled(), !file);
+        EXPECT_EQ(database.isEnabled(), !file);
+        EXPECT_EQ(database.text(), "");  // emptied by the file, not given back by the server
+    }
 }
 
 // The conduit library starts with the embedded database's driver.
@@ -120,106 +106,6 @@ TEST_F(ConnectionDialogTest, SelectingTakesOnlyAnExactMatchAndOtherwiseKeepsTheD
               (ConnectionSettings{"SQLite3", "srv", "db", "me", "pw", ""}));
 }
 
-TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingWithThePasswordMasked) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    dialog.ShowStoredSettings({"PostgreSQL Unicode", "db.example", "orders", "", "", ""});
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
-        EXPECT_TRUE(Find<QPushButton>(window, "cmdTestConnection").isEnabled());
-        EXPECT_EQ(Preview(window),
-                  "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
-                  "database=orders;DB=orders");
-        QTest::keyClicks(&Find<QLineEdit>(window, "txtUsername"), "sales");
-        QTest::keyClicks(&Find<QLineEdit>(window, "txtPassword"), "secret");
-        QTest::keyClicks(&Find<QLineEdit>(window, "txtAppend"), "Port=5433");
-        EXPECT_EQ(Preview(window),
-                  "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
-                  "database=orders;DB=orders;UID=sales;PWD=XXXXXX;Port=5433");
-        Find<QPushButton>(window, "cmdOK").click();
-    });
-    EXPECT_TRUE(dialog.SetDataBaseSettings());
-    EXPECT_EQ(dialog.EnteredSettings(),
-              (ConnectionSettings{"PostgreSQL Unicode", "db.example", "orders", "sales", "secret",
-                                  "Port=5433"}));
-}
-
-TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoTheServerBox) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    dialog.ShowStoredSettings({kAccess, "", "", "", "", ""});
-    platform::ui::FileDialogCapture files;
-    files.PresetAnswer("/data/orders.mdb");
-    files.PresetAnswer(std::nullopt);
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
-        Find<QPushButton>(window, "cmdServerPath").click();
-        EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
-        EXPECT_EQ(Preview(window),
-                  "DRIVER={Microsoft Access Driver (*.mdb)};SERVER=/data/orders.mdb;"
-                  "DBQ=/data/orders.mdb");
-        // Cancelling the file dialog keeps the path.
-        Find<QPushButton>(window, "cmdServerPath").click();
-        EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
-        Find<QPushButton>(window, "cmdCancel").click();
-    });
-    EXPECT_FALSE(dialog.SetDataBaseSettings());
-    std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0], (platform::ui::FileDialogRequest{
-                            platform::ui::FileDialogKind::OpenFile, "",
-                            "Microsoft Access Driver (*.mdb) | *.mdb | All Files | *", "", ""}));
-}
-
-// SQLite's driver reads its file from the database box only, so that box is the one to browse.
-TEST_F(ConnectionDialogTest, SqliteBrowsesForItsDatabaseFileIntoTheDatabaseBox) {
-    frmDatabaseConnection dialog(kConduitDefaultDriver);
-    dialog.ShowStoredSettings({"SQLite3", "", "/data/old.db", "", "", ""});
-    platform::ui::FileDialogCapture files;
-    files.PresetAnswer("/data/orders.sqlite");
-    files.PresetAnswer(std::nullopt);
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
-        QPushButton& browse = Find<QPushButton>(window, "cmdDatabasePath");
-        EXPECT_FALSE(browse.isHidden());
-        EXPECT_TRUE(Find<QPushButton>(window, "cmdServerPath").isHidden());
-        EXPECT_TRUE(Find<QLineEdit>(window, "txtDatabase").isEnabled());
-        browse.click();
-        EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
-        EXPECT_EQ(Preview(window),
-                  "DRIVER={SQLite3};SERVER=;DBQ=;database=/data/orders.sqlite;"
-                  "DB=/data/orders.sqlite");
-        browse.click();  // cancelled: the path stays
-        EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
-
-        // Server drivers name a database, not a file.
-        SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), "PostgreSQL Unicode");
-        EXPECT_TRUE(browse.isHidden());
-        Find<QPushButton>(window, "cmdOK").click();
-    });
-    EXPECT_TRUE(dialog.SetDataBaseSettings());
-    EXPECT_EQ(dialog.EnteredSettings().Database, "/data/orders.sqlite");
-    std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].kind, platform::ui::FileDialogKind::OpenFile);
-    EXPECT_EQ(shown[0].initialPath, "/data/old.db");
-    EXPECT_EQ(shown[0].filter,
-              "Database Files (*.db;*.sqlite;*.sqlite3;*.db3) | *.db;*.sqlite;*.sqlite3;*.db3"
-              " | All Files | *");
-}
-
-TEST_F(ConnectionDialogTest, ThePreviewFollowsAChangeOfDriverChosenOrTyped) {
-    frmDatabaseConnection dialog(kBuilderDefaultDriver);
-    dialog.ShowStoredSettings({"PostgreSQL Unicode", "db.example", "orders", "", "", ""});
-    WhenModalShown("frmDatabaseConnection", [&](QWidget& window) {
-        QComboBox& drivers = Find<QComboBox>(window, "cboDBDrivers");
-        SelectListItem(drivers, kAccess);
-        // The database box was emptied by the change as well.
-        EXPECT_EQ(Preview(window),
-                  "DRIVER={Microsoft Access Driver (*.mdb)};SERVER=db.example;DBQ=db.example");
-        drivers.setCurrentText("");
-        QTest::keyClicks(&drivers, "MariaDB Unicode");
-        EXPECT_EQ(Preview(window), "DRIVER={MariaDB Unicode};SERVER=db.example;DBQ=db.example");
-        Find<QPushButton>(window, "cmdCancel").click();
-    });
-    dialog.SetDataBaseSettings();
-}
-
 // The calling protocol of both callers, on settings the caller keeps.
 ConnectionSettings EditConnection(const ConnectionSettings& stored,
                                   std::function<void(QWidget&)> user) {
@@ -231,34 +117,113 @@ ConnectionSettings EditConnection(const ConnectionSettings& stored,
     return kept;
 }
 
+TEST_F(ConnectionDialogTest, ThePreviewFollowsTheTypingAndTheDriverWithThePasswordStarred) {
+    ConnectionSettings stored{"PostgreSQL Unicode", "db.example", "orders", "", "", ""};
+    ConnectionSettings entered = EditConnection(stored, [&](QWidget& window) {
+        EXPECT_TRUE(Find<QPushButton>(window, "cmdTestConnection").isEnabled());
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={PostgreSQL Unicode};SERVER=db.example;DBQ=db.example;"
+                  "database=orders;DB=orders");
+        QLineEdit& password = Find<QLineEdit>(window, "txtPassword");
+        EXPECT_EQ(password.echoMode(), QLineEdit::Password);
+        EXPECT_EQ(
+            password.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &password),
+            '*');
+        QTest::keyClicks(&Find<QLineEdit>(window, "txtUsername"), "sales");
+        QTest::keyClicks(&password, "secret");
+        QTest::keyClicks(&Find<QLineEdit>(window, "txtAppend"), "Port=5433");
+        const std::string rest = ";SERVER=db.example;DBQ=db.example";
+        const std::string user = ";UID=sales;PWD=XXXXXX;Port=5433";
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={PostgreSQL Unicode}" + rest + ";database=orders;DB=orders" + user);
+        // A driver chosen empties the database box; a driver typed counts as well.
+        QComboBox& drivers = Find<QComboBox>(window, "cboDBDrivers");
+        SelectListItem(drivers, kAccess);
+        EXPECT_EQ(Preview(window), "DRIVER={Microsoft Access Driver (*.mdb)}" + rest + user);
+        drivers.setCurrentText("");
+        QTest::keyClicks(&drivers, "MariaDB Unicode");
+        EXPECT_EQ(Preview(window), "DRIVER={MariaDB Unicode}" + rest + user);
+        Find<QPushButton>(window, "cmdOK").click();
+    });
+    EXPECT_EQ(entered, (ConnectionSettings{"MariaDB Unicode", "db.example", "", "sales", "secret",
+                                           "Port=5433"}));
+}
+
+TEST_F(ConnectionDialogTest, PathBrowsesForAFileOfTheDriversKindAndPutsItIntoTheServerBox) {
+    platform::ui::FileDialogCapture files;
+    files.PresetAnswer("/data/orders.mdb");
+    files.PresetAnswer(std::nullopt);
+    const ConnectionSettings stored{kAccess, "", "", "", "", ""};
+    ConnectionSettings kept = EditConnection(stored, [&](QWidget& window) {
+        Find<QPushButton>(window, "cmdServerPath").click();
+        EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
+        EXPECT_EQ(Preview(window),
+                  "DRIVER={Microsoft Access Driver (*.mdb)};SERVER=/data/orders.mdb;"
+                  "DBQ=/data/orders.mdb");
+        // Cancelling the file dialog keeps the path.
+        Find<QPushButton>(window, "cmdServerPath").click();
+        EXPECT_EQ(Find<QLineEdit>(window, "txtServer").text(), "/data/orders.mdb");
+        Find<QPushButton>(window, "cmdCancel").click();
+    });
+    EXPECT_EQ(kept, stored);
+    std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], (platform::ui::FileDialogRequest{
+                            platform::ui::FileDialogKind::OpenFile, "",
+                            "Microsoft Access Driver (*.mdb) | *.mdb | All Files | *", "", ""}));
+}
+
+// SQLite's driver reads its file from the database box only, so that box is the one to browse.
+TEST_F(ConnectionDialogTest, SqliteBrowsesForItsDatabaseFileIntoTheDatabaseBox) {
+    platform::ui::FileDialogCapture files;
+    files.PresetAnswer("/data/orders.sqlite");
+    files.PresetAnswer(std::nullopt);
+    ConnectionSettings entered =
+        EditConnection({"SQLite3", "", "/data/old.db", "", "", ""}, [&](QWidget& window) {
+            QPushButton& browse = Find<QPushButton>(window, "cmdDatabasePath");
+            EXPECT_FALSE(browse.isHidden());
+            EXPECT_TRUE(Find<QPushButton>(window, "cmdServerPath").isHidden());
+            EXPECT_TRUE(Find<QLineEdit>(window, "txtDatabase").isEnabled());
+            browse.click();
+            EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
+            EXPECT_EQ(Preview(window),
+                      "DRIVER={SQLite3};SERVER=;DBQ=;database=/data/orders.sqlite;"
+                      "DB=/data/orders.sqlite");
+            browse.click();  // cancelled: the path stays
+            EXPECT_EQ(Find<QLineEdit>(window, "txtDatabase").text(), "/data/orders.sqlite");
+
+            // Server drivers name a database, not a file.
+            SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), "PostgreSQL Unicode");
+            EXPECT_TRUE(browse.isHidden());
+            Find<QPushButton>(window, "cmdOK").click();
+        });
+    EXPECT_EQ(entered.Database, "/data/orders.sqlite");  // kept for the server driver
+    std::vector<platform::ui::FileDialogRequest> shown = files.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, platform::ui::FileDialogKind::OpenFile);
+    EXPECT_EQ(shown[0].initialPath, "/data/old.db");
+    EXPECT_EQ(shown[0].filter,
+              "Database Files (*.db;*.sqlite;*.sqlite3;*.db3) | *.db;*.sqlite;*.sqlite3;*.db3"
+              " | All Files | *");
+}
+
 TEST_F(ConnectionDialogTest, CancelAfterEditingLeavesTheCallersSettingsUnchanged) {
     ConnectionSettings stored{"PostgreSQL Unicode", "srv", "db", "me", "pw", "Port=1"};
-    auto editEverything = [](QWidget& window) {
-        SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), kAccess);
-        for (const char* box :
-             {"txtServer", "txtDatabase", "txtUsername", "txtPassword", "txtAppend"})
-            QTest::keyClicks(&Find<QLineEdit>(window, box), "changed");
-    };
-    EXPECT_EQ(EditConnection(stored,
-                             [&](QWidget& window) {
-                                 editEverything(window);
-                                 Find<QPushButton>(window, "cmdCancel").click();
-                             }),
-              stored);
-    EXPECT_EQ(EditConnection(stored,
-                             [&](QWidget& window) {
-                                 editEverything(window);
-                                 window.close();  // the window's own close box
-                             }),
-              stored);
-    EXPECT_EQ(
-        EditConnection(stored,
-                       [&](QWidget& window) {
-                           editEverything(window);
-                           Find<QPushButton>(window, "cmdOK").click();
-                       }),
-        // The file-based driver emptied and locked the database box.
-        (ConnectionSettings{kAccess, "srvchanged", "", "mechanged", "pwchanged", "Port=1changed"}));
+    // The file-based driver empties and locks the database box.
+    ConnectionSettings edited{kAccess, "srvchanged", "", "mechanged", "pwchanged", "Port=1changed"};
+    for (const char* button : {"cmdCancel", "", "cmdOK"}) {  // "": the window's own close box
+        ConnectionSettings kept = EditConnection(stored, [&](QWidget& window) {
+            SelectListItem(Find<QComboBox>(window, "cboDBDrivers"), kAccess);
+            for (const char* box :
+                 {"txtServer", "txtDatabase", "txtUsername", "txtPassword", "txtAppend"})
+                QTest::keyClicks(&Find<QLineEdit>(window, box), "changed");
+            if (*button)
+                Find<QPushButton>(window, button).click();
+            else
+                window.close();
+        });
+        EXPECT_EQ(kept, std::string(button) == "cmdOK" ? edited : stored) << button;
+    }
 }
 
 TEST_F(ConnectionDialogTest, WithoutADisplayTheDialogIsNotShownAndCountsAsCancelled) {
@@ -299,13 +264,13 @@ TEST_F(ConnectionDialogTest, TestingReportsSuccessAndFailureWithTheDriversText) 
     EXPECT_EQ(dialog.TestConnectionStatus(), false);
     std::vector<platform::ui::MessageBoxRequest> shown = boxes.Shown();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].caption, "Conduit Builder");
-    EXPECT_EQ(shown[0].text, "Successful Connection");
-    EXPECT_EQ(shown[0].icon, MessageIcon::Information);
-    EXPECT_EQ(shown[1].caption, "Conduit Builder");
-    EXPECT_EQ(shown[1].icon, MessageIcon::Critical);
-    EXPECT_EQ(shown[1].text, "The connection failed\r\n" + LastConnectionTestError());
-    EXPECT_GT(shown[1].text.size(), std::string("The connection failed\r\n").size());
+    using platform::ui::MessageBoxRequest;
+    EXPECT_EQ(shown[0], (MessageBoxRequest{"Conduit Builder", "Successful Connection",
+                                           MessageIcon::Information, MessageButtons::Ok}));
+    EXPECT_EQ(shown[1], (MessageBoxRequest{"Conduit Builder",
+                                           "The connection failed\r\n" + LastConnectionTestError(),
+                                           MessageIcon::Critical, MessageButtons::Ok}));
+    EXPECT_FALSE(LastConnectionTestError().empty());
 }
 
 // With no driver the driver manager would take the first one it knows (SQLite3 here) and
