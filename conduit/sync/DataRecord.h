@@ -30,6 +30,12 @@ class SqlDialect;
 inline constexpr int32_t RecordDeleted = 0x80;    // the handheld marked the record deleted
 inline constexpr int32_t RecordOnDesktop = 0x40;  // the record came from the desktop table
 
+// Why a desktop row was left out of the queue: its key is NULL or empty, so the handheld could
+// not tell it from any other such row; or its key would reach the handheld as another text
+// (a character Windows-1252 lacks turns into '?'), so the next sync would take the handheld's
+// copy for a new record and add it to the desktop. The row stays as it is on the desktop.
+enum class DesktopRowSkip { None, EmptyKey, KeyTheHandheldCannotHold };
+
 // The length and hash of a handheld record's bytes: enough to tell a record written back
 // unchanged from one rewritten, without keeping a copy of the record.
 using RecordDigest = std::pair<std::size_t, std::size_t>;
@@ -174,9 +180,8 @@ class colDataRecord {
     void AddPalmRecord(HotSyncLog& log, HandheldDecoder& decoder, std::string_view pData);
     // Reads the reader's current desktop row and admits it: it replaces a queued handheld
     // record of the same key unless that one is marked deleted; an earlier desktop row of the
-    // key wins. Returns false, admitting nothing, for a row whose key is NULL or empty: the
-    // handheld could not tell it from any other such row.
-    bool AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader);
+    // key wins. A row the handheld cannot take is not admitted, and the answer says why.
+    DesktopRowSkip AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader);
 
     // Whether a desktop row replaces a queued handheld record that is marked deleted, as it
     // replaces any other. Set where the desktop overwrites the handheld: the desktop is never

@@ -27,9 +27,9 @@ class DesktopRowReader {
     DesktopRowReader(const colFields& definitions, platform::odbc::ResultSet& rows,
                      clsErrorStack& errors);
 
-    // The record of the current row; null for a row whose key is NULL or empty, which the
-    // handheld could not tell from any other such row.
-    colDataRecord::Record Read();
+    // The record of the current row; null for a row the handheld cannot take (see
+    // DesktopRowSkip), and then `skip` says why.
+    colDataRecord::Record Read(DesktopRowSkip& skip);
 
   private:
     const colFields& definitions_;

@@ -11,6 +11,7 @@
 #include "conduit/sync/DesktopRowReader.h"
 #include "conduit/sync/FieldText.h"
 #include "conduit/sync/Filters.h"
+#include "conduit/sync/PalmRecordCodec.h"
 #include "conduit/sync/SqlDialect.h"
 #include "conduit/sync/SqlParameters.h"
 #include "conduit/sync/TarnFunc.h"
@@ -137,7 +138,8 @@ DesktopRowReader::DesktopRowReader(const colFields& definitions, platform::odbc:
     rows.ReadOnlyColumns(ColumnsRead(definitions, positions_));
 }
 
-colDataRecord::Record DesktopRowReader::Read() {
+colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
+    skip = DesktopRowSkip::None;
     // The key column as the desktop gave it; it lives in the result set until the next row.
     const std::string* keyText = nullptr;
     size_t index = 0;
@@ -172,7 +174,14 @@ colDataRecord::Record DesktopRowReader::Read() {
 
     if (layout_->Count() == 0) throw IndexOutOfRangeError(1);  // no field to take the key from
     const std::string& key = values_[0];
-    if (key.empty()) return nullptr;
+    if (key.empty()) {
+        skip = DesktopRowSkip::EmptyKey;
+        return nullptr;
+    }
+    if (layout_->Type(0) == kTypeString && !HandheldHoldsText(key)) {
+        skip = DesktopRowSkip::KeyTheHandheldCannotHold;
+        return nullptr;
+    }
     auto record = std::make_shared<clsDataRecord>();
     record->PalmSource = false;
     record->SetValues(layout_, values_);
@@ -181,11 +190,10 @@ colDataRecord::Record DesktopRowReader::Read() {
     return record;
 }
 
-bool colDataRecord::AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader) {
-    Record record = reader.Read();
-    if (!record) return false;
-    AdmitDesktopRecord(log, std::move(record));
-    return true;
+DesktopRowSkip colDataRecord::AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader) {
+    DesktopRowSkip skip = DesktopRowSkip::None;
+    if (Record record = reader.Read(skip)) AdmitDesktopRecord(log, std::move(record));
+    return skip;
 }
 
 std::string BuildDesktopWriteStatement(const SqlDialect& dialect, const clsTable& WorkTable,

@@ -1,5 +1,6 @@
 #include "conduit/sync/PalmRecordCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -185,6 +186,14 @@ void WriteText(std::span<char> bytes, size_t& position, std::string_view utf8) {
         position += ascii + ansi.size();
     }
     bytes[position++] = '\0';
+}
+
+bool HandheldHoldsText(std::string_view utf8) {
+    if (utf8.find('\0') != std::string_view::npos) return false;
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return true;
+    return text::FromAnsi(text::ToAnsi(utf8)) == utf8;
 }
 
 int32_t ReadInt32(std::string_view bytes, size_t& position) {

@@ -32,6 +32,9 @@ void WritePalmDouble(std::span<char> bytes, size_t& position, double value);
 void WritePalmSingle(std::span<char> bytes, size_t& position, float value);
 // The UTF-8 text as Windows-1252 bytes (a character without one becomes '?'), then a zero byte.
 void WriteText(std::span<char> bytes, size_t& position, std::string_view utf8);
+// Whether WriteText and ReadText give back `utf8` itself: not where it has a character
+// Windows-1252 lacks, a zero character (the text ends there) or bytes that are not UTF-8.
+bool HandheldHoldsText(std::string_view utf8);
 
 int32_t ReadInt32(std::string_view bytes, size_t& position);
 double ReadPalmDouble(std::string_view bytes, size_t& position);

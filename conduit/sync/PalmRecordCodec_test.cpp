@@ -228,6 +228,15 @@ TEST_F(PalmRecordCodec, HostileTextsSurviveAsWindows1252) {
     auto every =
         Decode(Table({{"Text", kTypeString, ""}}), all, text::FromAnsi(all.substr(0, 255)));
     EXPECT_EQ(every->BuildPalmRecord(log, errors), all);
+
+    // Which texts come back from the handheld as themselves.
+    EXPECT_TRUE(HandheldHoldsText(hostile));
+    EXPECT_TRUE(HandheldHoldsText(every->PrimaryFieldValue));  // C1 controls and all
+    EXPECT_TRUE(HandheldHoldsText(""));
+    for (const std::string& lost : std::initializer_list<std::string>{
+             "\xce\xa9", "\xe6\x97\xa5\xe6\x9c\xac", "\xf0\x9f\x98\x80", "a\xe9z" /* not UTF-8 */,
+             std::string("x\0y", 3)})
+        EXPECT_FALSE(HandheldHoldsText(lost)) << lost;
 }
 
 TEST_F(PalmRecordCodec, FormatLineIsWrittenOnlyAtLevelFour) {

@@ -118,9 +118,19 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
         session.DesktopConnection->OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
     long count = 0;
     long withoutKey = 0;
+    long keyNotHeld = 0;
     DesktopRowReader reader(table.Fields(), *rows, session.ErrorStack);
     while (!rows->AtEnd()) {
-        if (!queue.AddDesktopRecord(session.Log, reader)) ++withoutKey;
+        switch (queue.AddDesktopRecord(session.Log, reader)) {
+            case DesktopRowSkip::None:
+                break;
+            case DesktopRowSkip::EmptyKey:
+                ++withoutKey;
+                break;
+            case DesktopRowSkip::KeyTheHandheldCannotHold:
+                ++keyNotHeld;
+                break;
+        }
         ++count;
         session.Progress.Report(table.DesktopTableName, "reading the desktop", count, 0);
         rows->Next();
@@ -130,6 +140,12 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
         session.WriteLog("Skipped " + std::to_string(withoutKey) + " desktop rows of " +
                              table.DesktopTableName +
                              " whose key is empty: the handheld cannot tell them apart",
+                         1);
+    if (keyNotHeld > 0)
+        session.WriteLog("Skipped " + std::to_string(keyNotHeld) + " desktop rows of " +
+                             table.DesktopTableName +
+                             " whose key has characters the handheld cannot hold: they stay "
+                             "on the desktop only",
                          1);
     context.Done();
 }
