@@ -97,6 +97,16 @@ void clsDataRecord::AddDesktopKeyValue(std::string key) {
     RareMembers().desktopKeyValues.push_back(std::move(key));
 }
 
+void clsDataRecord::AddDeletedRowKey(std::string key, bool sameKeyText) {
+    Rare& rare = RareMembers();
+    if (rare.deletedRowOfSameKeyText && !sameKeyText) return;
+    if (sameKeyText && !rare.deletedRowOfSameKeyText) {
+        rare.desktopKeyValues.clear();  // rows that matched in letter case alone
+        rare.deletedRowOfSameKeyText = true;
+    }
+    rare.desktopKeyValues.push_back(std::move(key));
+}
+
 std::optional<RecordDigest> clsDataRecord::HandheldBefore() const {
     if (!handheldNoted_) return std::nullopt;
     return RecordDigest{handheldLength_, handheldHash_};
@@ -323,9 +333,10 @@ void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
         if ((existing.RecordStatus & RecordDeleted) && !DesktopRowsReplaceDeletions) {
             // The deletion must reach this row by its own key, which may differ in letter
             // case or number format from the handheld's.
-            existing.AddDesktopKeyValue(record->DesktopKeyValues().empty()
-                                            ? record->PrimaryFieldValue
-                                            : record->DesktopKeyValues().front());
+            existing.AddDeletedRowKey(record->DesktopKeyValues().empty()
+                                          ? record->PrimaryFieldValue
+                                          : record->DesktopKeyValues().front(),
+                                      record->PrimaryFieldValue == existing.PrimaryFieldValue);
             return;
         }
     }

@@ -99,6 +99,11 @@ class clsDataRecord {
     // rows name them so, whatever the database's collation or number format.
     const std::vector<std::string>& DesktopKeyValues() const;
     void AddDesktopKeyValue(std::string key);
+    // For a handheld record marked deleted: a desktop row its key matched, by that row's own
+    // key text. Once a row whose key reads as the handheld's own key text is among them, only
+    // such rows are deleted: a row that differs from it in letter case alone is another row,
+    // which the queue never sent to the handheld.
+    void AddDeletedRowKey(std::string key, bool sameKeyText);
 
     // The handheld record of this key as the sync loaded it, where it was noted for the
     // table's counts; a desktop row that takes the record's place in the queue keeps it.
@@ -128,6 +133,7 @@ class clsDataRecord {
     struct Rare {
         std::shared_ptr<colFields> fields;
         std::vector<std::string> desktopKeyValues;
+        bool deletedRowOfSameKeyText = false;  // see AddDeletedRowKey
     };
 
     void Expand() const;

@@ -243,6 +243,26 @@ TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
     ExpectSecondSyncChangesNothing(h, "C");
 }
 
+// On a database that compares case exactly, "Three" and "THREE" are two rows, but one queue
+// key: the handheld holds only the row read first. Deleting that record on the handheld
+// deletes that row alone; the other reaches the handheld at the next sync.
+TEST_P(SyncAcceptance, HandheldDeletionSparesARowThatDiffersInLetterCaseAlone) {
+    SyncHarness h(GetParam());
+    h.Exec(std::string("CREATE TABLE C (Code VARCHAR(20)") +
+           (GetParam() == DesktopKind::MariaDb ? " COLLATE utf8mb4_bin" : "") +
+           ", Name VARCHAR(20))");
+    h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('THREE', 'kept'), ('Four', 'y')");
+    h.WriteHandheld("CDB", {TextBytes("Three") + TextBytes("x") + Int32Bytes(1)});
+    AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}, {"##STATUSFLAG##", 8}});
+    h.Install();
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(DesktopTexts(h, "SELECT Code FROM C ORDER BY Name"),
+              (std::vector<std::string>{"THREE", "Four"}));
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(HandheldTexts(h, "CDB", 0), (std::vector<std::string>{"Four", "THREE"}));
+    ExpectSecondSyncChangesNothing(h, "C");
+}
+
 // A table that cannot take part in a transaction is said to be at risk before it is written.
 TEST_P(SyncAcceptance, TablesWithoutTransactionsAreSaidToBeAtRisk) {
     if (GetParam() != DesktopKind::MariaDb) GTEST_SKIP() << "only MariaDB has such tables";
