@@ -178,7 +178,8 @@ colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
         skip = DesktopRowSkip::EmptyKey;
         return nullptr;
     }
-    if (layout_->Type(0) == kTypeString && !HandheldHoldsText(key)) {
+    const int16_t keyType = layout_->Type(0);
+    if ((keyType == kTypeString || keyType == kTypeSignature) && !HandheldHoldsText(key)) {
         skip = DesktopRowSkip::KeyTheHandheldCannotHold;
         return nullptr;
     }
