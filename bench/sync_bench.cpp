@@ -15,7 +15,10 @@
 // the given numbers of records the engine writes to a batch (one existence query and
 // multi-row inserts each), to see where a batch size stops paying.
 //
-//   build/bench/sync_bench [records] [--sqlite-only | --batches 64,128,256,512]
+// With --only, just the databases whose title begins with the given text ("SQLite",
+// "PostgreSQL", "PostgreSQL, Protocol", "MariaDB"), and no scale run.
+//
+//   build/bench/sync_bench [records] [--sqlite-only | --only TITLE | --batches 64,128,256,512]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -459,8 +462,14 @@ int main(int argc, char** argv) {
     int records = argc > 1 ? std::atoi(argv[1]) : 65535;
     const std::string option = argc > 2 ? argv[2] : "";
     tarn::conduit::test::ShareOneOdbcDriverList();
-    if (option != "--batches") Measure({"SQLite", DesktopKind::Sqlite, ""}, records);
-    if (option == "--sqlite-only") return 0;
+    const std::string only = option == "--only" && argc > 3 ? argv[3] : "";
+    // Whether a database of this title is to be measured.
+    const auto wanted = [&](const std::string& title) {
+        return option != "--batches" && title.rfind(only, 0) == 0 &&
+               (only != "PostgreSQL" || title == only);
+    };
+    if (wanted("SQLite")) Measure({"SQLite", DesktopKind::Sqlite, ""}, records);
+    if (option == "--sqlite-only" || only == "SQLite") return 0;
 
     tarn::test::TempDir serverState;
     const std::filesystem::path file = serverState / "servers.env";
@@ -478,10 +487,12 @@ int main(int argc, char** argv) {
         tarn::test::StopDatabaseServers(file);
         return 0;
     }
-    Measure({"PostgreSQL", DesktopKind::PostgreSql, ""}, records);
-    ScaleRun(8, records / 8);
-    Measure({"PostgreSQL, Protocol=7.4-1", DesktopKind::PostgreSql, ";Protocol=7.4-1"}, records);
-    Measure({"MariaDB", DesktopKind::MariaDb, ""}, records);
+    if (wanted("PostgreSQL")) Measure({"PostgreSQL", DesktopKind::PostgreSql, ""}, records);
+    if (only.empty()) ScaleRun(8, records / 8);
+    if (wanted("PostgreSQL, Protocol=7.4-1"))
+        Measure({"PostgreSQL, Protocol=7.4-1", DesktopKind::PostgreSql, ";Protocol=7.4-1"},
+                records);
+    if (wanted("MariaDB")) Measure({"MariaDB", DesktopKind::MariaDb, ""}, records);
     tarn::test::StopDatabaseServers(file);
     return 0;
 }

@@ -36,7 +36,8 @@ DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection) {
 }
 
 std::size_t DefaultBatchRecords(DesktopDialect dialect) {
-    return dialect == DesktopDialect::PostgreSql ? 512 : 128;
+    if (dialect == DesktopDialect::PostgreSql) return 512;
+    return dialect == DesktopDialect::MySql ? 256 : 128;
 }
 
 std::size_t MostStatementParameters(DesktopDialect dialect) {

@@ -27,8 +27,8 @@ DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection);
 
 // The handheld records one batch of desktop writes covers where nothing else is asked for.
 // PostgreSQL pays a savepoint and a round trip per batch and answers a batch's existence
-// question in one join whatever its size; MariaDB's existence question, a UNION of lookups,
-// grows slower past 128 keys, and SQLite takes at most 500 of them in one statement.
+// question in one join whatever its size; so does MariaDB up to some 256 keys; SQLite takes at
+// most 500 of them in one statement, and its UNION of lookups pays past 128.
 std::size_t DefaultBatchRecords(DesktopDialect dialect);
 
 // The most values one statement binds. psqlODBC was seen to lose its connection ("lost

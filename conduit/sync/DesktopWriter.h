@@ -69,6 +69,10 @@ class DesktopWriter {
     void WriteInserts();
     platform::odbc::PreparedStatement& InsertOfRows(std::size_t rows);
     platform::odbc::PreparedStatement& ExistenceOfKeys();
+    platform::odbc::PreparedStatement& ExistenceOfKeysByPosition();
+    // The positions of the batch's keys that match a row, from the cheapest form the database
+    // takes.
+    std::unique_ptr<platform::odbc::ResultSet> QueryExistingKeys();
 
     platform::odbc::Connection& connection_;
     const SqlDialect& dialect_;
@@ -77,7 +81,9 @@ class DesktopWriter {
     const clsTable& table_;
     std::string target_;        // the table's identifier
     std::string updateFilter_;  // the filter condition every UPDATE carries
-    std::unique_ptr<platform::odbc::PreparedStatement> exists_, update_, delete_, existsOfSet_;
+    std::unique_ptr<platform::odbc::PreparedStatement> exists_, update_, delete_, existsOfSet_,
+        existsByPosition_;
+    bool keysByPositionRefused_ = false;
     std::map<std::size_t, std::unique_ptr<platform::odbc::PreparedStatement>> inserts_;
     std::vector<platform::odbc::Parameter> parameters_;
     std::size_t mostParameters_;  // the most values one statement binds
