@@ -10,6 +10,8 @@
 #include "common/config/Scramble.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "conduit/sync/testing/SyncHarness.h"
+#include "platform/odbc/OdbcEnvironment.h"
+#include "platform/odbc/testing/FaultInjectingDatabase.h"
 
 namespace tarn::conduit::test {
 namespace {
@@ -236,6 +238,33 @@ TEST_P(SyncAcceptance, BatchedExistenceComparesInTheKeyColumnsType) {
         // Keys one database takes for one row keep overwriting each other's row.
         ExpectSameOutcome(kind, 4, {seed, "K", "KDB", "Code, Name", false});
     }
+}
+
+// A server that will not run the one-join form of a batch's question (MySQL, an older MariaDB)
+// is asked by single-key lookups instead, for the rest of the table: the sync ends as record by
+// record does, and the refused form is not tried again batch after batch.
+TEST_P(SyncAcceptance, AnExistenceFormTheServerRefusesGivesWayToLookups) {
+    if (GetParam() != DesktopKind::MariaDb) GTEST_SKIP() << "only MariaDB is asked in that form";
+    const Outcome single = SyncWithBatches(GetParam(), 1, Mix(40, 0), "");
+    SyncHarness h(GetParam());
+    SeedMix(h, 40, 0);
+    h.state.DesktopBatchRecords = 4;
+    auto odbc = std::make_unique<platform::odbc::fakes::FaultInjectingEnvironment>(
+        platform::odbc::OpenOdbcEnvironment());
+    odbc->FailStatementStartingWith("WITH ", 1064, "injected fault: no such syntax");
+    const auto* environment = odbc.get();
+    h.platform.SetOdbc(std::move(odbc));
+    h.Sync();
+    std::size_t joins = 0, lookups = 0;
+    for (const std::string& sql : environment->Statements()) {
+        joins += sql.rfind("WITH ", 0) == 0;
+        lookups += sql.rfind("SELECT 0 FROM ", 0) == 0 && sql.find(" UNION ALL ") != sql.npos;
+    }
+    EXPECT_EQ(joins, 1u);
+    EXPECT_GT(lookups, 2u);
+    EXPECT_EQ(LogWithoutDatabaseName(h), single.log);
+    EXPECT_EQ(h.Query("SELECT * FROM Items ORDER BY Id"), single.desktop);
+    EXPECT_EQ(h.ReadHandheld("ItemsDB"), single.handheld);
 }
 
 // A large batch is written in as many inserts as keep each within the values the database's

@@ -35,6 +35,7 @@ void FaultInjectingConnection::Commit() {
 
 void FaultInjectingConnection::CountStatement(const std::string& sql) {
     statements_.push_back(sql);
+    if (journal_) journal_->push_back(sql);
     int number = int(statements_.size());
     for (auto fault = faults_.begin(); fault != faults_.end(); ++fault) {
         const bool byText = !fault->startingWith.empty();
@@ -124,6 +125,7 @@ std::unique_ptr<Connection> FaultInjectingEnvironment::Connect(
         std::make_unique<FaultInjectingConnection>(inner_->Connect(connectionString), faults_);
     if (commitFault_) connection->FailCommit(commitFault_->errorNumber, commitFault_->errorText);
     if (refuseTransactions_) connection->RefuseTransactions();
+    connection->KeepJournal(journal_);
     last_ = connection.get();
     return connection;
 }

@@ -37,6 +37,10 @@ class FaultInjectingConnection final : public Connection {
     void RefuseTransactions() { refuseTransactions_ = true; }
     // Every statement seen so far, failed ones included, in order.
     const std::vector<std::string>& Statements() const { return statements_; }
+    // Also notes every statement in `journal`, which may outlive the connection.
+    void KeepJournal(std::shared_ptr<std::vector<std::string>> journal) {
+        journal_ = std::move(journal);
+    }
 
     void Execute(const std::string& sql) override;
     std::unique_ptr<ResultSet> OpenResultSet(const std::string& sql, CursorKind cursor) override;
@@ -64,6 +68,7 @@ class FaultInjectingConnection final : public Connection {
     std::vector<StatementFault> faults_;
     std::optional<StatementFault> commitFault_;
     std::vector<std::string> statements_;
+    std::shared_ptr<std::vector<std::string>> journal_;
     bool refuseTransactions_ = false;
 };
 
@@ -81,6 +86,8 @@ class FaultInjectingEnvironment final : public Environment {
     void RefuseTransactions() { refuseTransactions_ = true; }
     // The connection handed out last, while it lives; null before the first.
     FaultInjectingConnection* LastConnection() const { return last_; }
+    // Every statement of every connection handed out, in order, kept after they close.
+    const std::vector<std::string>& Statements() const { return *journal_; }
 
     std::vector<std::string> ListDrivers() override { return inner_->ListDrivers(); }
     std::unique_ptr<Connection> Connect(const std::string& connectionString) override;
@@ -92,6 +99,8 @@ class FaultInjectingEnvironment final : public Environment {
     std::optional<StatementFault> commitFault_;
     bool refuseTransactions_ = false;
     FaultInjectingConnection* last_ = nullptr;
+    std::shared_ptr<std::vector<std::string>> journal_ =
+        std::make_shared<std::vector<std::string>>();
 };
 
 }  // namespace tarn::platform::odbc::fakes
