@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/config/Scramble.h"
+#include "conduit/sync/TarnFunc.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "conduit/sync/testing/SyncHarness.h"
 #include "platform/odbc/OdbcEnvironment.h"
@@ -189,7 +190,9 @@ TEST_P(SyncAcceptance, BatchedWritesMeetKeysAsTheDatabaseComparesThem) {
 // Keys whose one-row-or-two answer hangs on the key column's type: a NUMERIC(10,2) key meets
 // numbers spelt as text (7.005 must not round to 7.01), a CHAR(3) key trailing blanks and texts
 // of more than one character (never cut as CHAR's bare name would), a case-insensitive
-// collation mixed case.
+// collation mixed case; numbers, dates and times compare in the type each key is bound in,
+// whether a batch's keys are all bound in one type (fractions) or not (a whole number among
+// them is bound as an integer).
 // One existence question for a whole batch must answer as each key's own test does.
 TEST_P(SyncAcceptance, BatchedExistenceComparesInTheKeyColumnsType) {
     const DesktopKind kind = GetParam();
@@ -198,20 +201,61 @@ TEST_P(SyncAcceptance, BatchedExistenceComparesInTheKeyColumnsType) {
     if (kind == DesktopKind::PostgreSql) caseless = " COLLATE caseless";
     struct KeyCase {
         std::string column;
-        std::vector<std::string> desktop;  // the rows' keys, as SQL values
-        std::vector<std::string> handheld;
+        std::vector<std::string> desktop;   // the rows' keys, as SQL values
+        std::vector<std::string> handheld;  // the records' keys, as handheld bytes
+        int16_t fieldType = 6;
+        bool settles = true;  // false: keys one database takes for one row overwrite each other
     };
+    const auto texts = [](std::vector<std::string> codes) {
+        for (std::string& code : codes) code = TextBytes(code);
+        return codes;
+    };
+    const auto doubles = [](std::vector<double> numbers) {
+        std::vector<std::string> keys;
+        for (double number : numbers) keys.push_back(DoubleBytes(number));
+        return keys;
+    };
+    const auto dates = [&](std::vector<int> days) {
+        std::vector<double> numbers;
+        for (int day : days) numbers.push_back(DateToPalmNumber({2005, 12, day}));
+        return doubles(numbers);
+    };
+    const auto times = [&](std::vector<int> seconds) {
+        std::vector<double> numbers;
+        for (int second : seconds) numbers.push_back(TimeToPalmNumber({13, 5, second}));
+        return doubles(numbers);
+    };
+    const std::vector<std::string> fractions = doubles({0.1, 3.25, 7.5, 8.5, 9.75, 12.0});
     std::vector<KeyCase> cases = {
-        {"NUMERIC(10,2)", {"7", "7.01", "12.5"}, {"7.0", "7.005", "07", "12.50", "8", "9"}},
-        {"CHAR(3)", {"'ab'", "'x'", "'x y'"}, {"ab ", "ab", "x y", "c", "d", "xyz"}},
-        {"VARCHAR(20)" + caseless, {"'Ab'", "'cd'"}, {"aB", "AB", "CD", "ef", "gh", "ij"}},
+        {"NUMERIC(10,2)",
+         {"7", "7.01", "12.5"},
+         texts({"7.0", "7.005", "07", "12.50", "8", "9"}),
+         6,
+         false},
+        {"CHAR(3)",
+         {"'ab'", "'x'", "'x y'"},
+         texts({"ab ", "ab", "x y", "c", "d", "xyz"}),
+         6,
+         false},
+        {"VARCHAR(20)" + caseless,
+         {"'Ab'", "'cd'"},
+         texts({"aB", "AB", "CD", "ef", "gh", "ij"}),
+         6,
+         false},
+        {kind == DesktopKind::PostgreSql ? "DOUBLE PRECISION" : "DOUBLE",
+         {"0.1", "7.5", "12"},
+         fractions,
+         2},
+        {"DECIMAL(10,2)", {"3.25", "9.75"}, fractions, 2},
+        {"DATE", {"'2005-12-02'", "'2005-12-05'"}, dates({1, 2, 3, 4, 5, 6}), 1},
+        {"TIME", {"'13:05:02'", "'13:05:05'"}, times({1, 2, 3, 4, 5, 6}), 7},
     };
     // On MariaDB, a key column in another character set than the connection's, whose keys
     // are converted before they are compared.
     if (kind == DesktopKind::MariaDb)
         cases.push_back({"VARCHAR(20) CHARACTER SET latin1",
                          {"'Ab'", "'caf\xc3\xa9'"},
-                         {"aB", "CAFE", "ef", "gh", "ij", "kl"}});
+                         texts({"aB", "CAFE", "ef", "gh", "ij", "kl"})});
     for (const KeyCase& c : cases) {
         SCOPED_TRACE(c.column);
         auto seed = [&](SyncHarness& h) {
@@ -225,18 +269,18 @@ TEST_P(SyncAcceptance, BatchedExistenceComparesInTheKeyColumnsType) {
                 rows += std::string(rows.empty() ? "" : ", ") + "(" + key + ", 'desk')";
             h.Exec("INSERT INTO K VALUES " + rows);
             std::vector<std::string> records;
-            for (const std::string& code : c.handheld)
-                records.push_back(TextBytes(code) + TextBytes("hand " + code) + Int32Bytes(0));
+            for (std::size_t i = 0; i < c.handheld.size(); ++i)
+                records.push_back(c.handheld[i] + TextBytes("hand " + std::to_string(i)) +
+                                  Int32Bytes(0));
             h.WriteHandheld("KDB", records);
             auto& table = h.AddTable("K", "KDB", 2);
-            table.Fields().Add("Code", 6);
+            table.Fields().Add("Code", c.fieldType);
             table.Fields().Add("Name", 6);
             table.Fields().Add("##STATUSFLAG##", 8);
             h.Install();
             h.SetDebugLevel(4);
         };
-        // Keys one database takes for one row keep overwriting each other's row.
-        ExpectSameOutcome(kind, 4, {seed, "K", "KDB", "Code, Name", false});
+        ExpectSameOutcome(kind, 4, {seed, "K", "KDB", "Code, Name", c.settles});
     }
 }
 
