@@ -99,12 +99,9 @@ TEST_P(SyncAcceptance, TheSummaryCountsEachKindOfChange) {
 // still counts as changed or not by its own bytes.
 TEST_P(SyncAcceptance, TheSummaryCountsASecondRecordOfAKeyAsDeleted) {
     SyncHarness h(GetParam());
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    h.Exec("INSERT INTO Items VALUES (2, 'd2'), (3, 'h3')");
-    h.WriteHandheld("ItemsDB", {ItemRecord(1, "h1"), ItemRecord(1, "again"), ItemRecord(2, "h2"),
-                                ItemRecord(3, "h3")});
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.Install();
+    SeedItems(
+        h, "VALUES (2, 'd2'), (3, 'h3')",
+        {ItemRecord(1, "h1"), ItemRecord(1, "again"), ItemRecord(2, "h2"), ItemRecord(3, "h3")});
     const SyncRun first = RunSync(h, false);
     ASSERT_EQ(first.tables.size(), 1u);
     // 1 goes to the desktop, its second record leaves the handheld, 2 takes the desktop's
@@ -133,10 +130,7 @@ TEST_P(SyncAcceptance, ADryRunBailsOutAsTheSyncWouldAndKeepsBothSides) {
 
 TEST_P(SyncAcceptance, ADryRunCreatesNoMissingHandheldDatabase) {
     SyncHarness h(GetParam());
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    h.Exec("INSERT INTO Items VALUES (3, 'd3')");
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.Install();
+    SeedItems(h, "VALUES (3, 'd3')");
     const SyncRun dry = RunSync(h, true);
     EXPECT_FALSE(h.HandheldExists("ItemsDB"));
     EXPECT_TRUE(Snapshot(h, {}).handheld.empty());

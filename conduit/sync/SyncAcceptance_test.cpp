@@ -34,6 +34,15 @@ void AddItemFields(clsTable& table) {
     AddFields(table, {{"Id", 3}, {"Name", 6}, {"##STATUSFLAG##", 8}});
 }
 
+void SeedItems(SyncHarness& h, const std::string& rows, const std::vector<std::string>& records,
+               int16_t method) {
+    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
+    if (!rows.empty()) h.Exec("INSERT INTO Items " + rows);
+    if (!records.empty()) h.WriteHandheld("ItemsDB", records);
+    AddItemFields(h.AddTable("Items", "ItemsDB", method));
+    h.Install();
+}
+
 BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables) {
     BothSides sides;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(h.platform.handheldDir))

@@ -94,9 +94,7 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
     for (const StopCase& c : cases) {
         SCOPED_TRACE(c.name);
         SyncHarness h;
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-        h.Install();
+        SeedItems(h);
         h.SetDebugLevel(2);
         c.arrange(h);
         h.Sync();
@@ -117,9 +115,7 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
 
 TEST(SyncOutcome, ACompletedSyncIsReportedCompletedEachTime) {
     SyncHarness h;
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.Install();
+    SeedItems(h);
     h.settings.CreatorID = ScrambleString("ZZZZ");  // a failed sync first: its reason is forgotten
     h.Install();
     h.Sync();
@@ -176,14 +172,10 @@ TEST(SyncOutcome, AHandheldDatabaseThatCannotBeReadBailsOutAndStaysAsItWas) {
     for (const DamagedFile& kind : DamagedFiles()) {
         SCOPED_TRACE(kind.name);
         SyncHarness h;
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        h.Exec("INSERT INTO Items VALUES (5, 'desk')");
-        h.WriteHandheld("ItemsDB", {ItemRecord(1, "hand"), ItemRecord(2, "held")});
+        SeedItems(h, "VALUES (5, 'desk')", {ItemRecord(1, "hand"), ItemRecord(2, "held")});
         const std::filesystem::path file = h.platform.handheldDir / "ItemsDB.pdb";
         const std::string damaged = kind.damage(tarn::test::ReadFileBytes(file));
         tarn::test::WriteFileBytes(file, damaged);
-        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-        h.Install();
         h.SetDebugLevel(2);
         h.Sync();
 
@@ -207,13 +199,10 @@ TEST(SyncOutcome, AHandheldDatabaseThatCannotBeReadBailsOutAndStaysAsItWas) {
 TEST(SyncOutcome, AHandheldFileThatCannotBeOpenedIsReportedWithTheSystemsReason) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
     SyncHarness h;
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    h.WriteHandheld("ItemsDB", {ItemRecord(1, "hand")});
+    SeedItems(h, "", {ItemRecord(1, "hand")});
     const std::filesystem::path file = h.platform.handheldDir / "ItemsDB.pdb";
     const std::string before = tarn::test::ReadFileBytes(file);
     std::filesystem::permissions(file, std::filesystem::perms::none);
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.Install();
     h.Sync();
     std::filesystem::permissions(file, std::filesystem::perms::owner_read);
     EXPECT_NE(h.Log().find("!! Error Description:cannot read database \"ItemsDB\": cannot open " +

@@ -17,11 +17,9 @@ namespace {
 
 class ServerCredentials : public ::testing::TestWithParam<DesktopKind> {
   protected:
+    // Installed again once the test has set the credentials.
     static void SetUpItems(SyncHarness& h) {
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        h.Exec("INSERT INTO Items VALUES (3, 'd3')");
-        h.WriteHandheld("ItemsDB", {ItemRecord(1, "h1")});
-        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+        SeedItems(h, "VALUES (3, 'd3')", {ItemRecord(1, "h1")});
     }
 };
 
