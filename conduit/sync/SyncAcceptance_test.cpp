@@ -339,35 +339,10 @@ TEST_P(SyncAcceptance, TableNamesThatNeedQuotingWork) {
     EXPECT_EQ(HandheldPairs(h, "LinesDB"), (Pairs{{"1", "hand"}, {"2", "desk"}}));
 }
 
-// Numbers, dates and times in columns of their own types cross both ways: the driver's text
-// for each is read back into the handheld's encoding.
-TEST_P(SyncAcceptance, TypedColumnsCrossBothWays) {
-    const double date = DateToPalmNumber({2005, 12, 31});
-    const double time = TimeToPalmNumber({13, 5, 9});
-    SyncHarness h(GetParam());
-    h.Exec("CREATE TABLE Visits (Id INTEGER, Amount DOUBLE PRECISION, Due DATE, StartsAt TIME)");
-    h.Exec("INSERT INTO Visits VALUES (1, 3.25, '2005-12-31', '13:05:09')");
-    h.WriteHandheld("VisitsDB",
-                    {Int32Bytes(2) + DoubleBytes(-0.5) + DoubleBytes(date) + DoubleBytes(time)});
-    AddFields(h.AddTable("Visits", "VisitsDB", 0),
-              {{"Id", 3}, {"Amount", 2}, {"Due", 1}, {"StartsAt", 7}});
-    h.Install();
-    h.Sync();
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
-    auto rows = h.Query("SELECT Amount, Due, StartsAt FROM Visits WHERE Id = 2");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(std::stod(rows[0][0].value_or("")), -0.5);
-    EXPECT_EQ(rows[0][1], "2005-12-31");
-    EXPECT_EQ(rows[0][2], "13:05:09");
-    std::vector<std::string> expected = {
-        Int32Bytes(1) + DoubleBytes(3.25) + DoubleBytes(date) + DoubleBytes(time),
-        Int32Bytes(2) + DoubleBytes(-0.5) + DoubleBytes(date) + DoubleBytes(time)};
-    EXPECT_EQ(h.ReadHandheld("VisitsDB"), expected);
-}
-
 // Columns the description does not name, before, between and after those it does, are left
-// unread; the named ones cross exactly, doubles that print in many ways and days far from
-// today included, and a second sync changes nothing on either side.
+// unread; the named ones, in columns of their own types, cross exactly both ways (the driver's
+// text for each read back into the handheld's encoding), doubles that print in many ways and
+// days far from today included, and a second sync changes nothing on either side.
 TEST_P(SyncAcceptance, UnnamedColumnsAreSkippedAndValuesCrossExactlyTwice) {
     SyncHarness h(GetParam());
     h.Exec(
@@ -383,6 +358,11 @@ TEST_P(SyncAcceptance, UnnamedColumnsAreSkippedAndValuesCrossExactlyTwice) {
                ", '" + dues[i] + "', 'n" + std::to_string(i) + "', '23:59:5" + std::to_string(i) +
                "', 'a')");
     }
+    const double date = DateToPalmNumber({2005, 12, 31});
+    const double time = TimeToPalmNumber({13, 5, 9});
+    const std::string handheld =
+        Int32Bytes(7) + DoubleBytes(-0.5) + DoubleBytes(date) + TextBytes("h") + DoubleBytes(time);
+    h.WriteHandheld("WideDB", {handheld});
     auto& table = h.AddTable("Wide", "WideDB", 0);
     table.Fields().Add("Id", 3);
     table.Fields().Add("Amount", 2);
@@ -401,7 +381,15 @@ TEST_P(SyncAcceptance, UnnamedColumnsAreSkippedAndValuesCrossExactlyTwice) {
             Int32Bytes(i + 1) + DoubleBytes(amounts[i]) + DoubleBytes(DateToPalmNumber(date)) +
             TextBytes("n" + std::to_string(i)) + DoubleBytes(TimeToPalmNumber({23, 59, 50 + i})));
     }
+    expected.push_back(handheld);
     EXPECT_EQ(h.ReadHandheld("WideDB"), expected);
+    auto rows = h.Query("SELECT Lead, Amount, Due, StartsAt, Tail FROM Wide WHERE Id = 7");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], std::nullopt);
+    EXPECT_EQ(std::stod(rows[0][1].value_or("")), -0.5);
+    EXPECT_EQ(rows[0][2], "2005-12-31");
+    EXPECT_EQ(rows[0][3], "13:05:09");
+    EXPECT_EQ(rows[0][4], std::nullopt);
     ExpectSecondSyncChangesNothing(h, "Wide");
 }
 
