@@ -251,22 +251,5 @@ TEST_P(SyncAcceptance, HandheldDeletionSparesARowThatDiffersInLetterCaseAlone) {
     ExpectSecondSyncChangesNothing(h, "C");
 }
 
-// A table that cannot take part in a transaction is said to be at risk before it is written.
-TEST_P(SyncAcceptance, TablesWithoutTransactionsAreSaidToBeAtRisk) {
-    if (GetParam() != DesktopKind::MariaDb) GTEST_SKIP() << "only MariaDB has such tables";
-    SyncHarness h(GetParam());
-    h.Exec("CREATE TABLE Plain (Id INTEGER, Name VARCHAR(20)) ENGINE=MyISAM");
-    h.Exec("CREATE TABLE Safe (Id INTEGER, Name VARCHAR(20)) ENGINE=InnoDB");
-    for (const char* name : {"Plain", "Safe"}) AddItemFields(h.AddTable(name, name, 0));
-    h.Install();
-    h.SetDebugLevel(1);
-    SyncAndExpectCompleted(h);
-    EXPECT_NE(h.Log().find("\nTable Plain uses the storage engine MyISAM, which has no "
-                           "transactions: a failed sync may leave it partly written\n"),
-              std::string::npos)
-        << h.Log();
-    EXPECT_EQ(h.Log().find("Table Safe"), std::string::npos) << h.Log();
-}
-
 }  // namespace
 }  // namespace tarn::conduit::test
