@@ -56,6 +56,13 @@ BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables) {
     return sides;
 }
 
+void SyncAndExpectCompleted(SyncHarness& h) {
+    h.Sync();
+    const std::string log = h.Log();
+    ASSERT_NE(log.rfind("Completed Synchronization"), std::string::npos) << log;
+    ASSERT_EQ(log.find("CONDUIT ERRROR"), std::string::npos) << log;
+}
+
 void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table) {
     const BothSides before = Snapshot(h, {table});
     const size_t syncs = h.platform.utility.outcomes.size();
@@ -193,8 +200,7 @@ TEST_P(SyncAcceptance, FiltersRestrictReadsUpdatesAndPurges) {
     h.tables.Item(1)->SyncMethod = 2;
     h.tables.Item(1)->PurgeBeforeSync = true;
     h.Install();
-    h.Sync();
-    EXPECT_NE(h.Log().rfind("Completed Synchronization"), std::string::npos);
+    SyncAndExpectCompleted(h);
     EXPECT_EQ(h.DesktopPairs("Orders", "Id", "Name"),
               (Pairs{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"5", "e"}}));
 }
@@ -227,8 +233,7 @@ TEST_P(SyncAcceptance, AwkwardTextsArriveUnchanged) {
     h.WriteHandheld("CodesDB", records);
     AddFields(h.AddTable("Codes", "CodesDB", 0), {{"Code", 6}, {"Note", 6}});
     h.Install();
-    h.Sync();
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    SyncAndExpectCompleted(h);
 
     Pairs expected;
     for (const auto& text : AwkwardTexts()) {
@@ -271,8 +276,7 @@ TEST_P(SyncAcceptance, KeysTheHandheldCannotHoldStayOnTheDesktop) {
     AddFields(h.AddTable("Names", "NamesDB", 0), {{"Name", 6}, {"Note", 6}});
     h.Install();
     const Pairs desktop = h.DesktopPairs("Names", "Name", "Note");
-    h.Sync();
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    SyncAndExpectCompleted(h);
     EXPECT_NE(h.Log().find("Skipped 2 desktop rows of Names whose key has characters the "
                            "handheld cannot hold: they stay on the desktop only"),
               std::string::npos)
@@ -304,8 +308,7 @@ TEST_P(SyncAcceptance, AwkwardFilterValuesSelectTheirRows) {
               {{"Id", 3}, {"Name", 6}, {"Region", 6, "Region"}, {"Owner", 10, "Owner"}});
     h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
     h.Install();
-    h.Sync();
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    SyncAndExpectCompleted(h);
 
     EXPECT_EQ(h.DesktopPairs("Contacts", "Id", "Name"),
               (Pairs{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", "d"}}));
@@ -331,8 +334,7 @@ TEST_P(SyncAcceptance, TableNamesThatNeedQuotingWork) {
               {{"LineNo", 3}, {"Item Name", 6}, {"##STATUSFLAG##", 8}});
     h.Install();
     h.SetDebugLevel(3);
-    h.Sync();
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    SyncAndExpectCompleted(h);
     EXPECT_EQ(h.LoggedLeftDelimiter(), GetParam() == DesktopKind::PostgreSql ? "\"" : "`");
     EXPECT_EQ(h.DesktopPairs(h.Quote("Order Lines"), h.Quote("LineNo"), h.Quote("Item Name")),
               (Pairs{{"1", "hand"}, {"2", "desk"}}));
@@ -370,8 +372,7 @@ TEST_P(SyncAcceptance, UnnamedColumnsAreSkippedAndValuesCrossExactlyTwice) {
     table.Fields().Add("Note", 6);
     table.Fields().Add("StartsAt", 7);
     h.Install();
-    h.Sync();
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    SyncAndExpectCompleted(h);
     std::vector<std::string> expected;
     for (int i = 0; i < 6; ++i) {
         const std::string due(dues[i]);

@@ -14,13 +14,6 @@
 namespace tarn::conduit::test {
 namespace {
 
-void SyncAndExpectCompleted(SyncHarness& h) {
-    h.Sync();
-    const std::string log = h.Log();
-    ASSERT_NE(log.rfind("Completed Synchronization"), std::string::npos) << log;
-    ASSERT_EQ(log.find("CONDUIT ERRROR"), std::string::npos) << log;
-}
-
 // The text fields of the handheld's records, in record order.
 std::vector<std::string> HandheldTexts(SyncHarness& h, const std::string& database, size_t offset) {
     std::vector<std::string> texts;

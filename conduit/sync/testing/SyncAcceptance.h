@@ -68,6 +68,9 @@ struct BothSides {
 };
 BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables);
 
+// Runs the harness's sync and expects it to complete without a bail-out.
+void SyncAndExpectCompleted(SyncHarness& h);
+
 // Runs the harness's sync once more and expects neither side to change at all.
 void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table);
 
