@@ -100,12 +100,6 @@ TEST(SyncDriver, DoNothingStillCreatesTheHandheldDatabase) {
     EXPECT_NE(h.Log().find(" Table is set not to sync: NewDB\n"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace tarn::conduit::test
-
-namespace tarn::conduit::test {
-namespace {
-
 // Damaged handheld records and desktops too large for a handheld end in the bail-out, and the
 // handheld database stays exactly as it was.
 TEST(SyncDriverLimits, BadInputBailsOutAndKeepsTheHandheldFile) {
