@@ -245,27 +245,16 @@ TEST_F(PalmRecordCodec, FormatLineIsWrittenOnlyAtLevelFour) {
 }
 
 TEST_F(PalmRecordCodec, FieldThatDoesNotConvertFailsWithItsContextOnTheStack) {
-    struct Case {
+    const struct {
         FieldSpec field;
         int number;
-        std::string context;
-    };
-    std::vector<Case> cases = {
-        {{"Qty", kTypeInteger, "five"},
-         kErrTypeMismatch,
-         "Error adding field to Palm record: Qty DataType=Integer Value=five"},
-        {{"Qty", kTypeShort, "3000000000"},
-         kErrOverflow,
-         "Error adding field to Palm record: Qty DataType=Short Value=3000000000"},
-        {{"At", kTypeTime, ""},
-         kErrTypeMismatch,
-         "Error adding field to Palm record: At DataType=Time Value="},
-        {{"Due", kTypeDate, "31.12.2005"},
-         kErrTypeMismatch,
-         "Error adding field to Palm record: Due DataType=Date Value=31.12.2005"},
-        {{"Ratio", kTypeSingle, "1e39"},
-         kErrOverflow,
-         "Error adding field to Palm record: Ratio DataType=Single Value=1e39"},
+        std::string context;  // after "Error adding field to Palm record: "
+    } cases[] = {
+        {{"Qty", kTypeInteger, "five"}, kErrTypeMismatch, "Qty DataType=Integer Value=five"},
+        {{"Qty", kTypeShort, "3000000000"}, kErrOverflow, "Qty DataType=Short Value=3000000000"},
+        {{"At", kTypeTime, ""}, kErrTypeMismatch, "At DataType=Time Value="},
+        {{"Due", kTypeDate, "31.12.2005"}, kErrTypeMismatch, "Due DataType=Date Value=31.12.2005"},
+        {{"Ratio", kTypeSingle, "1e39"}, kErrOverflow, "Ratio DataType=Single Value=1e39"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.context);
@@ -273,7 +262,7 @@ TEST_F(PalmRecordCodec, FieldThatDoesNotConvertFailsWithItsContextOnTheStack) {
         SyncError error = Failure([&] { Encode({{"Name", kTypeString, "ok"}, c.field}); });
         EXPECT_EQ(error.number(), c.number);
         ASSERT_EQ(errors.Count(), 1);  // the good field left nothing behind
-        EXPECT_EQ(errors.Peek(), c.context);
+        EXPECT_EQ(errors.Peek(), "Error adding field to Palm record: " + c.context);
     }
 }
 
