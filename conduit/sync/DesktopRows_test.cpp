@@ -38,13 +38,11 @@ class DesktopRowsTest : public DesktopTest {
 // Id ("Integer"), Name ("String"), Note ("String"), Due ("Date"), Rep ("IgnoreField", filter
 // Rep) with the filter Rep=Bob's, and the handheld record 7, O'Neil, empty, 31 December 2005.
 TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
-    clsTable table;
-    table.DesktopTableName = "Orders";
-    AddFields(table, {{"Id", kTypeInteger},
-                      {"Name", kTypeString},
-                      {"Note", kTypeString},
-                      {"Due", kTypeDate},
-                      {"Rep", kTypeIgnoreField, "Rep"}});
+    clsTable table = Table("Orders", {{"Id", kTypeInteger},
+                                      {"Name", kTypeString},
+                                      {"Note", kTypeString},
+                                      {"Due", kTypeDate},
+                                      {"Rep", kTypeIgnoreField, "Rep"}});
     session.WorkFilters.Add("Rep", "Bob's");
     session.Dialect = SqlDialect(DesktopDialect::Other, "[", "]");
     auto record = HandheldRecord({{"Id", kTypeInteger, "7"},
@@ -67,13 +65,11 @@ TEST_F(DesktopRowsTest, OrdersExampleByteForByte) {
 }
 
 TEST_F(DesktopRowsTest, KeysDatesTimesAndLeftOutTypes) {
-    clsTable table;
-    table.DesktopTableName = "T";
-    AddFields(table, {{"Sig", kTypeSignature},
-                      {"Raw", kTypeByte},
-                      {"Status", kTypeRecordStatus},
-                      {"Day", kTypeDate},
-                      {"At", kTypeTime}});
+    clsTable table = Table("T", {{"Sig", kTypeSignature},
+                                 {"Raw", kTypeByte},
+                                 {"Status", kTypeRecordStatus},
+                                 {"Day", kTypeDate},
+                                 {"At", kTypeTime}});
     auto record = HandheldRecord({{"Sig", kTypeSignature, "k'1"},
                                   {"Status", kTypeRecordStatus, "0"},
                                   {"Day", kTypeDate, "0"},
@@ -87,9 +83,7 @@ TEST_F(DesktopRowsTest, KeysDatesTimesAndLeftOutTypes) {
               "INSERT INTO T (Sig, Day, At) VALUES ('k''1', '1899-12-30', '09:30:00')");
 
     auto stringKey = HandheldRecord({{"Code", kTypeString, "A'1"}, {"Day", kTypeDate, ""}});
-    clsTable keyed;
-    keyed.DesktopTableName = "K";
-    AddFields(keyed, {{"Code", kTypeString}, {"Day", kTypeDate}});
+    clsTable keyed = Table("K", {{"Code", kTypeString}, {"Day", kTypeDate}});
     EXPECT_EQ(stringKey->BuildDesktopWriteQuery(session.Dialect, keyed, true, session.WorkFilters),
               "UPDATE K SET Code='A''1', Day=NULL WHERE Code='A''1'");
 
@@ -142,8 +136,7 @@ TEST_F(DesktopRowsTest, AlternatingTablesKeepTheirOwnColumns) {
     Desk().Execute("INSERT INTO A VALUES (1, 'a-one')");
     Desk().Execute("INSERT INTO B VALUES ('b-one', 'e', 1)");
     ConnectEngine();
-    clsTable table;
-    AddFields(table, {{"Id", kTypeInteger}, {"Name", kTypeString}});
+    clsTable table = Table("", {{"Id", kTypeInteger}, {"Name", kTypeString}});
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(Read(table, "SELECT * FROM A").Item("1")->Fields().Item("Name")->Value, "a-one");
         EXPECT_EQ(Read(table, "SELECT * FROM B").Item("1")->Fields().Item("Name")->Value, "b-one");
@@ -154,8 +147,7 @@ TEST_F(DesktopRowsTest, MissingColumnLeavesItsContextOnTheErrorStack) {
     Desk().Execute("CREATE TABLE T (Id INTEGER)");
     Desk().Execute("INSERT INTO T VALUES (1)");
     ConnectEngine();
-    clsTable table;
-    AddFields(table, {{"Id", kTypeInteger}, {"Gone", kTypeString}});
+    clsTable table = Table("", {{"Id", kTypeInteger}, {"Gone", kTypeString}});
     EXPECT_ANY_THROW(Read(table, "SELECT * FROM T"));
     ASSERT_EQ(session.ErrorStack.Count(), 1);
     EXPECT_EQ(session.ErrorStack.Peek(), "Error loading field Gone from desktop");
@@ -168,9 +160,8 @@ TEST_F(DesktopRowsTest, HostileValuesArriveUnchanged) {
     ConnectEngine();
     session.Dialect = FindSqlDialect(*session.DesktopConnection, DesktopDialect::Sqlite,
                                      session.Tables, session.Log);
-    clsTable table;
-    table.DesktopTableName = "Notes";
-    AddFields(table, {{"Code", kTypeString}, {"Body", kTypeString}, {"Seen", kTypeTime}});
+    clsTable table =
+        Table("Notes", {{"Code", kTypeString}, {"Body", kTypeString}, {"Seen", kTypeTime}});
 
     const std::vector<std::string> values{"O'Brien",
                                           "it''s",

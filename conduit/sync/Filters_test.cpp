@@ -44,13 +44,10 @@ class FiltersTest : public DesktopTest {
     }
 
     // Region ("String", filter Region), Qty ("Integer", filter Limit), Note (no filter).
-    clsTable OrdersTable() {
-        clsTable table;
-        table.DesktopTableName = "Orders";
-        AddFields(table, {{"Region", kTypeString, "Region"},
-                          {"Qty", kTypeInteger, "Limit"},
-                          {"Note", kTypeString}});
-        return table;
+    static clsTable OrdersTable() {
+        return Table("Orders", {{"Region", kTypeString, "Region"},
+                                {"Qty", kTypeInteger, "Limit"},
+                                {"Note", kTypeString}});
     }
 };
 
@@ -86,18 +83,16 @@ TEST_F(FiltersTest, ClauseJoinsTheUsableFiltersInFieldOrder) {
     EXPECT_EQ(Clause(table, false), " AND Region='North' AND Qty=5");
 
     // Names compare without regard to case; a field naming the empty filter adds nothing.
-    clsTable other;
-    AddFields(other, {{"Area", kTypeString, "region"},
-                      {"Memo", kTypeString, "Unused"},
-                      {"Rep", kTypeIgnoreField, "REGION"}});
+    clsTable other = Table("", {{"Area", kTypeString, "region"},
+                                {"Memo", kTypeString, "Unused"},
+                                {"Rep", kTypeIgnoreField, "REGION"}});
     EXPECT_EQ(Clause(other, true), " WHERE Area='North' AND Rep='North'");
 }
 
 TEST_F(FiltersTest, NumericFiltersNeedNumbers) {
     WriteFilterDatabase({FilterRecord("Limit", "abc"), FilterRecord("Min", " 2.5 ")});
     LoadFilters(session);
-    clsTable table;
-    AddFields(table, {{"Qty", kTypeInteger, "Limit"}, {"Price", kTypeDouble, "Min"}});
+    clsTable table = Table("", {{"Qty", kTypeInteger, "Limit"}, {"Price", kTypeDouble, "Min"}});
     session.Log.DebugLevel = 1;
     host.utility.lines.clear();
     EXPECT_EQ(Clause(table, true), " WHERE Price= 2.5 ");

@@ -59,8 +59,7 @@ TEST_P(SyncAcceptance, AHandheldDatabaseRebuiltAfterTheDesktopKeepsItsBlocks) {
     WriteFileBytes(file, palm::SerializePdb(db));
     AddItemFields(h.AddTable("Items", "ItemsDB", 0));
     h.Install();
-    h.Sync();  // leaves the handheld in the order the sync writes it
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    SyncAndExpectCompleted(h);  // leaves the handheld in the order the sync writes it
 
     // Changes in the middle of the order on both sides: a row changed and one added on the
     // desktop, a record marked deleted and one added on the handheld.
@@ -71,8 +70,7 @@ TEST_P(SyncAcceptance, AHandheldDatabaseRebuiltAfterTheDesktopKeepsItsBlocks) {
         if (record.data == ItemRecord(5, "hand")) record.data = ItemRecord(5, "hand", 1);
     synced.records.insert(synced.records.begin() + 10, {0, 99, ItemRecord(40, "new here")});
     WriteFileBytes(file, palm::SerializePdb(synced));
-    h.Sync();
-    ASSERT_NE(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
+    SyncAndExpectCompleted(h);
 
     std::string expected = "appinfo " + Hex(kAppInfo) + "\nsort " + Hex(kSortInfo) + "\n";
     std::vector<std::string> records = h.ReadHandheld("ItemsDB");

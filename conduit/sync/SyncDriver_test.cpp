@@ -28,11 +28,7 @@ TEST(SyncDriver, OutsideAHotSyncOnlyAMessageIsShown) {
 TEST(SyncDriver, LogLinesFollowTheDebugLevel) {
     for (int level : {0, 1, 2, 3, 4}) {
         SyncHarness h;
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        h.Exec("INSERT INTO Items VALUES (3, 'd3')");
-        h.WriteHandheld("ItemsDB", {ItemRecord(1, "h1")});
-        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-        h.Install();
+        SeedItems(h, "VALUES (3, 'd3')", {ItemRecord(1, "h1")});
         h.SetDebugLevel(level);
         h.Sync();
         auto lines = h.LogLines();
@@ -68,10 +64,7 @@ TEST(SyncDriver, LogLinesFollowTheDebugLevel) {
 // sync of the same loaded conduit.
 TEST(SyncDriver, ABailOutNamesNoStepOfAnEarlierSync) {
     SyncHarness h;
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    h.WriteHandheld("ItemsDB", {Int32Bytes(2) + "no zero byte"});
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.Install();
+    SeedItems(h, "", {Int32Bytes(2) + "no zero byte"});
     h.Sync();
     ASSERT_NE(h.Log().find("!! Error loading field Name from Palm\n"), std::string::npos)
         << h.Log();
@@ -107,18 +100,12 @@ TEST(SyncDriver, DoNothingStillCreatesTheHandheldDatabase) {
     EXPECT_NE(h.Log().find(" Table is set not to sync: NewDB\n"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace tarn::conduit::test
-
-namespace tarn::conduit::test {
-namespace {
-
 // Damaged handheld records and desktops too large for a handheld end in the bail-out, and the
 // handheld database stays exactly as it was.
 TEST(SyncDriverLimits, BadInputBailsOutAndKeepsTheHandheldFile) {
     const struct {
         const char* name;
-        std::string desktopRows;  // SQL that fills Items
+        std::string desktopRows;  // what follows "INSERT INTO Items"
         std::string handheldRecord;
         int16_t method;
         std::string logged;
@@ -126,21 +113,16 @@ TEST(SyncDriverLimits, BadInputBailsOutAndKeepsTheHandheldFile) {
         {"a handheld record without its text's end", "", Int32Bytes(2) + "no zero byte", 0,
          "!! Error loading field Name from Palm\n"},
         {"more rows than a handheld database holds",
-         "INSERT INTO Items WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE "
+         "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE "
          "x < 65536) SELECT x, 'n' FROM n",
          ItemRecord(7, "old"), 3, "can hold at most 65535 records"},
-        {"a row too long for a handheld record",
-         "INSERT INTO Items VALUES (1, '" + std::string(20000, 'x') + "')", ItemRecord(7, "old"), 3,
-         "!! Error adding field to Palm record: Name DataType=String"},
+        {"a row too long for a handheld record", "VALUES (1, '" + std::string(20000, 'x') + "')",
+         ItemRecord(7, "old"), 3, "!! Error adding field to Palm record: Name DataType=String"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SyncHarness h;
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        if (!c.desktopRows.empty()) h.Exec(c.desktopRows);
-        h.WriteHandheld("ItemsDB", {ItemRecord(1, "fine"), c.handheldRecord});
-        AddItemFields(h.AddTable("Items", "ItemsDB", c.method));
-        h.Install();
+        SeedItems(h, c.desktopRows, {ItemRecord(1, "fine"), c.handheldRecord}, c.method);
         const auto file = h.platform.handheldDir / "ItemsDB.pdb";
         const std::string before = tarn::test::ReadFileBytes(file);
         h.Sync();

@@ -20,8 +20,8 @@ using platform::ConduitOutcome;
 struct StopCase {
     std::string name;
     std::function<void(SyncHarness&)> arrange;  // after the items table is set up
-    // Whole lines the log holds one after the other.
-    std::function<std::vector<std::string>(SyncHarness&)> logged;
+    // Whole lines the log holds one after the other; "@" stands for the description file.
+    std::vector<std::string> logged;
     std::string reasonPart;
     // A table whose handheld database cannot be made is left and the sync goes on to its end.
     bool goesOn = false;
@@ -37,47 +37,32 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
     const std::vector<StopCase> cases{
         {"description deleted after registration",
          [](SyncHarness& h) { std::filesystem::remove(h.descriptionFile); },
-         [](SyncHarness& h) -> std::vector<std::string> {
-             const std::string path = h.descriptionFile.string();
-             return {"Error loading configuration file " + path,
-                     "cannot open " + path + ": No such file or directory"};
-         },
+         {"Error loading configuration file @", "cannot open @: No such file or directory"},
          "No such file or directory"},
         {"description that is a folder",
          [](SyncHarness& h) {
              std::filesystem::remove(h.descriptionFile);
              std::filesystem::create_directory(h.descriptionFile);
          },
-         [](SyncHarness& h) -> std::vector<std::string> {
-             const std::string path = h.descriptionFile.string();
-             return {"Error loading configuration file " + path,
-                     "cannot read " + path + ": Is a directory"};
-         },
+         {"Error loading configuration file @", "cannot read @: Is a directory"},
          "Is a directory"},
         {"description for another Creator ID (differing only in letter case)",
          changeSettings([](ConduitSettings& s) { s.CreatorID = ScrambleString("test"); }),
-         [](SyncHarness& h) -> std::vector<std::string> {
-             return {"The Tarn Configuration file contains the wrong Creator ID",
-                     h.descriptionFile.string() +
-                         " describes Creator ID \"test\", not the running \"TEST\""};
-         },
+         {"The Tarn Configuration file contains the wrong Creator ID",
+          "@ describes Creator ID \"test\", not the running \"TEST\""},
          "The Tarn Configuration file contains the wrong Creator ID"},
-        {"no driver", changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString(""); }),
-         [](SyncHarness&) -> std::vector<std::string> {
-             return {"Error opening desktop database: No ODBC driver selected\r\nError Num:0",
-                     " Connection to desktop database failed"};
-         },
+        {"no driver",
+         changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString(""); }),
+         {"Error opening desktop database: No ODBC driver selected\r\nError Num:0",
+          " Connection to desktop database failed"},
          "No ODBC driver selected"},
         {"driver not installed",
          changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString("No Such Driver"); }),
-         [](SyncHarness&) -> std::vector<std::string> {
-             return {" Connection to desktop database failed"};
-         },
+         {" Connection to desktop database failed"},
          "Error opening desktop database: "},
-        {"desktop table missing", [](SyncHarness& h) { h.Exec("DROP TABLE Items"); },
-         [](SyncHarness&) -> std::vector<std::string> {
-             return {"!! Synchronization did not complete successfully"};
-         },
+        {"desktop table missing",
+         [](SyncHarness& h) { h.Exec("DROP TABLE Items"); },
+         {"!! Synchronization did not complete successfully"},
          "table Items bailed out: "},
         {"handheld database that cannot be created",
          [](SyncHarness& h) {
@@ -86,22 +71,22 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
              std::filesystem::rename(h.platform.handheldDir / "OtherDB.pdb",
                                      h.platform.handheldDir / "ItemsDB.pdb");
          },
-         [](SyncHarness&) -> std::vector<std::string> {
-             return {"Can not find palm database ItemsDB"};
-         },
-         "Can not find palm database ItemsDB: cannot create database \"ItemsDB\"", true},
+         {"Can not find palm database ItemsDB"},
+         "Can not find palm database ItemsDB: cannot create database \"ItemsDB\"",
+         true},
     };
     for (const StopCase& c : cases) {
         SCOPED_TRACE(c.name);
         SyncHarness h;
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-        h.Install();
+        SeedItems(h);
         h.SetDebugLevel(2);
         c.arrange(h);
         h.Sync();
         const auto lines = h.LogLines();
-        const auto expected = c.logged(h);
+        std::vector<std::string> expected = c.logged;
+        for (std::string& line : expected)
+            if (auto at = line.find('@'); at != std::string::npos)
+                line.replace(at, 1, h.descriptionFile.string());
         EXPECT_NE(std::search(lines.begin(), lines.end(), expected.begin(), expected.end()),
                   lines.end())
             << h.Log();
@@ -117,9 +102,7 @@ TEST(SyncOutcome, EveryWayOfNotCompletingIsReportedWithItsReason) {
 
 TEST(SyncOutcome, ACompletedSyncIsReportedCompletedEachTime) {
     SyncHarness h;
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.Install();
+    SeedItems(h);
     h.settings.CreatorID = ScrambleString("ZZZZ");  // a failed sync first: its reason is forgotten
     h.Install();
     h.Sync();
@@ -176,14 +159,10 @@ TEST(SyncOutcome, AHandheldDatabaseThatCannotBeReadBailsOutAndStaysAsItWas) {
     for (const DamagedFile& kind : DamagedFiles()) {
         SCOPED_TRACE(kind.name);
         SyncHarness h;
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        h.Exec("INSERT INTO Items VALUES (5, 'desk')");
-        h.WriteHandheld("ItemsDB", {ItemRecord(1, "hand"), ItemRecord(2, "held")});
+        SeedItems(h, "VALUES (5, 'desk')", {ItemRecord(1, "hand"), ItemRecord(2, "held")});
         const std::filesystem::path file = h.platform.handheldDir / "ItemsDB.pdb";
         const std::string damaged = kind.damage(tarn::test::ReadFileBytes(file));
         tarn::test::WriteFileBytes(file, damaged);
-        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-        h.Install();
         h.SetDebugLevel(2);
         h.Sync();
 
@@ -207,13 +186,10 @@ TEST(SyncOutcome, AHandheldDatabaseThatCannotBeReadBailsOutAndStaysAsItWas) {
 TEST(SyncOutcome, AHandheldFileThatCannotBeOpenedIsReportedWithTheSystemsReason) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
     SyncHarness h;
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    h.WriteHandheld("ItemsDB", {ItemRecord(1, "hand")});
+    SeedItems(h, "", {ItemRecord(1, "hand")});
     const std::filesystem::path file = h.platform.handheldDir / "ItemsDB.pdb";
     const std::string before = tarn::test::ReadFileBytes(file);
     std::filesystem::permissions(file, std::filesystem::perms::none);
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
-    h.Install();
     h.Sync();
     std::filesystem::permissions(file, std::filesystem::perms::owner_read);
     EXPECT_NE(h.Log().find("!! Error Description:cannot read database \"ItemsDB\": cannot open " +

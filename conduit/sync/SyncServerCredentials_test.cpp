@@ -3,7 +3,6 @@
 // Needs the test run's private servers (ctest fixture database_servers).
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "common/config/Scramble.h"
@@ -17,11 +16,9 @@ namespace {
 
 class ServerCredentials : public ::testing::TestWithParam<DesktopKind> {
   protected:
+    // Installed again once the test has set the credentials.
     static void SetUpItems(SyncHarness& h) {
-        h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-        h.Exec("INSERT INTO Items VALUES (3, 'd3')");
-        h.WriteHandheld("ItemsDB", {ItemRecord(1, "h1")});
-        AddItemFields(h.AddTable("Items", "ItemsDB", 0));
+        SeedItems(h, "VALUES (3, 'd3')", {ItemRecord(1, "h1")});
     }
 };
 
@@ -42,34 +39,21 @@ TEST_P(ServerCredentials, APasswordHoldingSemicolonBraceAndEqualsReachesTheDescr
     ExpectSecondSyncChangesNothing(h, "Items");
 }
 
-struct Crafted {
-    const char* name;
-    std::function<void(ConduitSettings&, const DesktopTarget&, const std::string& other)> craft;
-};
-
 // Each value would once have added "Database=<other>" to the connection string (the trailing
 // ";x=" keeps what follows harmless if a driver splits the value); now it is one value, the
 // opening fails, and neither database nor the handheld changes.
 TEST_P(ServerCredentials, AValueCraftedToNameAnotherDatabaseChangesNothing) {
-    const std::vector<Crafted> crafted{
-        {"password",
-         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
-             s.DBPassword = ScrambleString(d.password + ";Database=" + other + ";x=");
-         }},
-        {"user",
-         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
-             s.DBUsername = ScrambleString(d.user + ";Database=" + other + ";x=");
-         }},
-        {"database",
-         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
-             s.DBDatabase = ScrambleString(d.database + ";Database=" + other + ";x=");
-         }},
-        {"server",
-         [](ConduitSettings& s, const DesktopTarget& d, const std::string& other) {
-             s.DBServer = ScrambleString(d.server + ";Database=" + other + ";x=");
-         }},
+    const struct {
+        const char* name;
+        std::string ConduitSettings::*setting;
+        std::string DesktopTarget::*value;  // the value the setting would hold
+    } crafted[] = {
+        {"password", &ConduitSettings::DBPassword, &DesktopTarget::password},
+        {"user", &ConduitSettings::DBUsername, &DesktopTarget::user},
+        {"database", &ConduitSettings::DBDatabase, &DesktopTarget::database},
+        {"server", &ConduitSettings::DBServer, &DesktopTarget::server},
     };
-    for (const Crafted& c : crafted) {
+    for (const auto& c : crafted) {
         SCOPED_TRACE(c.name);
         SyncHarness h(GetParam());
         SetUpItems(h);
@@ -77,7 +61,8 @@ TEST_P(ServerCredentials, AValueCraftedToNameAnotherDatabaseChangesNothing) {
         auto otherDesk = other.Connect();
         otherDesk->Execute("CREATE TABLE Items (Id INTEGER, Name TEXT)");
         otherDesk->Execute("INSERT INTO Items VALUES (9, 'other')");
-        c.craft(h.settings, h.desktop, other.database);
+        h.settings.*c.setting =
+            ScrambleString(h.desktop.*c.value + ";Database=" + other.database + ";x=");
         h.Install();
         const std::string handheldBefore =
             tarn::test::ReadFileBytes(h.platform.handheldDir / "ItemsDB.pdb");

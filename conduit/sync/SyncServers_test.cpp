@@ -30,11 +30,8 @@ class ServerConnection : public ::testing::TestWithParam<DesktopKind> {};
 // box carries it, and the password reaches the server but never the log.
 TEST_P(ServerConnection, PortWrittenInTheServerBoxReachesTheServer) {
     SyncHarness h(GetParam());
-    h.Exec("CREATE TABLE Items (Id INTEGER, Name TEXT)");
-    h.Exec("INSERT INTO Items VALUES (3, 'd3')");
-    AddItemFields(h.AddTable("Items", "ItemsDB", 0));
     ASSERT_NE(h.desktop.server.find(";Port="), std::string::npos);
-    h.Install();
+    SeedItems(h, "VALUES (3, 'd3')");
     h.SetDebugLevel(2);
     h.Sync();
     const std::string& server = h.desktop.server;

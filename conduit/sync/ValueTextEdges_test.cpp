@@ -1,5 +1,5 @@
-// The hand-written date and time texts against printf's, and field texts written into a
-// buffer that is reused from row to row: the same bytes as before, whatever the value.
+// The hand-written date and time texts against printf's, and number texts against to_chars':
+// the same bytes as before, whatever the value.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -50,8 +50,6 @@ TEST(DateAndTimeText, ReadsAsPrintfWritesIt) {
                 SCOPED_TRACE(PrintedTime(hour, minute, second));
                 EXPECT_EQ(FormatTime({hour, minute, second}), PrintedTime(hour, minute, second));
             }
-    EXPECT_EQ(DateText({}), "0");
-    EXPECT_EQ(DateText({1899, 12, 31}), "1899-12-31");
 }
 
 // Days before 1904 and after 2031, where other date serials end, keep their day; every day of
@@ -82,48 +80,6 @@ TEST(DateAndTimeText, DatesFarFromTodayKeepTheirDay) {
             }
     for (const char* time : {"00:00:00", "00:00:59", "09:09:09", "23:59:59"})
         EXPECT_EQ(FormatTime(PalmNumberToTime(TimeToPalmNumber(ParseTime(time)))), time);
-}
-
-// One buffer for a column, row after row, as the desktop reader uses it: a long value, then
-// shorter ones, blanks and failures leave no trace of the values before.
-TEST(DesktopValueText, ABufferReusedRowAfterRowHoldsOnlyItsRowsValue) {
-    struct Row {
-        int16_t type;
-        const char* column;
-        const char* text;
-    };
-    const Row rows[] = {
-        {kTypeString, "a text long enough to be kept on the heap, not inside the string", nullptr},
-        {kTypeInteger, "7.0", "7"},
-        {kTypeInteger, "-9223372036854775808", "-9223372036854775808"},
-        {kTypeInteger, "1e20", "1e+20"},
-        {kTypeInteger, "-2.5", "-2"},
-        {kTypeDouble, "7.0", "7"},
-        {kTypeDouble, "-0.0", "-0"},
-        {kTypeDouble, "0.1", "0.1"},
-        {kTypeDouble, "123456789012345678901234567890", "1.2345678901234568e+29"},
-        {kTypeDouble, "-1e-300", "-1e-300"},
-        {kTypeSingle, "16777217", "16777216"},
-        {kTypeDate, "2005-12-31 23:59:59", "2005-12-31"},
-        {kTypeTime, "23:59:59.999", "23:59:59"},
-        {kTypeDouble, " \t", ""},
-        {kTypeString, "", ""},
-        {kTypeByte, " ", " "},
-        {kTypeRecordStatus, "x", "x"},
-        {kTypeIgnoreField, " 1 ", " 1 "},
-        {99, " 1 ", " 1 "},
-    };
-    std::string buffer;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.column) + " as type " + std::to_string(row.type));
-        AssignDesktopValueText(row.type, row.column, buffer);
-        EXPECT_EQ(buffer, row.text ? row.text : row.column);
-        EXPECT_EQ(buffer, DesktopValueText(row.type, row.column));
-    }
-    buffer = "left from the row before";
-    EXPECT_THROW(AssignDesktopValueText(kTypeDate, "2005-02-30", buffer), SyncError);
-    AssignDesktopValueText(kTypeTime, "7:5", buffer);
-    EXPECT_EQ(buffer, "07:05:00");
 }
 
 std::string ToCharsText(double value) {

@@ -25,6 +25,11 @@ std::string ItemRecord(int32_t id, const std::string& name, int32_t status = 0);
 Pairs HandheldPairs(SyncHarness& h, const std::string& database);
 // Id ("Integer"), Name ("String") and the status field.
 void AddItemFields(clsTable& table);
+// The desktop table Items (Id INTEGER, Name TEXT) filled by "INSERT INTO Items " + `rows`
+// unless empty, the handheld database ItemsDB with `records` unless empty, and the table's
+// description for the sync method; installed.
+void SeedItems(SyncHarness& h, const std::string& rows = "",
+               const std::vector<std::string>& records = {}, int16_t method = 0);
 
 // The desktop table Items and the handheld database ItemsDB with the five situations of a key:
 // only on the handheld (1), only there and marked deleted (2), only on the desktop (3), on both
@@ -62,6 +67,9 @@ struct BothSides {
     bool operator==(const BothSides&) const = default;
 };
 BothSides Snapshot(SyncHarness& h, const std::vector<std::string>& tables);
+
+// Runs the harness's sync and expects it to complete without a bail-out.
+void SyncAndExpectCompleted(SyncHarness& h);
 
 // Runs the harness's sync once more and expects neither side to change at all.
 void ExpectSecondSyncChangesNothing(SyncHarness& h, const std::string& table);

@@ -61,6 +61,13 @@ clsTable& AddFields(clsTable& table, const std::vector<TableField>& fields) {
     return table;
 }
 
+clsTable Table(const std::string& desktopName, const std::vector<TableField>& fields) {
+    clsTable table;
+    table.DesktopTableName = desktopName;
+    AddFields(table, fields);
+    return table;
+}
+
 ConduitSettings SqliteSettings(const std::filesystem::path& databaseFile,
                                const std::string& creatorId) {
     ConduitSettings s;

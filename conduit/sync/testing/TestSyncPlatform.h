@@ -90,6 +90,8 @@ struct TableField {
 };
 // Appends the fields to a table description, returning the table.
 clsTable& AddFields(clsTable& table, const std::vector<TableField>& fields);
+// A table description of the desktop table `desktopName` with the fields.
+clsTable Table(const std::string& desktopName, const std::vector<TableField>& fields);
 
 // Connection settings (scrambled, as the file holds them) for an SQLite database file.
 ConduitSettings SqliteSettings(const std::filesystem::path& databaseFile,
