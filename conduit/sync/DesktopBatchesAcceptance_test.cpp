@@ -309,6 +309,7 @@ TEST_P(SyncAcceptance, AnExistenceFormTheServerRefusesGivesWayToLookups) {
     EXPECT_EQ(LogWithoutDatabaseName(h), single.log);
     EXPECT_EQ(h.Query("SELECT * FROM Items ORDER BY Id"), single.desktop);
     EXPECT_EQ(h.ReadHandheld("ItemsDB"), single.handheld);
+    ExpectSecondSyncChangesNothing(h, "Items");
 }
 
 // A large batch is written in as many inserts as keep each within the values the database's

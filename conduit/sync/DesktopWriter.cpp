@@ -49,8 +49,12 @@ DesktopWriter::DesktopWriter(platform::odbc::Connection& connection, const SqlDi
     batchRecords_ = canBatch_ ? batchRecords : 1;
 }
 
+std::string DesktopWriter::KeyColumn() const {
+    return dialect_.Identifier(table_.Fields().Item(1)->FieldName);
+}
+
 std::string DesktopWriter::KeyWhere() const {
-    return " WHERE " + dialect_.Identifier(table_.Fields().Item(1)->FieldName) + "=?";
+    return " WHERE " + KeyColumn() + "=?";
 }
 
 void DesktopWriter::Log(const std::string& text, int32_t level) {
@@ -63,7 +67,7 @@ void DesktopWriter::Log(const std::string& text, int32_t level) {
 // short of the full size repeat their first key, so that one statement serves every batch.
 platform::odbc::PreparedStatement& DesktopWriter::ExistenceOfKeys() {
     return Prepared(connection_, existsOfSet_, [&] {
-        const std::string key = dialect_.Identifier(table_.Fields().Item(1)->FieldName);
+        const std::string key = KeyColumn();
         std::string sql;
         // A UNION of single-key lookups passes PostgreSQL's thresholds for a parallel plan,
         // which then starts workers at every run; a list of keys joined to the table is planned
@@ -95,7 +99,7 @@ platform::odbc::PreparedStatement& DesktopWriter::ExistenceOfKeysByPosition() {
         for (std::size_t i = 0; i < batchRecords_; ++i)
             sql += (i ? ", (" : "(") + std::to_string(i) + ")";
         sql += ") SELECT v.i FROM v WHERE EXISTS (SELECT 1 FROM " + target_ + " WHERE " +
-               dialect_.Identifier(table_.Fields().Item(1)->FieldName) + " = CASE v.i";
+               KeyColumn() + " = CASE v.i";
         for (std::size_t i = 0; i < batchRecords_; ++i)
             sql += " WHEN " + std::to_string(i) + " THEN ?";
         return sql + " END)";
@@ -231,8 +235,7 @@ void DesktopWriter::WriteInserts() {
 
 void DesktopWriter::Delete(int16_t keyType, const std::string& key) {
     if (log_.DebugLevel >= 4)
-        Log("DELETE FROM " + target_ + " WHERE " +
-                dialect_.Identifier(table_.Fields().Item(1)->FieldName) +
+        Log("DELETE FROM " + target_ + " WHERE " + KeyColumn() +
                 KeyCondition(dialect_, keyType, key),
             4);
     WriteInserts();

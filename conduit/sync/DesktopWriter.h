@@ -65,6 +65,7 @@ class DesktopWriter {
     void Delete(int16_t keyType, const std::string& key);
 
   private:
+    std::string KeyColumn() const;  // the key field's column, delimited
     std::string KeyWhere() const;
     void WriteInserts();
     platform::odbc::PreparedStatement& InsertOfRows(std::size_t rows);
