@@ -7,6 +7,7 @@
 
 #include "common/model/CollectionErrors.h"
 #include "conduit/log/HotSyncLog.h"
+#include "conduit/sync/HandheldDecoder.h"
 #include "conduit/sync/RecordOrder.h"
 #include "text/Windows1252.h"
 
@@ -81,6 +82,7 @@ void clsDataRecord::SetFields(std::shared_ptr<colFields> fields) {
     RareMembers().fields = std::move(fields);
     layout_.reset();
     values_.reset();
+    stored_ = false;
 }
 
 const std::string& clsDataRecord::PrimaryFieldName() const {
@@ -120,21 +122,48 @@ void clsDataRecord::SetHandheldBefore(std::optional<RecordDigest> digest) {
 
 void clsDataRecord::SetValues(std::shared_ptr<const RecordLayout> layout,
                               const std::vector<std::string>& values) {
-    const std::size_t count = layout->Count();
+    layout_ = std::move(layout);
+    AssignValues(values);
+    if (rare_) rare_->fields.reset();
+}
+
+void clsDataRecord::AssignValues(const std::vector<std::string>& values) const {
+    const std::size_t count = layout_->Count();
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < count; ++i) bytes += values[i].size();
     if (bytes > UINT32_MAX) throw std::length_error("A record's values exceed 4 GB");
-    offsetWidth_ = OffsetWidth(bytes);
-    values_ = std::make_unique_for_overwrite<char[]>(count * offsetWidth_ + bytes);
-    char* text = values_.get() + count * offsetWidth_;
+    const uint8_t width = OffsetWidth(bytes);
+    auto buffer = std::make_unique_for_overwrite<char[]>(count * width + bytes);
+    char* text = buffer.get() + count * width;
     Offset end = 0;
     for (std::size_t i = 0; i < count; ++i) {
         std::memcpy(text + end, values[i].data(), values[i].size());
         end += static_cast<Offset>(values[i].size());
-        WriteOffset(values_.get() + i * offsetWidth_, offsetWidth_, end);
+        WriteOffset(buffer.get() + i * width, width, end);
     }
+    values_ = std::move(buffer);
+    offsetWidth_ = width;
+    stored_ = false;
+}
+
+void clsDataRecord::SetStoredBytes(std::shared_ptr<const RecordLayout> layout,
+                                   std::string_view bytes) {
+    const auto length = static_cast<uint32_t>(bytes.size());  // a handheld record is < 64 KB
+    values_ = std::make_unique_for_overwrite<char[]>(sizeof length + bytes.size());
+    std::memcpy(values_.get(), &length, sizeof length);
+    std::memcpy(values_.get() + sizeof length, bytes.data(), bytes.size());
     layout_ = std::move(layout);
+    stored_ = true;
     if (rare_) rare_->fields.reset();
+}
+
+void clsDataRecord::DecodeStored() const {
+    uint32_t length = 0;
+    std::memcpy(&length, values_.get(), sizeof length);
+    // Reused from record to record: a table written whole decodes every record.
+    static thread_local std::vector<std::string> values;
+    DecodeStoredValues(*layout_, std::string_view(values_.get() + sizeof length, length), values);
+    AssignValues(values);
 }
 
 void clsDataRecord::Expand() const {
@@ -147,6 +176,7 @@ void clsDataRecord::Expand() const {
     RareMembers().fields = std::move(fields);
     layout_.reset();
     values_.reset();
+    stored_ = false;
 }
 
 colFields& clsDataRecord::Fields() {
@@ -183,6 +213,7 @@ std::string_view clsDataRecord::FieldValue(std::size_t index) const {
     if (const colFields* fields = ExpandedFields())
         return fields->Item(static_cast<int32_t>(index + 1))->Value;
     if (!layout_ || index >= layout_->Count()) throw IndexOutOfRangeError(int32_t(index + 1));
+    if (stored_) DecodeStored();
     const std::size_t count = layout_->Count();
     const Offset begin =
         index > 0 ? ReadOffset(values_.get() + (index - 1) * offsetWidth_, offsetWidth_) : 0;

@@ -63,9 +63,10 @@ std::shared_ptr<const RecordLayout> MakeRecordLayout(const colFields& definition
                                                      bool (*included)(int16_t type));
 
 // One record of a table during a sync, from either side. A record read from either side keeps
-// its values in one allocation beside a layout shared with the table's other records; asking
-// for Fields() turns it into a field collection of its own (for tests and tools), after which
-// the accessors read that.
+// its values in one allocation beside a layout shared with the table's other records; one from
+// the handheld keeps the handheld's bytes there until a value is first asked for, since most
+// are replaced by their desktop rows unread. Asking for Fields() turns it into a field
+// collection of its own (for tests and tools), after which the accessors read that.
 class clsDataRecord {
   public:
     colFields& Fields();
@@ -74,6 +75,9 @@ class clsDataRecord {
     // Takes `values` (one per field of the layout) as the record's fields.
     void SetValues(std::shared_ptr<const RecordLayout> layout,
                    const std::vector<std::string>& values);
+    // Takes the stored bytes of a handheld record that HandheldDecoder has checked: the
+    // fields' texts are decoded from them when a value is first asked for.
+    void SetStoredBytes(std::shared_ptr<const RecordLayout> layout, std::string_view bytes);
 
     std::size_t FieldCount() const;
     const std::string& FieldName(std::size_t index) const;
@@ -137,12 +141,16 @@ class clsDataRecord {
     };
 
     void Expand() const;
+    // Turns the stored bytes into the values' texts.
+    void DecodeStored() const;
+    void AssignValues(const std::vector<std::string>& values) const;
     colFields* ExpandedFields() const { return rare_ ? rare_->fields.get() : nullptr; }
     Rare& RareMembers() const;
 
     mutable std::shared_ptr<const RecordLayout> layout_;
     // The end offset of each value (offsetWidth_ bytes each), then the values' bytes one
-    // after another.
+    // after another; or, while stored_, the length of the handheld's bytes (4 bytes), then
+    // those bytes.
     mutable std::unique_ptr<char[]> values_;
     mutable std::unique_ptr<Rare> rare_;
     // The digest of HandheldBefore, held in 13 bytes rather than an optional pair's 24: a
@@ -150,8 +158,9 @@ class clsDataRecord {
     std::size_t handheldHash_ = 0;
     uint32_t handheldLength_ = 0;
     bool handheldNoted_ = false;
+    mutable bool stored_ = false;
     // 1, 2 or 4: as few bytes as the values' total length needs, since most records are short.
-    uint8_t offsetWidth_ = 4;
+    mutable uint8_t offsetWidth_ = 4;
 };
 
 // The statement of BuildDesktopWriteQuery with a parameter marker in place of every value; the

@@ -20,14 +20,20 @@ class HandheldDecoder {
     HandheldDecoder(const colFields& definitions, clsErrorStack& errors);
 
     // One record, field after field as the definitions say. Throws SyncError 9 for a record
-    // that ends inside a field, 5 for definitions without a stored field.
+    // that ends inside a field, 5 for a time field that holds no time and for definitions
+    // without a stored field. The record holds the bytes of its fields and decodes them when
+    // a value is first asked for, which can then no longer fail.
     colDataRecord::Record Decode(std::string_view bytes);
 
   private:
     const colFields& definitions_;
     clsErrorStack& errors_;
     std::shared_ptr<const RecordLayout> layout_;
-    std::vector<std::string> values_;
+    std::string key_;
 };
+
+// The texts of the fields of `layout` from the bytes of a record Decode accepted.
+void DecodeStoredValues(const RecordLayout& layout, std::string_view bytes,
+                        std::vector<std::string>& values);
 
 }  // namespace tarn::conduit

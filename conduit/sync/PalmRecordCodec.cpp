@@ -110,10 +110,9 @@ bool StoredOnHandheld(int16_t type) {
     }
 }
 
-// Decodes one stored field into `value` (the record learns its status from its status field).
-void DecodeField(const clsField& definition, std::string_view bytes, size_t& position,
-                 clsDataRecord& record, std::string& value) {
-    switch (definition.DataType) {
+// Decodes one stored field of `type` into `value`.
+void DecodeValue(int16_t type, std::string_view bytes, size_t& position, std::string& value) {
+    switch (type) {
         case kTypeDate:
             // Eight zero bytes, and any number that forms no date, read as the zero date.
             value = DateText(PalmNumberToDate(ReadPalmDouble(bytes, position)));
@@ -129,17 +128,38 @@ void DecodeField(const clsField& definition, std::string_view bytes, size_t& pos
             break;
         case kTypeInteger:
         case kTypeShort:
+        case kTypeRecordStatus:
             value = std::to_string(ReadInt32(bytes, position));
             break;
-        case kTypeRecordStatus: {
-            int32_t status = ReadInt32(bytes, position);
-            if (status == 1) record.RecordStatus |= RecordDeleted;
-            value = std::to_string(status);
-            break;
-        }
         case kTypeString:
         case kTypeSignature:
             value = ReadText(bytes, position, kMaxPalmTextLength);
+            break;
+        default:
+            break;
+    }
+}
+
+// Moves past one stored field of `type`, failing where decoding it would fail: where the
+// record ends inside it, or where a time field holds no time.
+void SkipValue(int16_t type, std::string_view bytes, size_t& position) {
+    switch (type) {
+        case kTypeTime:
+            PalmNumberToTime(ReadPalmDouble(bytes, position));
+            break;
+        case kTypeDate:
+        case kTypeDouble:
+            Take(bytes, position, 8);
+            break;
+        case kTypeSingle:
+        case kTypeInteger:
+        case kTypeShort:
+        case kTypeRecordStatus:
+            Take(bytes, position, 4);
+            break;
+        case kTypeString:
+        case kTypeSignature:
+            TakeText(bytes, position, kMaxPalmTextLength);
             break;
         default:
             break;
@@ -211,7 +231,7 @@ float ReadPalmSingle(std::string_view bytes, size_t& position) {
     return std::bit_cast<float>(GetBigEndian32(bytes, position));
 }
 
-std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength) {
+std::string_view TakeText(std::string_view bytes, size_t& position, size_t maxLength) {
     if (position >= bytes.size()) RecordEnds(bytes);  // even an empty text has its zero byte
     std::string_view rest = bytes.substr(position);
     size_t length = rest.substr(0, maxLength).find('\0');
@@ -221,7 +241,11 @@ std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength)
     }
     position += length;
     if (length < maxLength) ++position;  // the zero byte
-    return text::FromAnsi(rest.substr(0, length));
+    return rest.substr(0, length);
+}
+
+std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength) {
+    return text::FromAnsi(TakeText(bytes, position, maxLength));
 }
 
 std::string clsDataRecord::BuildPalmRecord(HotSyncLog& log, clsErrorStack& errors) const {
@@ -263,32 +287,51 @@ void colDataRecord::AddPalmRecord(HotSyncLog& log, HandheldDecoder& decoder,
 HandheldDecoder::HandheldDecoder(const colFields& definitions, clsErrorStack& errors)
     : definitions_(definitions),
       errors_(errors),
-      layout_(MakeRecordLayout(definitions, StoredOnHandheld)),
-      values_(layout_->Count()) {}
+      layout_(MakeRecordLayout(definitions, StoredOnHandheld)) {}
 
 colDataRecord::Record HandheldDecoder::Decode(std::string_view bytes) {
+    if (layout_->Count() == 0)
+        throw SyncError(kErrInvalidArgument,
+                        "Invalid procedure call or argument: the handheld record has no stored "
+                        "field to take its key from");
     auto record = std::make_shared<clsDataRecord>();
     record->PalmSource = true;
     size_t position = 0;
-    size_t index = 0;
+    bool first = true;
+    // Only the key is decoded now; the other fields are checked as decoding them would check
+    // them, so that a faulty record fails here, and decoded when first asked for: most records
+    // of an everyday sync are replaced by their desktop rows unread.
     for (const auto& definition : definitions_) {
-        if (!StoredOnHandheld(definition->DataType)) continue;
+        const int16_t type = definition->DataType;
+        if (!StoredOnHandheld(type)) continue;
         try {
-            DecodeField(*definition, bytes, position, *record, values_[index++]);
+            const size_t start = position;
+            if (first)
+                DecodeValue(type, bytes, position, key_);
+            else
+                SkipValue(type, bytes, position);
+            first = false;
+            if (type == kTypeRecordStatus) {
+                size_t at = start;
+                if (ReadInt32(bytes, at) == 1) record->RecordStatus |= RecordDeleted;
+            }
         } catch (...) {
             errors_.Push("Error loading field " + definition->FieldName + " from Palm");
             throw;
         }
     }
     // Bytes after the last field are the handheld application's business and are ignored.
-
-    if (layout_->Count() == 0)
-        throw SyncError(kErrInvalidArgument,
-                        "Invalid procedure call or argument: the handheld record has no stored "
-                        "field to take its key from");
-    record->SetValues(layout_, values_);
-    record->PrimaryFieldValue = values_[0];
+    record->SetStoredBytes(layout_, bytes.substr(0, position));
+    record->PrimaryFieldValue = key_;
     return record;
+}
+
+void DecodeStoredValues(const RecordLayout& layout, std::string_view bytes,
+                        std::vector<std::string>& values) {
+    values.resize(layout.Count());
+    size_t position = 0;
+    for (std::size_t i = 0; i < layout.Count(); ++i)
+        DecodeValue(layout.Type(i), bytes, position, values[i]);
 }
 
 }  // namespace tarn::conduit

@@ -42,5 +42,7 @@ float ReadPalmSingle(std::string_view bytes, size_t& position);
 // The characters up to the next zero byte, which is consumed, as UTF-8. A text without a zero
 // byte within `maxLength` characters stops after them, and the next field starts right there.
 std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength);
+// The same text's Windows-1252 bytes as the record holds them.
+std::string_view TakeText(std::string_view bytes, size_t& position, size_t maxLength);
 
 }  // namespace tarn::conduit

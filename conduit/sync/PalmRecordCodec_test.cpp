@@ -142,7 +142,10 @@ TEST_F(PalmRecordCodec, DecodesEveryTypeBackToItsText) {
         {"Count", kTypeShort, "-2"},       {"Name", kTypeString, "Ab"},
         {"Sig", kTypeSignature, ""},       {"Skip", kTypeIgnoreField, "x"},
         {"Status", kTypeRecordStatus, "0"}};
-    auto record = Decode(Table(fields), Encode(fields), "-17");
+    std::string bytes = Encode(fields);
+    auto record = Decode(Table(fields), bytes, "-17");
+    // Values are decoded when first read: by then the bytes read from the handheld are gone.
+    bytes.assign(bytes.size(), '\x7F');
 
     EXPECT_TRUE(record->PalmSource);
     EXPECT_EQ(record->PrimaryFieldName(), "Id");
