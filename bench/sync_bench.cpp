@@ -19,7 +19,11 @@
 // With --only, just the databases whose title begins with the given text ("SQLite",
 // "PostgreSQL", "PostgreSQL, Protocol", "MariaDB"), and no scale run.
 //
+// With --repeat N, each figure is measured N times and the fastest run counts.
+//
 //   build/bench/sync_bench [records] [--sqlite-only | --only TITLE | --batches 64,128,256,512]
+//                          [--repeat N]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +82,13 @@ std::string InsertStatement(int i) {
            "(" +
            std::to_string(i) + ", '" + Customer(i) + "', 'North', " + std::to_string(i) +
            ".25, '2005-12-31', '13:05:09')";
+}
+
+// Gives the memory that earlier measurements freed back to the system before a measurement
+// starts, as a HotSync starts in a fresh process: each measurement then pays for the memory it
+// takes, floors and syncs alike, and its peak is not hidden by memory taken earlier.
+void StartCold() {
+    malloc_trim(0);
 }
 
 // Peak resident memory of this process in bytes since the last ResetPeakMemory (Linux keeps it
@@ -151,6 +162,7 @@ double BulkInsert(const Target& target, int records) {
     Configure(h, target);
     h.Exec(kCreateTable);
     auto connection = h.desktop.Connect();
+    StartCold();
     auto start = Clock::now();
     connection->BeginTransaction();
     std::string values;
@@ -176,6 +188,7 @@ double ReadTable(const Target& target, int records, double* cpu = nullptr) {
     h.Exec(kCreateTable);
     Seed(h, records);
     auto connection = h.desktop.Connect();
+    StartCold();
     auto start = Clock::now();
     const double cpuStart = CpuSeconds();
     long rows = 0;
@@ -218,6 +231,7 @@ PdbFloor HandheldFile(int records) {
     data.reserve(records);
     for (int i = 1; i <= records; ++i) data.push_back(OrderRecord(i, Customer(i)));
     PdbFloor floor;
+    StartCold();
     auto start = Clock::now();
     h.WriteHandheld("OrdersDB", data, "BNCH");
     floor.write = Seconds(start);
@@ -293,7 +307,7 @@ Everyday BothWaysOnePercent(const Target& target, int records) {
     h.Exec("UPDATE Orders SET Customer = 'changed on the desktop' WHERE OrderNo % 100 = 50");
     h.Exec("DELETE FROM Orders WHERE OrderNo % 100 = 75");
 
-    malloc_trim(0);  // memory freed by earlier runs would otherwise hide this run's peak
+    StartCold();
     const long before = CurrentMemoryBytes();
     ResetPeakMemory();
     auto start = Clock::now();
@@ -324,6 +338,7 @@ double HandheldToDesktop(const Target& target, int records, std::size_t batchRec
     h.WriteHandheld("OrdersDB", data, "BNCH");
     AddOrderFields(h.AddTable("Orders", "OrdersDB", 2));
     h.Install();
+    StartCold();
     auto start = Clock::now();
     h.Sync();
     double seconds = Seconds(start);
@@ -343,6 +358,7 @@ double DesktopToHandheld(const Target& target, int records) {
     Seed(h, records);
     AddOrderFields(h.AddTable("Orders", "OrdersDB", 3));
     h.Install();
+    StartCold();
     auto start = Clock::now();
     h.Sync();
     double seconds = Seconds(start);
@@ -354,14 +370,42 @@ double DesktopToHandheld(const Target& target, int records) {
     return seconds;
 }
 
+// How many times each figure is measured; the fastest run counts, since the others were slowed
+// by something else on the machine. Memory is the same from run to run.
+int repeat = 1;
+
+template <typename Measurement>
+double Fastest(Measurement measure) {
+    double best = measure();
+    for (int i = 1; i < repeat; ++i) best = std::min(best, measure());
+    return best;
+}
+
 void Measure(const Target& target, int records) {
-    const PdbFloor pdb = HandheldFile(records);
-    const double bulk = BulkInsert(target, records);
-    double readCpu = 0;
-    const double read = ReadTable(target, records, &readCpu);
-    const double up = HandheldToDesktop(target, records);
-    const double down = DesktopToHandheld(target, records);
-    const Everyday everyday = BothWaysOnePercent(target, records);
+    PdbFloor pdb = HandheldFile(records);
+    for (int i = 1; i < repeat; ++i) {
+        const PdbFloor again = HandheldFile(records);
+        pdb.write = std::min(pdb.write, again.write);
+        pdb.read = std::min(pdb.read, again.read);
+        pdb.readCpu = std::min(pdb.readCpu, again.readCpu);
+    }
+    const double bulk = Fastest([&] { return BulkInsert(target, records); });
+    double readCpu = 1e9;
+    const double read = Fastest([&] {
+        double cpu = 0;
+        const double seconds = ReadTable(target, records, &cpu);
+        readCpu = std::min(readCpu, cpu);
+        return seconds;
+    });
+    const double up = Fastest([&] { return HandheldToDesktop(target, records); });
+    const double down = Fastest([&] { return DesktopToHandheld(target, records); });
+    Everyday everyday = BothWaysOnePercent(target, records);
+    for (int i = 1; i < repeat; ++i) {
+        const Everyday again = BothWaysOnePercent(target, records);
+        everyday.seconds = std::min(everyday.seconds, again.seconds);
+        everyday.cpuSeconds = std::min(everyday.cpuSeconds, again.cpuSeconds);
+        everyday.bytesPerRecord = std::min(everyday.bytesPerRecord, again.bytesPerRecord);
+    }
     const double upFloor = bulk + pdb.read;
     const double downFloor = read + pdb.write;
     const double bothFloor = read + pdb.read;
@@ -522,6 +566,14 @@ void MeasureApart(const Target& target, int records) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // --repeat N may stand anywhere; the other arguments keep their places.
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) != "--repeat") continue;
+        repeat = std::max(1, std::atoi(argv[i + 1]));
+        for (int j = i; j + 2 <= argc; ++j) argv[j] = argv[j + 2];
+        argc -= 2;
+        break;
+    }
     int records = argc > 1 ? std::atoi(argv[1]) : 65535;
     const std::string option = argc > 2 ? argv[2] : "";
     tarn::conduit::test::ShareOneOdbcDriverList();
