@@ -185,6 +185,9 @@ class colDataRecord {
     using Record = std::shared_ptr<clsDataRecord>;
 
     int32_t Count() const { return static_cast<int32_t>(records_.size() + recent_.size()); }
+    // Makes room for `records` records at once, where their number is known before they come:
+    // growing by doubling would copy the queue and take up to three times its memory.
+    void Reserve(std::size_t records) { records_.reserve(records); }
     // By position from 1 (for tests and tools) or by key.
     Record Item(int32_t position) const;
     Record Item(std::string_view key) const;

@@ -86,6 +86,7 @@ void LoadPalmRecords(SyncSession& session, const clsTable& table, colDataRecord&
     database.SetIterationIndex(0);
     long count = 0;
     const long total = static_cast<long>(database.RecordCount());
+    queue.Reserve(database.RecordCount());
     if (total > 0) {
         HandheldDecoder decoder(table.Fields(), session.ErrorStack);
         auto record = database.ReadNext();
