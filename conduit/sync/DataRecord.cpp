@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 
@@ -264,17 +265,58 @@ QueuedRecord* FindIn(std::vector<QueuedRecord>& records, std::string_view order)
     return &*place;
 }
 
-// How many records admitted out of order are merged into the `queued` others at once.
-std::size_t MergeThreshold(std::size_t queued) {
-    return std::max<std::size_t>(64, queued / 8);
+std::size_t OrderHash(std::string_view order) {
+    return std::hash<std::string_view>{}(order);
+}
+
+// Whether `record` goes before `other`; `order` is the record's order text, built when first
+// needed (only where their prefixes are equal).
+bool Before(const QueuedRecord& record, std::optional<std::string>& order,
+            const QueuedRecord& other) {
+    if (record.orderPrefix != other.orderPrefix) return record.orderPrefix < other.orderPrefix;
+    if (!order) order = RecordOrderKey(record.record->PrimaryFieldValue);
+    return CompareWithQueued(record.orderPrefix, *order, other) < 0;
+}
+
+// Sorts records of distinct keys by their order texts: by prefix, then each run of equal
+// prefixes by the whole texts, which are built for those records alone.
+void SortByOrder(std::vector<QueuedRecord>& records) {
+    std::sort(records.begin(), records.end(), [](const QueuedRecord& a, const QueuedRecord& b) {
+        return a.orderPrefix < b.orderPrefix;
+    });
+    std::vector<std::pair<std::string, QueuedRecord>> run;
+    for (std::size_t first = 0; first < records.size();) {
+        std::size_t end = first + 1;
+        while (end < records.size() && records[end].orderPrefix == records[first].orderPrefix)
+            ++end;
+        if (end - first > 1) {
+            run.clear();
+            for (std::size_t i = first; i < end; ++i)
+                run.emplace_back(RecordOrderKey(records[i].record->PrimaryFieldValue),
+                                 std::move(records[i]));
+            std::sort(run.begin(), run.end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+            for (std::size_t i = first; i < end; ++i) records[i] = std::move(run[i - first].second);
+        }
+        first = end;
+    }
 }
 
 }  // namespace
 
 colDataRecord::Record* colDataRecord::Find(std::string_view order) const {
     if (QueuedRecord* found = FindIn(records_, order)) return &found->record;
-    auto found = recent_.find(order);
-    return found == recent_.end() ? nullptr : &found->second;
+    if (recent_.empty()) return nullptr;
+    const std::size_t hash = OrderHash(order);
+    const uint64_t prefix = OrderPrefix(order);
+    const std::size_t mask = recentTable_.size() - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const uint32_t entry = recentTable_[slot];
+        if (entry == 0) return nullptr;
+        QueuedRecord& queued = recent_[entry - 1];
+        if (recentHashes_[entry - 1] == hash && CompareWithQueued(prefix, order, queued) == 0)
+            return &queued.record;
+    }
 }
 
 void colDataRecord::Insert(std::string_view order, Record record) {
@@ -284,23 +326,42 @@ void colDataRecord::Insert(std::string_view order, Record record) {
         records_.push_back({prefix, std::move(record)});
         return;
     }
-    recent_.emplace(order, std::move(record));
-    if (recent_.size() >= MergeThreshold(records_.size())) Settle();
+    recent_.push_back({prefix, std::move(record)});
+    recentHashes_.push_back(OrderHash(order));
+    IndexRecent();
+}
+
+void colDataRecord::IndexRecent() {
+    auto place = [this](std::size_t position) {
+        const std::size_t mask = recentTable_.size() - 1;
+        std::size_t slot = recentHashes_[position] & mask;
+        while (recentTable_[slot] != 0) slot = (slot + 1) & mask;
+        recentTable_[slot] = static_cast<uint32_t>(position + 1);
+    };
+    if (recent_.size() * 2 <= recentTable_.size()) {
+        place(recent_.size() - 1);
+        return;
+    }
+    recentTable_.assign(std::max<std::size_t>(64, recentTable_.size() * 2), 0);
+    for (std::size_t position = 0; position < recent_.size(); ++position) place(position);
 }
 
 void colDataRecord::Settle() const {
     if (recent_.empty()) return;
+    SortByOrder(recent_);
     // Merged from the back, in place: each record moves at most once.
     std::size_t older = records_.size();
     records_.resize(older + recent_.size());
     std::size_t to = records_.size();
     for (auto newer = recent_.rbegin(); newer != recent_.rend(); ++newer) {
-        const uint64_t prefix = OrderPrefix(newer->first);
-        while (older > 0 && CompareWithQueued(prefix, newer->first, records_[older - 1]) < 0)
+        std::optional<std::string> order;
+        while (older > 0 && Before(*newer, order, records_[older - 1]))
             records_[--to] = std::move(records_[--older]);
-        records_[--to] = {prefix, std::move(newer->second)};
+        records_[--to] = std::move(*newer);
     }
     recent_.clear();
+    recentHashes_.clear();
+    recentTable_.clear();
 }
 
 colDataRecord::const_iterator colDataRecord::begin() const {
@@ -326,11 +387,10 @@ colDataRecord::Record colDataRecord::Item(std::string_view key) const {
 }
 
 void colDataRecord::Remove(std::string_view key) {
-    const std::string order = RecordOrderKey(key);
-    if (QueuedRecord* found = FindIn(records_, order))
-        records_.erase(records_.begin() + (found - records_.data()));
-    else if (recent_.erase(order) == 0)
-        throw KeyNotFoundError(std::string(key));
+    Settle();
+    QueuedRecord* found = FindIn(records_, RecordOrderKey(key));
+    if (!found) throw KeyNotFoundError(std::string(key));
+    records_.erase(records_.begin() + (found - records_.data()));
 }
 
 bool colDataRecord::KeyExists(std::string_view key) const {

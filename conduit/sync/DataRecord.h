@@ -176,8 +176,9 @@ struct QueuedRecord {
 };
 
 // The record queue of one table: at most one record per key (keys compare without regard to
-// letter case), in ascending key order. Admission costs O(log n), and O(1) for records that
-// arrive in key order, as a handheld database the sync wrote does. Tables of tens of thousands
+// letter case), in ascending key order. Admission costs O(log n) for a lookup among the
+// records in order and O(1) for the others; records that arrive out of key order are sorted
+// once, when the queue is first read. Tables of tens of thousands
 // of records are queued whole, so the queue holds a pointer and eight bytes per record and no
 // copy of its key.
 class colDataRecord {
@@ -222,15 +223,22 @@ class colDataRecord {
     Record* Find(std::string_view order) const;
     // Queues `record`, whose key is not queued yet.
     void Insert(std::string_view order, Record record);
+    // Enters the last record of recent_ in recentTable_, which grows when half full.
+    void IndexRecent();
     // Merges the records admitted out of order into the rest.
     void Settle() const;
 
     // In the order of their keys' order texts (see RecordOrder.h).
     mutable std::vector<QueuedRecord> records_;
-    // Records that arrived out of key order since the last merge, by order text. Merged in
-    // once they are an eighth of the rest, so that each record moves about nine times however
-    // the records arrive, where inserting each into one sorted array would be quadratic.
-    mutable std::map<std::string, Record, std::less<>> recent_;
+    // Records that arrived out of key order since the last merge, as they came, with the hashes
+    // of their order texts; and their positions by hash (open addressing, position plus one, 0
+    // for a free slot), so that admission finds a key among them in a probe or two. They are
+    // sorted and merged in once, when the queue is first read in order: each record moves
+    // twice however the records arrive, where inserting each into one sorted array would be
+    // quadratic and a tree would take a node per record.
+    mutable std::vector<QueuedRecord> recent_;
+    mutable std::vector<std::size_t> recentHashes_;
+    mutable std::vector<uint32_t> recentTable_;
 };
 
 }  // namespace tarn::conduit

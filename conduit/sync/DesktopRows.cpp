@@ -227,13 +227,20 @@ std::size_t clsDataRecord::DesktopWriteParameters(const clsTable& WorkTable, boo
         if (out.size() <= count) out.resize(count + 1);
         return out[count++];
     };
+    // The record's fields follow the table's definitions in order, some left out: each is
+    // looked for first where the one before it was found.
+    std::size_t expected = 0;
     for (const auto& definition : WorkTable.Fields()) {
         if (!InWrite(*definition, UpdateQuery, WorkFilters)) continue;
         if (definition->DataType == kTypeIgnoreField) {
             next().SetText(WorkFilters.Item(definition->Filter)->FilterValue);
             continue;
         }
-        const std::size_t field = FieldIndex(definition->FieldName);
+        const std::size_t field =
+            expected < FieldCount() && FieldName(expected) == definition->FieldName
+                ? expected
+                : FieldIndex(definition->FieldName);
+        expected = field + 1;
         ValueParameter(FieldType(field), FieldValue(field), field == 0, next());
     }
     if (UpdateQuery) KeyParameter(FieldType(0), PrimaryFieldValue, next());
