@@ -161,8 +161,7 @@ void clsDataRecord::SetStoredBytes(std::shared_ptr<const RecordLayout> layout,
 void clsDataRecord::DecodeStored() const {
     uint32_t length = 0;
     std::memcpy(&length, values_.get(), sizeof length);
-    // Reused from record to record: a table written whole decodes every record.
-    static thread_local std::vector<std::string> values;
+    std::vector<std::string>& values = layout_->DecodingRoom();
     DecodeStoredValues(*layout_, std::string_view(values_.get() + sizeof length, length), values);
     AssignValues(values);
 }

@@ -50,11 +50,16 @@ class RecordLayout {
     int16_t Type(std::size_t index) const { return types_[index]; }
     // Position of the field of this name, compared without regard to letter case.
     std::optional<std::size_t> Find(std::string_view name) const;
+    // Room for the values of one record of this layout while they are decoded, reused from
+    // record to record: a table written whole decodes every record. The records of a layout
+    // belong to one sync, which runs in one thread.
+    std::vector<std::string>& DecodingRoom() const { return decodingRoom_; }
 
   private:
     std::vector<std::string> names_;
     std::vector<std::string> folded_;
     std::vector<int16_t> types_;
+    mutable std::vector<std::string> decodingRoom_;
 };
 
 // The layout of the records read with one table's field definitions. `included` says which
