@@ -42,6 +42,7 @@
 #include "common/config/ConfigFile.h"
 #include "common/config/Scramble.h"
 #include "conduit/sync/testing/SyncHarness.h"
+#include "platform/palm/BigEndian.h"
 #include "platform/palm/PosixHandheldFolder.h"
 #include "tests/support/DatabaseServers.h"
 #include "tests/support/RunProcess.h"
@@ -209,12 +210,9 @@ std::string OrderRecord(int i, const std::string& customer) {
            DoubleBytes(1051231) + DoubleBytes(130509) + Int32Bytes(0);
 }
 
-// The key of a record OrderRecord built: its first field, big-endian.
+// The key of a record OrderRecord built: its first field.
 int KeyOf(const std::string& record) {
-    uint32_t key = 0;
-    for (std::size_t i = 0; i < 4 && i < record.size(); ++i)
-        key = (key << 8) | static_cast<unsigned char>(record[i]);
-    return static_cast<int>(key);
+    return static_cast<int>(tarn::platform::palm::ReadBig32(record, 0));
 }
 
 // The .pdb floor: the handheld database of the records written whole, then read whole.

@@ -154,6 +154,10 @@ std::string ToAnsi(std::string_view utf8) {
     return out;
 }
 
+bool IsAscii(std::string_view text) {
+    return AsciiRunEnd(text, 0) == text.size();
+}
+
 std::string FromAnsi(std::string_view ansi) {
     std::string out;
     out.reserve(ansi.size());

@@ -16,6 +16,8 @@ std::string ToAnsi(std::string_view utf8);
 
 // Windows-1252 bytes to UTF-8. Total: every byte has a character.
 std::string FromAnsi(std::string_view ansi);
+// Whether every byte is ASCII: such a text is the same in UTF-8 and in Windows-1252.
+bool IsAscii(std::string_view text);
 
 // The Windows-1252 byte of one Unicode code point, or -1 when it has none.
 int AnsiCodeOf(char32_t codePoint);

@@ -1,6 +1,5 @@
 #include "conduit/sync/PalmRecordCodec.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -110,11 +109,6 @@ bool StoredOnHandheld(int16_t type) {
     }
 }
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // Decodes one stored field of `type` into `value`.
 void DecodeValue(int16_t type, std::string_view bytes, size_t& position, std::string& value) {
     switch (type) {
@@ -140,7 +134,7 @@ void DecodeValue(int16_t type, std::string_view bytes, size_t& position, std::st
         case kTypeSignature: {
             const std::string_view ansi = TakeText(bytes, position, kMaxPalmTextLength);
             // ASCII reads the same in both: copied into the value's room, without a new text.
-            if (IsAscii(ansi))
+            if (text::IsAscii(ansi))
                 value.assign(ansi);
             else
                 value = text::FromAnsi(ansi);
@@ -221,7 +215,7 @@ void WriteText(std::span<char> bytes, size_t& position, std::string_view utf8) {
 
 bool HandheldHoldsText(std::string_view utf8) {
     if (utf8.find('\0') != std::string_view::npos) return false;
-    if (IsAscii(utf8)) return true;
+    if (text::IsAscii(utf8)) return true;
     return text::FromAnsi(text::ToAnsi(utf8)) == utf8;
 }
 

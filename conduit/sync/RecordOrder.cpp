@@ -101,12 +101,6 @@ void AppendWeight(std::string& order, char32_t c) {
     }
 }
 
-bool IsAscii(std::string_view text) {
-    for (char ch : text)
-        if (static_cast<unsigned char>(ch) >= 0x80) return false;
-    return true;
-}
-
 char FoldAscii(char ch) {
     return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + ('a' - 'A')) : ch;
 }
@@ -144,7 +138,7 @@ int CompareRecordOrder(std::string_view order, std::string_view key) {
 
 std::string RecordOrderKey(std::string_view key) {
     // Every admission to a queue builds one: an ASCII key, the common case, is folded here.
-    if (IsAscii(key)) {
+    if (text::IsAscii(key)) {
         std::string order(2 * key.size() + 1, '\0');
         for (std::size_t i = 0; i < key.size(); ++i) {
             const char ch = key[i];
