@@ -62,11 +62,13 @@ std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table)
     for (const auto& field : table.Fields()) {
         const std::size_t position = index++;
         if (field->DataType != kTypeDouble && field->DataType != kTypeSingle) continue;
-        // Only a stored REAL needs it: integers, texts and NULLs come through as they are,
-        // so a text that is no number still fails as one.
+        // Such a REAL has at most 15 significant digits, and the driver's 15 digits then name
+        // the decimal it is nearest to. round() of a number below 2^63 rounds in integers,
+        // without the text that round(x, 4) would go through.
         const std::string column = dialect.Identifier(field->FieldName);
-        columns += ", CASE typeof(" + column + ") WHEN 'real' THEN quote(" + column + ") ELSE " +
-                   column + " END AS " + ExactNumberColumnName(position);
+        columns += ", CASE WHEN typeof(" + column + ") = 'real' AND NOT (abs(" + column +
+                   ") < 1e11 AND " + column + " = round(" + column + " * 10000) / 10000.0) " +
+                   "THEN quote(" + column + ") END AS " + ExactNumberColumnName(position);
     }
     return columns;
 }

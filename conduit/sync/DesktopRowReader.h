@@ -31,11 +31,18 @@ class DesktopRowReader {
     // DesktopRowSkip), and then `skip` says why.
     colDataRecord::Record Read(DesktopRowSkip& skip);
 
+    // Where a field's column sits in the rows, and the column that, when not NULL, holds its
+    // value's exact text instead (see ExactNumberColumns).
+    struct Columns {
+        std::optional<std::size_t> value;
+        std::optional<std::size_t> exact;
+    };
+
   private:
     const colFields& definitions_;
     const platform::odbc::ResultSet& rows_;
     clsErrorStack& errors_;
-    std::vector<std::optional<std::size_t>> positions_;  // one per field definition
+    std::vector<Columns> positions_;  // one per field definition
     std::shared_ptr<const RecordLayout> layout_;
     std::vector<std::string> values_;
 };

@@ -95,32 +95,34 @@ void DropTrailingSeparator(std::string& sql) {
     if (sql.size() >= 2 && sql.compare(sql.size() - 2, 2, ", ") == 0) sql.resize(sql.size() - 2);
 }
 
-// Where each field definition's column sits in the rows. Where the SELECT added a column's
-// exact text, that is the one to read.
-std::vector<std::optional<size_t>> ColumnPositions(const colFields& definitions,
-                                                   const platform::odbc::ResultSet& rows) {
-    std::vector<std::optional<size_t>> positions;
+// Where each field definition's column sits in the rows, and where the SELECT added its exact
+// text (see ExactNumberColumns).
+std::vector<DesktopRowReader::Columns> ColumnPositions(const colFields& definitions,
+                                                       const platform::odbc::ResultSet& rows) {
+    std::vector<DesktopRowReader::Columns> positions;
     positions.reserve(static_cast<size_t>(definitions.Count()));
     size_t index = 0;
-    for (const auto& field : definitions) {
-        std::optional<size_t> position = rows.FindColumn(ExactNumberColumnName(index++));
-        positions.push_back(position ? position : rows.FindColumn(field->FieldName));
-    }
+    for (const auto& field : definitions)
+        positions.push_back(
+            {rows.FindColumn(field->FieldName), rows.FindColumn(ExactNumberColumnName(index++))});
     return positions;
 }
 
-// The columns Read looks at: those of the fields whose value comes from the desktop. A
-// number's column that the SELECT also gives as exact text is left unread.
+// The columns Read looks at: those of the fields whose value comes from the desktop.
 std::vector<bool> ColumnsRead(const colFields& definitions,
-                              const std::vector<std::optional<size_t>>& positions) {
+                              const std::vector<DesktopRowReader::Columns>& positions) {
     std::vector<bool> wanted;
-    size_t index = 0;
-    for (const auto& field : definitions) {
-        const std::optional<size_t> position = positions[index++];
-        if (!position || !ReadFromDesktop(field->DataType) || field->DataType == kTypeRecordStatus)
-            continue;
+    auto want = [&](std::optional<size_t> position) {
+        if (!position) return;
         if (wanted.size() <= *position) wanted.resize(*position + 1);
         wanted[*position] = true;
+    };
+    size_t index = 0;
+    for (const auto& field : definitions) {
+        const DesktopRowReader::Columns& columns = positions[index++];
+        if (!ReadFromDesktop(field->DataType) || field->DataType == kTypeRecordStatus) continue;
+        want(columns.value);
+        want(columns.exact);
     }
     return wanted;
 }
@@ -145,7 +147,7 @@ colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
     size_t index = 0;
     size_t fieldIndex = 0;
     for (const auto& definition : definitions_) {
-        const std::optional<size_t> position = positions_[index++];
+        const Columns& columns = positions_[index++];
         const int16_t type = definition->DataType;
         if (!ReadFromDesktop(type)) continue;
         std::string& value = values_[fieldIndex++];
@@ -153,16 +155,20 @@ colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
             value = "0";
         } else {
             try {
-                if (!position)
+                if (!columns.value)
                     throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
                                                     "Column not found: " + definition->FieldName,
                                                     "");
-                const std::optional<std::string>& column = rows_.Value(*position);
-                if (column)
-                    AssignDesktopValueText(type, *column, value);
+                const std::optional<std::string>* column = &rows_.Value(*columns.value);
+                if (columns.exact) {
+                    if (const std::optional<std::string>& exact = rows_.Value(*columns.exact))
+                        column = &exact;
+                }
+                if (*column)
+                    AssignDesktopValueText(type, **column, value);
                 else
                     value.clear();
-                if (fieldIndex == 1 && column) keyText = &*column;
+                if (fieldIndex == 1 && *column) keyText = &**column;
             } catch (...) {
                 // Pushed only on failure, so that no text is built per field and row; the
                 // stack then reads as if the context had guarded the step.
