@@ -155,7 +155,14 @@ void clsDataRecord::SetStoredBytes(std::shared_ptr<const RecordLayout> layout,
     std::memcpy(values_.get() + sizeof length, bytes.data(), bytes.size());
     layout_ = std::move(layout);
     stored_ = true;
+    storedAsBuilt_ = false;
     if (rare_) rare_->fields.reset();
+}
+
+void clsDataRecord::SetBuiltBytes(std::shared_ptr<const RecordLayout> layout,
+                                  std::string_view bytes) {
+    SetStoredBytes(std::move(layout), bytes);
+    storedAsBuilt_ = true;
 }
 
 void clsDataRecord::DecodeStored() const {

@@ -83,6 +83,10 @@ class clsDataRecord {
     // Takes the stored bytes of a handheld record that HandheldDecoder has checked: the
     // fields' texts are decoded from them when a value is first asked for.
     void SetStoredBytes(std::shared_ptr<const RecordLayout> layout, std::string_view bytes);
+    // Takes the bytes of the handheld record a desktop row becomes, which decode to the texts
+    // of the row's values (see EncodeDesktopValue): BuildPalmRecord gives them back as they
+    // are, rather than encode the values again.
+    void SetBuiltBytes(std::shared_ptr<const RecordLayout> layout, std::string_view bytes);
 
     std::size_t FieldCount() const;
     const std::string& FieldName(std::size_t index) const;
@@ -164,6 +168,9 @@ class clsDataRecord {
     uint32_t handheldLength_ = 0;
     bool handheldNoted_ = false;
     mutable bool stored_ = false;
+    // Whether the stored bytes are those BuildPalmRecord would build (see SetBuiltBytes). A
+    // handheld's own record may differ: a date that is no date is written back as none.
+    bool storedAsBuilt_ = false;
     // 1, 2 or 4: as few bytes as the values' total length needs, since most records are short.
     mutable uint8_t offsetWidth_ = 4;
 };

@@ -39,12 +39,33 @@ class DesktopRowReader {
     };
 
   private:
+    // The column to read for a field: its exact text where the SELECT gave one.
+    const std::optional<std::string>& Column(const clsField& definition,
+                                             const Columns& columns) const;
+    // Calls `value(type, column, position)` for each field read from the desktop (position
+    // from 0, in the order of the layout) with the column to read, and `status(position)` for
+    // the status field, whose value the desktop does not give; stops where one answers false,
+    // and says whether none did. A field that fails leaves its context on the error stack.
+    template <typename Value, typename Status>
+    bool EachField(Value value, Status status);
+    // Reads the row's values as texts into values_; the key's own text goes to `keyText`.
+    void ReadTexts(const std::string*& keyText);
+    // Reads the row as the handheld record it becomes into buffer_ (its length to `length`)
+    // and its key's text into key_; false where a value would not read back from the record
+    // as its text (see EncodeDesktopValue), and the row is to be read as texts.
+    bool ReadRecordBytes(const std::string*& keyText, std::size_t& length);
+
     const colFields& definitions_;
     const platform::odbc::ResultSet& rows_;
     clsErrorStack& errors_;
     std::vector<Columns> positions_;  // one per field definition
     std::shared_ptr<const RecordLayout> layout_;
     std::vector<std::string> values_;
+    // Whether rows may be held as handheld records: none of the fields is a "Byte" field,
+    // which the handheld does not store.
+    bool asRecordBytes_ = false;
+    std::vector<char> buffer_;
+    std::string key_;
 };
 
 }  // namespace tarn::conduit

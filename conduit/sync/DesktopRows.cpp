@@ -138,48 +138,102 @@ DesktopRowReader::DesktopRowReader(const colFields& definitions, platform::odbc:
       layout_(MakeRecordLayout(definitions, ReadFromDesktop)),
       values_(layout_->Count()) {
     rows.ReadOnlyColumns(ColumnsRead(definitions, positions_));
+    asRecordBytes_ = layout_->Count() > 0;
+    for (std::size_t i = 0; i < layout_->Count(); ++i)
+        if (layout_->Type(i) == kTypeByte) asRecordBytes_ = false;
+    if (asRecordBytes_) buffer_.resize(kMaxPalmRecordBytes);
 }
 
-colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
-    skip = DesktopRowSkip::None;
-    // The key column as the desktop gave it; it lives in the result set until the next row.
-    const std::string* keyText = nullptr;
+const std::optional<std::string>& DesktopRowReader::Column(const clsField& definition,
+                                                           const Columns& columns) const {
+    if (!columns.value)
+        throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
+                                        "Column not found: " + definition.FieldName, "");
+    if (columns.exact) {
+        if (const std::optional<std::string>& exact = rows_.Value(*columns.exact)) return exact;
+    }
+    return rows_.Value(*columns.value);
+}
+
+template <typename Value, typename Status>
+bool DesktopRowReader::EachField(Value value, Status status) {
     size_t index = 0;
     size_t fieldIndex = 0;
     for (const auto& definition : definitions_) {
         const Columns& columns = positions_[index++];
         const int16_t type = definition->DataType;
         if (!ReadFromDesktop(type)) continue;
-        std::string& value = values_[fieldIndex++];
+        const size_t position = fieldIndex++;
         if (type == kTypeRecordStatus) {
-            value = "0";
-        } else {
-            try {
-                if (!columns.value)
-                    throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
-                                                    "Column not found: " + definition->FieldName,
-                                                    "");
-                const std::optional<std::string>* column = &rows_.Value(*columns.value);
-                if (columns.exact) {
-                    if (const std::optional<std::string>& exact = rows_.Value(*columns.exact))
-                        column = &exact;
-                }
-                if (*column)
-                    AssignDesktopValueText(type, **column, value);
-                else
-                    value.clear();
-                if (fieldIndex == 1 && *column) keyText = &**column;
-            } catch (...) {
-                // Pushed only on failure, so that no text is built per field and row; the
-                // stack then reads as if the context had guarded the step.
-                errors_.Push("Error loading field " + definition->FieldName + " from desktop");
-                throw;
-            }
+            if (!status(position)) return false;
+            continue;
         }
+        try {
+            if (!value(type, Column(*definition, columns), position)) return false;
+        } catch (...) {
+            // Pushed only on failure, so that no text is built per field and row; the stack
+            // then reads as if the context had guarded the step.
+            errors_.Push("Error loading field " + definition->FieldName + " from desktop");
+            throw;
+        }
+    }
+    return true;
+}
+
+void DesktopRowReader::ReadTexts(const std::string*& keyText) {
+    EachField(
+        [&](int16_t type, const std::optional<std::string>& column, size_t position) {
+            std::string& value = values_[position];
+            if (column)
+                AssignDesktopValueText(type, *column, value);
+            else
+                value.clear();
+            if (position == 0 && column) keyText = &*column;
+            return true;
+        },
+        [&](size_t position) {
+            values_[position] = "0";
+            return true;
+        });
+}
+
+bool DesktopRowReader::ReadRecordBytes(const std::string*& keyText, std::size_t& length) {
+    size_t end = 0;
+    const bool whole = EachField(
+        [&](int16_t type, const std::optional<std::string>& column, size_t position) {
+            if (position == 0) {
+                if (column)
+                    AssignDesktopValueText(type, *column, key_);
+                else
+                    key_.clear();
+                keyText = column ? &*column : nullptr;
+            }
+            return EncodeDesktopValue(type, column ? &*column : nullptr, buffer_, end);
+        },
+        [&](size_t position) {
+            if (position == 0) key_ = "0";
+            return EncodeDesktopValue(kTypeRecordStatus, nullptr, buffer_, end);
+        });
+    length = end;
+    return whole;
+}
+
+colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
+    skip = DesktopRowSkip::None;
+    // The key column as the desktop gave it; it lives in the result set until the next row.
+    const std::string* keyText = nullptr;
+    // Most rows become handheld records whose bytes decode to their texts: they are held as
+    // those bytes, which are then written to the handheld as they are, rather than as texts
+    // that would be read again to build them.
+    std::size_t recordLength = 0;
+    const bool asRecord = asRecordBytes_ && ReadRecordBytes(keyText, recordLength);
+    if (!asRecord) {
+        keyText = nullptr;
+        ReadTexts(keyText);
     }
 
     if (layout_->Count() == 0) throw IndexOutOfRangeError(1);  // no field to take the key from
-    const std::string& key = values_[0];
+    const std::string& key = asRecord ? key_ : values_[0];
     if (key.empty()) {
         skip = DesktopRowSkip::EmptyKey;
         return nullptr;
@@ -191,7 +245,10 @@ colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
     }
     auto record = std::make_shared<clsDataRecord>();
     record->PalmSource = false;
-    record->SetValues(layout_, values_);
+    if (asRecord)
+        record->SetBuiltBytes(layout_, std::string_view(buffer_.data(), recordLength));
+    else
+        record->SetValues(layout_, values_);
     record->PrimaryFieldValue = key;
     if (keyText && *keyText != key) record->AddDesktopKeyValue(*keyText);
     return record;

@@ -130,6 +130,35 @@ TEST_F(DesktopRowsTest, RowsBecomeRecordsWithNullAsEmptyText) {
     EXPECT_EQ(session.ErrorStack.Count(), 0);
 }
 
+// Rows are held as the handheld records they become where every value reads back as its text,
+// and as texts where one would not (a NULL number); both read and build alike. A status field
+// first in the table is every row's key, "0".
+TEST_F(DesktopRowsTest, RowsHeldAsHandheldBytesOrAsTextsReadAlike) {
+    Desk().Execute("CREATE TABLE M (Id INTEGER, Amount REAL, Name TEXT)");
+    Desk().Execute("INSERT INTO M VALUES (1, 2.5, 'one'), (2, NULL, 'two'), (3, 4, NULL)");
+    ConnectEngine();
+    clsTable table =
+        Table("", {{"Id", kTypeInteger}, {"Amount", kTypeDouble}, {"Name", kTypeString}});
+    colDataRecord queue = Read(table, "SELECT * FROM M");
+    const std::vector<std::vector<std::string>> expected = {
+        {"1", "2.5", "one"}, {"2", "", "two"}, {"3", "4", ""}};
+    ASSERT_EQ(queue.Count(), 3);
+    for (const auto& values : expected) {
+        auto record = queue.Item(values[0]);
+        ASSERT_TRUE(record);
+        for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(record->FieldValue(i), values[i]);
+        clsDataRecord again;
+        again.SetValues(MakeRecordLayout(table.Fields(), [](int16_t) { return true; }), values);
+        EXPECT_EQ(record->BuildPalmRecord(session.Log, session.ErrorStack),
+                  again.BuildPalmRecord(session.Log, session.ErrorStack));
+    }
+
+    clsTable statusFirst = Table("", {{"##STATUSFLAG##", kTypeRecordStatus}, {"Id", kTypeInteger}});
+    colDataRecord one = Read(statusFirst, "SELECT * FROM M");
+    ASSERT_EQ(one.Count(), 1);
+    EXPECT_EQ(one.Item(1)->PrimaryFieldValue, "0");
+}
+
 TEST_F(DesktopRowsTest, AlternatingTablesKeepTheirOwnColumns) {
     Desk().Execute("CREATE TABLE A (Id INTEGER, Name TEXT)");
     Desk().Execute("CREATE TABLE B (Name TEXT, Extra TEXT, Id INTEGER)");

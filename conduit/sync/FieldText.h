@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,14 @@ std::string DesktopValueText(int16_t type, std::string_view text);
 // The same text written into `out`, which keeps its capacity: reading a table row by row
 // then allocates only for values that outgrow the last row's.
 void AssignDesktopValueText(int16_t type, std::string_view text, std::string& out);
+
+// The whole number an "Integer" or "Short" field takes from a desktop text that is not blank:
+// its digits exactly (a 64-bit key is not squeezed through a double), or any other number
+// rounded to the nearest, halves to even, as the handheld encoder rounds it. Nullopt where
+// that lies beyond 64 bits. Throws SyncError, as DesktopValueText does, for no number.
+std::optional<int64_t> DesktopWholeNumber(std::string_view text);
+
+// Whether a number, date or time field reads `text` as no value: empty or only blanks.
+bool IsBlankDesktopText(std::string_view text);
 
 }  // namespace tarn::conduit

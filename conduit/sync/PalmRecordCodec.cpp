@@ -3,10 +3,13 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
+#include <optional>
 
 #include "common/model/DataTypes.h"
 #include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DataRecord.h"
+#include "conduit/sync/FieldText.h"
 #include "conduit/sync/HandheldDecoder.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/TarnFunc.h"
@@ -91,6 +94,11 @@ void EncodeField(int16_t type, std::string_view value, std::span<char> bytes, si
     }
 }
 
+// Whether `count` more bytes fit in `bytes` after `position`.
+bool Fits(std::span<char> bytes, size_t position, size_t count) {
+    return position <= bytes.size() && bytes.size() - position >= count;
+}
+
 // The data types a handheld record stores, each as one field of the decoded record.
 bool StoredOnHandheld(int16_t type) {
     switch (type) {
@@ -173,6 +181,60 @@ void SkipValue(int16_t type, std::string_view bytes, size_t& position) {
 
 }  // namespace
 
+bool EncodeDesktopValue(int16_t type, const std::string* text, std::span<char> bytes,
+                        size_t& position) {
+    switch (type) {
+        case kTypeString:
+        case kTypeSignature: {
+            const std::string_view value = text ? std::string_view(*text) : std::string_view();
+            if (!Fits(bytes, position, value.size() + 1) || !HandheldHoldsText(value)) return false;
+            WriteText(bytes, position, value);
+            return true;
+        }
+        case kTypeRecordStatus:  // the desktop always hands back 0
+            if (!Fits(bytes, position, 4)) return false;
+            WriteInt32(bytes, position, 0);
+            return true;
+        case kTypeInteger:
+        case kTypeShort:
+        case kTypeSingle:
+        case kTypeDouble:
+        case kTypeDate:
+        case kTypeTime:
+            break;
+        default:
+            return false;
+    }
+    if (!text || IsBlankDesktopText(*text) || !Fits(bytes, position, 8)) return false;
+    switch (type) {
+        case kTypeInteger:
+        case kTypeShort: {
+            const std::optional<int64_t> whole = DesktopWholeNumber(*text);
+            if (!whole || *whole < std::numeric_limits<int32_t>::min() ||
+                *whole > std::numeric_limits<int32_t>::max())
+                return false;
+            WriteInt32(bytes, position, static_cast<int32_t>(*whole));
+            return true;
+        }
+        case kTypeSingle:
+            WritePalmSingle(bytes, position, TextToSingle(*text));
+            return true;
+        case kTypeDouble:
+            WritePalmDouble(bytes, position, TextToDouble(*text));
+            return true;
+        case kTypeDate:
+            // The zero date is how the desktop stores a record without one: no date.
+            if (const CalendarDate date = ParseDate(*text); date.IsZero())
+                WriteNoDate(bytes, position);
+            else
+                WritePalmDouble(bytes, position, DateToPalmNumber(date));
+            return true;
+        default:
+            WritePalmDouble(bytes, position, TimeToPalmNumber(ParseTime(*text)));
+            return true;
+    }
+}
+
 DoubleHalves SplitDouble(double value) {
     auto bits = std::bit_cast<uint64_t>(value);
     return {static_cast<uint32_t>(bits >> 32), static_cast<uint32_t>(bits)};
@@ -252,10 +314,15 @@ std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength)
 }
 
 std::string clsDataRecord::BuildPalmRecord(HotSyncLog& log, clsErrorStack& errors) const {
+    const bool describe = log.DebugLevel >= 4;
+    if (stored_ && storedAsBuilt_ && !describe) {
+        uint32_t length = 0;
+        std::memcpy(&length, values_.get(), sizeof length);
+        return std::string(values_.get() + sizeof length, length);
+    }
     // Left uninitialised: only the bytes written are kept, in the one allocation of the result.
     std::array<char, kMaxPalmRecordBytes> buffer;
     size_t position = 0;
-    const bool describe = log.DebugLevel >= 4;
     std::string format;
     if (describe) format = "Palm Record Format: ";
 

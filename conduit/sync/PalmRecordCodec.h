@@ -45,4 +45,14 @@ std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength)
 // The same text's Windows-1252 bytes as the record holds them.
 std::string_view TakeText(std::string_view bytes, size_t& position, size_t maxLength);
 
+// Appends to `bytes` at `position` the field of `type` that a desktop column's text (null for
+// NULL) becomes on the handheld, where the handheld's record then decodes to exactly the text
+// DesktopValueText gives it, and says so. Otherwise it writes nothing and answers false, and
+// the value is to be kept as text: a blank number, date or time (it would read back as 0), a
+// whole number beyond 32 bits (which fails only when the record is built), a text the
+// handheld cannot hold, a "Byte" field (not stored) or a record that would outgrow `bytes`.
+// Throws SyncError, as DesktopValueText does, for a text that is no value of the type.
+bool EncodeDesktopValue(int16_t type, const std::string* text, std::span<char> bytes,
+                        size_t& position);
+
 }  // namespace tarn::conduit

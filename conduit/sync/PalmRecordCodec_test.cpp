@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "common/model/DataTypes.h"
 #include "conduit/log/HotSyncLog.h"
 #include "conduit/sync/DataRecord.h"
+#include "conduit/sync/FieldText.h"
 #include "conduit/sync/HandheldDecoder.h"
 #include "conduit/sync/SyncError.h"
 #include "conduit/sync/testing/TestSyncPlatform.h"
@@ -334,6 +337,10 @@ TEST_F(PalmRecordCodec, InvalidDateNumbersAndTheZeroDateReadAndWriteAsNoDate) {
     record->Fields().Item("Due")->Value = "1899-12-30";
     EXPECT_EQ(record->BuildPalmRecord(log, errors), noDate);
     EXPECT_EQ(Decode(table, "b" + noDate.substr(1), "b")->Fields().Item("Due")->Value, "0");
+    // Also when the record is built again without a value ever read: not as it was stored.
+    const std::string dayZero = Bytes({0, 0x41, 0x30, 0x0A, 0x40, 0, 0, 0, 0});
+    EXPECT_EQ(Decode(table, "c" + dayZero, "c")->BuildPalmRecord(log, errors),
+              "c" + noDate.substr(1));
 }
 
 TEST_F(PalmRecordCodec, RecordWithoutStoredFieldsHasNoKey) {
@@ -349,6 +356,76 @@ TEST_F(PalmRecordCodec, TextWithoutZeroByteStopsAfter32767Characters) {
     bytes.replace(32767, 4, Bytes({0, 0, 0, 9}));  // the next field starts right after
     auto record = Decode(table, bytes, std::string(32767, 'y'));
     EXPECT_EQ(record->Fields().Item("N")->Value, "9");
+}
+
+// A desktop value held as the bytes of its handheld field reads back as the text it would
+// otherwise be held as, and builds the same record. Where it would not, the encoder writes
+// nothing and says so; a text that is no value of its type fails as it fails read as text.
+TEST_F(PalmRecordCodec, DesktopValuesHeldAsBytesReadAndBuildAsTheirTexts) {
+    const std::vector<std::pair<int16_t, std::vector<std::string>>> cases = {
+        {kTypeInteger,
+         {"7", "+7", " 7 ", "7.0", "7.5", "8.5", "-0", "2147483647", "2147483648", "-2147483648",
+          "-2147483649", "99999999999", "1e3", "2147483647.4", "abc", "", "  ", "1e19"}},
+        {kTypeShort, {"12", "-32769"}},
+        {kTypeDouble,
+         {"0.1", "1e308", "1e309", "-0.0", "nan", "7", "0.30000000000000004", "1,5", " 2.5 ", ""}},
+        {kTypeSingle, {"0.1", "3.4e38", "3.5e38", "1e-46", "16777217"}},
+        {kTypeDate,
+         {"2005-12-31", "1899-12-30", "2005-12-31 13:05:09", "0100-01-01", "9999-12-31",
+          "2005/12/31", "2005-02-30", "0", ""}},
+        {kTypeTime,
+         {"13:05:09", "13:05", "24:00:00", "2005-12-31 13:05:09", "13:05:09.5", "13:05:09+01", ""}},
+        {kTypeString,
+         {"abc", "", "caf\xC3\xA9 \xE2\x82\xAC", "\xE6\x97\xA5", std::string("a\0b", 3),
+          std::string(kMaxPalmRecordBytes, 'x')}},
+        {kTypeSignature, {"sig"}},
+        {kTypeByte, {"1"}},
+    };
+    int held = 0;
+    for (const auto& [type, texts] : cases) {
+        colFields table = Table({{"F", type, ""}});
+        const auto layout = MakeRecordLayout(table, [](int16_t) { return true; });
+        for (const std::string& text : texts) {
+            SCOPED_TRACE(DataTypeName(type) + " '" + text.substr(0, 40) + "'");
+            std::optional<std::string> asText;
+            std::string textError;
+            try {
+                asText = DesktopValueText(type, text);
+            } catch (const SyncError& e) {
+                textError = e.what();
+            }
+            std::array<char, kMaxPalmRecordBytes> buffer;
+            std::size_t position = 0;
+            bool asBytes = false;
+            std::string bytesError;
+            try {
+                asBytes = EncodeDesktopValue(type, &text, buffer, position);
+            } catch (const SyncError& e) {
+                bytesError = e.what();
+            }
+            EXPECT_EQ(bytesError, textError);
+            if (!asText || !asBytes) {
+                EXPECT_EQ(position, 0u);
+                continue;
+            }
+            ++held;
+            clsDataRecord fromBytes;
+            fromBytes.SetBuiltBytes(layout, std::string_view(buffer.data(), position));
+            clsDataRecord fromText;
+            fromText.SetValues(layout, {*asText});
+            EXPECT_EQ(fromBytes.FieldValue(0), *asText);
+            EXPECT_EQ(Hex(fromBytes.BuildPalmRecord(log, errors)),
+                      Hex(fromText.BuildPalmRecord(log, errors)));
+        }
+    }
+    EXPECT_EQ(held, 38);
+    // A NULL is an empty text, which a text field holds and a number cannot.
+    std::array<char, kMaxPalmRecordBytes> buffer;
+    std::size_t position = 0;
+    EXPECT_TRUE(EncodeDesktopValue(kTypeString, nullptr, buffer, position));
+    EXPECT_EQ(position, 1u);
+    EXPECT_FALSE(EncodeDesktopValue(kTypeInteger, nullptr, buffer, position));
+    EXPECT_EQ(position, 1u);
 }
 
 TEST(PalmRecordPrimitives, ReadAndWriteAtAPositionWithinBounds) {
