@@ -151,6 +151,50 @@ TEST_P(SyncAcceptance, ABatchFailingInTheMiddleFailsAtTheSameRecord) {
     EXPECT_EQ(lastRecord, " Adding New Desktop Record. Key: 200") << h.Log();
 }
 
+// A table read whole and found empty takes its batches' inserts without asking, where its keys
+// cannot meet (numbers); where a filter hides rows, or where texts may be one row in the
+// database ("y" and "y " under SQLite's RTRIM or MariaDB's PAD SPACE), every batch still asks.
+// Either way the sync ends as it does record by record.
+TEST_P(SyncAcceptance, BatchesIntoATableReadEmptyEndAsRecordByRecord) {
+    const DesktopKind kind = GetParam();
+    for (const bool filtered : {false, true}) {
+        SCOPED_TRACE(filtered ? "numbers, a row the filter hides" : "numbers");
+        auto seed = [filtered](SyncHarness& h) {
+            h.Exec("CREATE TABLE N (Id INTEGER, Name VARCHAR(20), Region VARCHAR(20))");
+            std::vector<std::string> records;
+            for (int id = 1; id <= 13; ++id)
+                records.push_back(Int32Bytes(id) + TextBytes("hand " + std::to_string(id)) +
+                                  TextBytes("North"));
+            h.WriteHandheld("NDB", records);
+            AddFields(h.AddTable("N", "NDB", 2),
+                      {{"Id", 3}, {"Name", 6}, {"Region", 6, filtered ? "Region" : ""}});
+            if (filtered) {
+                h.Exec("INSERT INTO N VALUES (5, 'desk 5', 'South')");
+                h.WriteHandheld("TarnCFitler-TEST", {TextBytes("Region") + TextBytes("North")});
+                h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
+            }
+            h.Install();
+            h.SetDebugLevel(4);
+        };
+        ExpectSameOutcome(kind, 4, {seed, "N", "NDB", "Id, Name"});
+    }
+    SCOPED_TRACE("texts");
+    auto seed = [kind](SyncHarness& h) {
+        h.Exec(std::string("CREATE TABLE T (Code VARCHAR(20)") +
+               (kind == DesktopKind::Sqlite ? " COLLATE RTRIM" : "") + ", Name VARCHAR(20))");
+        std::vector<std::string> records;
+        // A batch of four ends with "y", and the next begins with "y ".
+        for (const char* code : {"a1", "a2", "a3", "y", "y ", "z"})
+            records.push_back(TextBytes(code) + TextBytes(std::string("hand ") + code));
+        h.WriteHandheld("TDB", records);
+        AddFields(h.AddTable("T", "TDB", 2), {{"Code", 6}, {"Name", 6}});
+        h.Install();
+        h.SetDebugLevel(4);
+    };
+    // Where "y" and "y " are one row, each sync writes one over the other.
+    ExpectSameOutcome(kind, 4, {seed, "T", "TDB", "Code, Name", kind == DesktopKind::PostgreSql});
+}
+
 // Keys that are one row on some databases and two on others: trailing blanks (MariaDB pads
 // them), letter case (MariaDB's collation ignores it), numbers spelt as text, accents. Whether
 // the desktop holds a record's row is the database's own answer, batch or no batch, and each

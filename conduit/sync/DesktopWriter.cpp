@@ -112,7 +112,7 @@ void DesktopWriter::BeginBatch(const std::vector<const clsDataRecord*>& records)
     batchRecordsAsked_ = records;
     nextAsked_ = 0;
     batchExists_.assign(records.size(), false);
-    if (records.empty()) return;
+    if (records.empty() || startsWithoutRows_) return;
     parameters_.resize(batchRecords_);
     for (std::size_t i = 0; i < batchRecords_; ++i) {
         const clsDataRecord& record = *records[i < records.size() ? i : 0];

@@ -41,6 +41,12 @@ class DesktopWriter {
     // The handheld records a batch asks the database about at most.
     std::size_t BatchRecords() const { return batchRecords_; }
 
+    // The table held no row when this transaction read it, no other connection's row can show
+    // in it since (on SQLite a transaction keeps what it first read: a writer cannot commit
+    // meanwhile or, in WAL mode, this transaction's first write fails), and the table's keys
+    // are as distinct there as in the queue: a batch's keys then match no row, and the batch
+    // does not ask.
+    void StartsWithoutRows() { startsWithoutRows_ = true; }
     // Starts a batch for these records, in the order Exists will be asked about them.
     void BeginBatch(const std::vector<const clsDataRecord*>& records);
     // Writes the gathered inserts, ends the savepoint and writes the batch's log lines.
@@ -92,6 +98,7 @@ class DesktopWriter {
     bool canBatch_ = false;
     std::size_t batchRecords_ = 1;
     bool inBatch_ = false;
+    bool startsWithoutRows_ = false;
     std::vector<bool> batchExists_;  // the database's answer for the batch's records, in order
     std::vector<const clsDataRecord*> batchRecordsAsked_;
     std::size_t nextAsked_ = 0;

@@ -91,6 +91,7 @@ void RunTable(SyncSession& session, clsTable& table, colDataRecord& queue) {
     const int16_t method = table.SyncMethod;
     const bool purge = table.PurgeBeforeSync;
     queue.DesktopRowsReplaceDeletions = method == kDesktopOverwritesHandheld;
+    session.DesktopReadNoRows = false;
     if (LoadsHandheld(table)) LoadPalmRecords(session, table, queue);
     if (!(method == kHandheldOverwritesDesktop && purge)) LoadDesktopRecords(session, table, queue);
     if (purge && method == kDesktopOverwritesHandheld) {

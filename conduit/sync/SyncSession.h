@@ -68,6 +68,9 @@ struct SyncSession {
     // Whether the table in progress writes the desktop inside a transaction that a savepoint can
     // partly undo, which batched writes need (set per table by SyncTable).
     bool DesktopUndoesToSavepoint = false;
+    // Whether the table in progress was read whole, without a filter, and held no row at all
+    // (set by LoadDesktopRecords, cleared for every table by RunTable).
+    bool DesktopReadNoRows = false;
 
     SyncOutcome Outcome;
     TableCounts Counts;  // the table in progress

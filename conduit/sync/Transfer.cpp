@@ -109,10 +109,10 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
     session.WriteLog("Loading Desktop Table: " + table.DesktopTableName, 2);
     ErrorContext context(session.ErrorStack,
                          "Error getting data from desktop table" + table.DesktopTableName);
-    std::string sql =
-        "SELECT *" + ExactNumberColumns(session.Dialect, table) + " FROM " +
-        session.Dialect.Identifier(table.DesktopTableName) +
+    const std::string filter =
         BuildFilterClause(session.WorkFilters, session.Dialect, session.Log, table, true);
+    std::string sql = "SELECT *" + ExactNumberColumns(session.Dialect, table) + " FROM " +
+                      session.Dialect.Identifier(table.DesktopTableName) + filter;
     // Read once from start to end before anything is written: a forward-only cursor is all it
     // takes, and lets a driver hand over the rows as they come rather than all at once.
     auto rows =
@@ -136,6 +136,7 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
         session.Progress.Report(table.DesktopTableName, "reading the desktop", count, 0);
         rows->Next();
     }
+    session.DesktopReadNoRows = count == 0 && filter.empty();
     session.WriteLog("Records from Desktop Database: " + std::to_string(count), 2);
     if (withoutKey > 0)
         session.WriteLog("Skipped " + std::to_string(withoutKey) + " desktop rows of " +
@@ -237,6 +238,25 @@ void SaveDesktopRun(platform::TableSummary& counts, DesktopWriter& writer,
     if (!undone) std::rethrow_exception(failure);
 }
 
+// Whether two distinct queue keys of the table's key field are two rows in any column the
+// desktop may keep them in: the handheld's texts of numbers, dates and times differ in their
+// digits, which no collation or number affinity makes alike, where two texts may be one row
+// ("y" and "y " under RTRIM, "7" and "07" in an INTEGER column).
+bool KeyDiffersAsItsText(const clsTable& table) {
+    if (table.Fields().Count() == 0) return false;
+    switch (table.Fields().Item(1)->DataType) {
+        case kTypeInteger:
+        case kTypeShort:
+        case kTypeDouble:
+        case kTypeSingle:
+        case kTypeDate:
+        case kTypeTime:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 void SaveDesktopRecords(SyncSession& session, const clsTable& table, const colDataRecord& queue) {
@@ -245,6 +265,9 @@ void SaveDesktopRecords(SyncSession& session, const clsTable& table, const colDa
     DesktopWriter writer(*session.DesktopConnection, session.Dialect, session.Log,
                          session.WorkFilters, table,
                          session.DesktopUndoesToSavepoint ? session.DesktopBatchRecords : 1);
+    if (session.DesktopReadNoRows && session.Dialect.Database() == DesktopDialect::Sqlite &&
+        KeyDiffersAsItsText(table))
+        writer.StartsWithoutRows();
     const long total = queue.Count();
     long done = 0;
     std::vector<clsDataRecord*> run;
