@@ -36,12 +36,19 @@ const unsigned char* Take(std::string_view bytes, size_t& position, size_t count
     return data;
 }
 
+// Writes through a pointer of its own: stores through `bytes` itself may change `position` as
+// far as the compiler knows, which it would then read again after every byte.
+void StoreBigEndian32(char* at, uint32_t value) {
+    at[0] = static_cast<char>(value >> 24);
+    at[1] = static_cast<char>(value >> 16);
+    at[2] = static_cast<char>(value >> 8);
+    at[3] = static_cast<char>(value);
+}
+
 void PutBigEndian32(std::span<char> bytes, size_t& position, uint32_t value) {
     Reserve(bytes, position, 4);
-    bytes[position++] = static_cast<char>(value >> 24);
-    bytes[position++] = static_cast<char>(value >> 16);
-    bytes[position++] = static_cast<char>(value >> 8);
-    bytes[position++] = static_cast<char>(value);
+    StoreBigEndian32(bytes.data() + position, value);
+    position += 4;
 }
 
 uint32_t GetBigEndian32(std::string_view bytes, size_t& position) {
@@ -187,7 +194,15 @@ bool EncodeDesktopValue(int16_t type, const std::string* text, std::span<char> b
         case kTypeString:
         case kTypeSignature: {
             const std::string_view value = text ? std::string_view(*text) : std::string_view();
-            if (!Fits(bytes, position, value.size() + 1) || !HandheldHoldsText(value)) return false;
+            if (!Fits(bytes, position, value.size() + 1)) return false;
+            if (value.find('\0') == std::string_view::npos && text::IsAscii(value)) {
+                // The common case: the same bytes on the handheld, copied as they are.
+                std::memcpy(bytes.data() + position, value.data(), value.size());
+                position += value.size();
+                bytes[position++] = '\0';
+                return true;
+            }
+            if (!HandheldHoldsText(value)) return false;
             WriteText(bytes, position, value);
             return true;
         }
@@ -246,9 +261,11 @@ void WriteInt32(std::span<char> bytes, size_t& position, int32_t value) {
 
 void WritePalmDouble(std::span<char> bytes, size_t& position, double value) {
     Reserve(bytes, position, 8);
-    DoubleHalves halves = SplitDouble(value);
-    PutBigEndian32(bytes, position, halves.high);
-    PutBigEndian32(bytes, position, halves.low);
+    const DoubleHalves halves = SplitDouble(value);
+    char* at = bytes.data() + position;
+    StoreBigEndian32(at, halves.high);
+    StoreBigEndian32(at + 4, halves.low);
+    position += 8;
 }
 
 void WritePalmSingle(std::span<char> bytes, size_t& position, float value) {

@@ -94,6 +94,35 @@ std::optional<CalendarDate> ReadDate(std::string_view text, size_t& pos) {
     return d;
 }
 
+// The number of the `count` ASCII digits at `at`, or -1 where one is no digit.
+int Digits(std::string_view text, size_t at, size_t count) {
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// The forms nearly every date and time comes in, from the desktop and from the handheld
+// decoder alike ("2005-12-31", "13:05:09"), read straight; nullopt for every other text,
+// which the general reading then takes, and for what it would refuse.
+std::optional<CalendarDate> PlainDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const CalendarDate date{Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2)};
+    if (!IsValidDate(date.year, date.month, date.day)) return std::nullopt;
+    return date;
+}
+
+std::optional<TimeOfDay> PlainTime(std::string_view text) {
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':') return std::nullopt;
+    const TimeOfDay time{Digits(text, 0, 2), Digits(text, 3, 2), Digits(text, 6, 2)};
+    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
+        time.second > 59)
+        return std::nullopt;
+    return time;
+}
+
 enum class NumberReading { kNumber, kNoNumber, kTooLarge };
 
 NumberReading ReadNumber(std::string_view text, double& value) {
@@ -240,6 +269,7 @@ TimeOfDay PalmNumberToTime(double number) {
 }
 
 CalendarDate ParseDate(std::string_view text) {
+    if (std::optional<CalendarDate> date = PlainDate(text)) return *date;
     std::string_view trimmed = Trim(text);
     size_t pos = 0;
     auto date = ReadDate(trimmed, pos);
@@ -253,6 +283,7 @@ CalendarDate ParseDate(std::string_view text) {
 }
 
 TimeOfDay ParseTime(std::string_view text) {
+    if (std::optional<TimeOfDay> time = PlainTime(text)) return *time;
     std::string_view trimmed = Trim(text);
     size_t pos = 0;
     if (auto date = ReadDate(trimmed, pos)) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "conduit/sync/SyncError.h"
 
@@ -60,6 +62,44 @@ TEST(FieldText, UnreadableDatesAndTimesFailAndADateAloneIsMidnight) {
     for (const char* text : {"", "24:00:00", "12:60", "noon", "13:05:09 PM"}) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ErrorNumberOf([&] { ParseTime(text); }), kErrTypeMismatch);
+    }
+}
+
+// Dates and times in their plain forms are read straight; a blank in front sends the same text
+// through the general reading, which must agree on every value and every refusal.
+TEST(FieldText, PlainDatesAndTimesReadAsTheGeneralReadingReadsThem) {
+    const std::string characters = "0123456789-:/ T.";
+    std::mt19937 random(23);
+    auto text = [&](std::string form) {
+        for (char& c : form)
+            if (c == '#')
+                c = characters[random() % characters.size()];
+            else if (c == 'd')
+                c = static_cast<char>('0' + random() % 10);
+        return form;
+    };
+    auto outcome = [](auto read, const std::string& text) {
+        try {
+            return std::to_string(read(text));
+        } catch (const SyncError& e) {
+            return "error " + std::to_string(e.number());
+        }
+    };
+    auto date = [](const std::string& t) { return DateToPalmNumber(ParseDate(t)); };
+    auto time = [](const std::string& t) { return TimeToPalmNumber(ParseTime(t)); };
+    for (int i = 0; i < 5000; ++i) {
+        for (const std::string& t :
+             {text("dddd-dd-dd"), text("dddd-dd-d#"), text("dddd#dd#dd"), text("##########")}) {
+            SCOPED_TRACE(t);
+            EXPECT_EQ(outcome(date, t), outcome(date, " " + t));
+            EXPECT_EQ(outcome(time, t), outcome(time, " " + t));
+        }
+        for (const std::string& t :
+             {text("dd:dd:dd"), text("dd:dd:d#"), text("dd#dd#dd"), text("########")}) {
+            SCOPED_TRACE(t);
+            EXPECT_EQ(outcome(time, t), outcome(time, " " + t));
+            EXPECT_EQ(outcome(date, t), outcome(date, " " + t));
+        }
     }
 }
 
