@@ -165,6 +165,13 @@ void clsDataRecord::SetBuiltBytes(std::shared_ptr<const RecordLayout> layout,
     storedAsBuilt_ = true;
 }
 
+std::optional<std::string_view> clsDataRecord::BuiltBytes() const {
+    if (!stored_ || !storedAsBuilt_) return std::nullopt;
+    uint32_t length = 0;
+    std::memcpy(&length, values_.get(), sizeof length);
+    return std::string_view(values_.get() + sizeof length, length);
+}
+
 void clsDataRecord::DecodeStored() const {
     uint32_t length = 0;
     std::memcpy(&length, values_.get(), sizeof length);

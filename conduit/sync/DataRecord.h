@@ -123,6 +123,9 @@ class clsDataRecord {
     std::optional<RecordDigest> HandheldBefore() const;
     void SetHandheldBefore(std::optional<RecordDigest> digest);
 
+    // The bytes SetBuiltBytes took, which BuildPalmRecord would build; nullopt for any other
+    // record.
+    std::optional<std::string_view> BuiltBytes() const;
     // The handheld record's bytes, field after field in the table's order, big-endian.
     // A field that cannot be encoded leaves its context on `errors`; at debug level 4 the
     // record's format goes to the log.

@@ -332,10 +332,8 @@ std::string ReadText(std::string_view bytes, size_t& position, size_t maxLength)
 
 std::string clsDataRecord::BuildPalmRecord(HotSyncLog& log, clsErrorStack& errors) const {
     const bool describe = log.DebugLevel >= 4;
-    if (stored_ && storedAsBuilt_ && !describe) {
-        uint32_t length = 0;
-        std::memcpy(&length, values_.get(), sizeof length);
-        return std::string(values_.get() + sizeof length, length);
+    if (!describe) {
+        if (const std::optional<std::string_view> built = BuiltBytes()) return std::string(*built);
     }
     // Left uninitialised: only the bytes written are kept, in the one allocation of the result.
     std::array<char, kMaxPalmRecordBytes> buffer;

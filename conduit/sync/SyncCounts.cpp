@@ -59,7 +59,7 @@ void NoteHandheldRecord(TableCounts& counts, clsDataRecord& record, std::string_
     ++counts.HandheldNoted;
 }
 
-void CountHandheldWrite(TableCounts& counts, clsDataRecord& record, const std::string& bytes) {
+void CountHandheldWrite(TableCounts& counts, clsDataRecord& record, std::string_view bytes) {
     std::optional<RecordDigest> before;
     if (counts.HandheldNotedOnLoad) {
         before = record.HandheldBefore();

@@ -48,7 +48,7 @@ void BeginTableCounts(TableCounts& counts, const clsTable& table,
 void NoteHandheldRecord(TableCounts& counts, clsDataRecord& record, std::string_view bytes);
 
 // Counts one record written to the rebuilt handheld database.
-void CountHandheldWrite(TableCounts& counts, clsDataRecord& record, const std::string& bytes);
+void CountHandheldWrite(TableCounts& counts, clsDataRecord& record, std::string_view bytes);
 
 // Ends the table's counts (records the rebuild dropped, records left alone) and keeps them
 // for the host.
