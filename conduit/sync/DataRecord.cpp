@@ -165,18 +165,20 @@ void clsDataRecord::SetBuiltBytes(std::shared_ptr<const RecordLayout> layout,
     storedAsBuilt_ = true;
 }
 
-std::optional<std::string_view> clsDataRecord::BuiltBytes() const {
-    if (!stored_ || !storedAsBuilt_) return std::nullopt;
+std::string_view clsDataRecord::StoredBytes() const {
     uint32_t length = 0;
     std::memcpy(&length, values_.get(), sizeof length);
     return std::string_view(values_.get() + sizeof length, length);
 }
 
+std::optional<std::string_view> clsDataRecord::BuiltBytes() const {
+    if (!stored_ || !storedAsBuilt_) return std::nullopt;
+    return StoredBytes();
+}
+
 void clsDataRecord::DecodeStored() const {
-    uint32_t length = 0;
-    std::memcpy(&length, values_.get(), sizeof length);
     std::vector<std::string>& values = layout_->DecodingRoom();
-    DecodeStoredValues(*layout_, std::string_view(values_.get() + sizeof length, length), values);
+    DecodeStoredValues(*layout_, StoredBytes(), values);
     AssignValues(values);
 }
 

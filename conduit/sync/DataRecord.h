@@ -123,9 +123,6 @@ class clsDataRecord {
     std::optional<RecordDigest> HandheldBefore() const;
     void SetHandheldBefore(std::optional<RecordDigest> digest);
 
-    // The bytes SetBuiltBytes took, which BuildPalmRecord would build; nullopt for any other
-    // record.
-    std::optional<std::string_view> BuiltBytes() const;
     // The handheld record's bytes, field after field in the table's order, big-endian.
     // A field that cannot be encoded leaves its context on `errors`; at debug level 4 the
     // record's format goes to the log.
@@ -153,6 +150,11 @@ class clsDataRecord {
     };
 
     void Expand() const;
+    // The stored bytes (see values_).
+    std::string_view StoredBytes() const;
+    // The bytes SetBuiltBytes took, which BuildPalmRecord would build; nullopt for any other
+    // record.
+    std::optional<std::string_view> BuiltBytes() const;
     // Turns the stored bytes into the values' texts.
     void DecodeStored() const;
     void AssignValues(const std::vector<std::string>& values) const;

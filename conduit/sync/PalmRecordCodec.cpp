@@ -18,8 +18,13 @@
 namespace tarn::conduit {
 namespace {
 
+// Whether `count` more bytes fit in `bytes` after `position`.
+bool Fits(std::span<char> bytes, size_t position, size_t count) {
+    return position <= bytes.size() && bytes.size() - position >= count;
+}
+
 void Reserve(std::span<char> bytes, size_t position, size_t count) {
-    if (position > bytes.size() || bytes.size() - position < count)
+    if (!Fits(bytes, position, count))
         throw SyncError(kErrOutOfRange, "Subscript out of range: a Palm record holds at most " +
                                             std::to_string(bytes.size()) + " bytes");
 }
@@ -99,11 +104,6 @@ void EncodeField(int16_t type, std::string_view value, std::span<char> bytes, si
         default:  // "Byte", "IgnoreField" and unknown codes are not stored
             break;
     }
-}
-
-// Whether `count` more bytes fit in `bytes` after `position`.
-bool Fits(std::span<char> bytes, size_t position, size_t count) {
-    return position <= bytes.size() && bytes.size() - position >= count;
 }
 
 // The data types a handheld record stores, each as one field of the decoded record.
@@ -194,15 +194,7 @@ bool EncodeDesktopValue(int16_t type, const std::string* text, std::span<char> b
         case kTypeString:
         case kTypeSignature: {
             const std::string_view value = text ? std::string_view(*text) : std::string_view();
-            if (!Fits(bytes, position, value.size() + 1)) return false;
-            if (value.find('\0') == std::string_view::npos && text::IsAscii(value)) {
-                // The common case: the same bytes on the handheld, copied as they are.
-                std::memcpy(bytes.data() + position, value.data(), value.size());
-                position += value.size();
-                bytes[position++] = '\0';
-                return true;
-            }
-            if (!HandheldHoldsText(value)) return false;
+            if (!Fits(bytes, position, value.size() + 1) || !HandheldHoldsText(value)) return false;
             WriteText(bytes, position, value);
             return true;
         }

@@ -314,20 +314,13 @@ void SavePalmRecords(SyncSession& session, const clsTable& table, const colDataR
         if (session.DebugLevel() >= 4)
             session.WriteLog("Saving Record: Key=" + record->PrimaryFieldValue, 4);
         auto suffix = [&] { return table.PalmDatabaseName + " Key=" + record->PrimaryFieldValue; };
-        // A desktop row held as its handheld record is written from where it is held.
-        std::optional<std::string_view> data =
-            session.DebugLevel() >= 4 ? std::nullopt : record->BuiltBytes();
-        std::string built;
-        if (!data) {
-            built = NamedOnFailure(
-                session.ErrorStack, [&] { return "Error constucting Palm Record for " + suffix(); },
-                [&] { return record->BuildPalmRecord(session.Log, session.ErrorStack); });
-            data = built;
-        }
+        std::string data = NamedOnFailure(
+            session.ErrorStack, [&] { return "Error constucting Palm Record for " + suffix(); },
+            [&] { return record->BuildPalmRecord(session.Log, session.ErrorStack); });
         NamedOnFailure(
             session.ErrorStack, [&] { return "Error writing record to Palm for " + suffix(); },
-            [&] { return database.WriteRecord(0, 0, 0, *data); });
-        CountHandheldWrite(session.Counts, *record, *data);
+            [&] { return database.WriteRecord(0, 0, 0, data); });
+        CountHandheldWrite(session.Counts, *record, data);
     }
 }
 
