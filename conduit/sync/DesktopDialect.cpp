@@ -20,6 +20,35 @@ bool Contains(std::string_view text, std::string_view part) {
     return text::FoldCase(text).find(text::FoldCase(part)) != std::string::npos;
 }
 
+// Whether the key column leads a plain B-tree index in its type's default ordering and its own
+// collation, which the planner takes for "key = $1" whatever size it believes the table is.
+// Partial, expression and other indexes are left out: one it would not use for the comparison
+// would turn each key into a scan of the table.
+bool KeyColumnLeadsAnIndex(platform::odbc::Connection& connection, const SqlDialect& dialect,
+                           const clsTable& table) {
+    const std::string& name = table.Fields().Item(1)->FieldName;
+    // A delimited name keeps its letter case; PostgreSQL folds a bare one to lower case.
+    const std::string column = dialect.LeftDelimiter().empty()
+                                   ? "pg_catalog.lower(" + dialect.Literal(name) + ")"
+                                   : dialect.Literal(name);
+    const std::string sql =
+        "SELECT 1 FROM pg_catalog.pg_index i "
+        "JOIN pg_catalog.pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = i.indkey[0] "
+        "JOIN pg_catalog.pg_opclass c ON c.oid = i.indclass[0] "
+        "JOIN pg_catalog.pg_am m ON m.oid = c.opcmethod "
+        "WHERE i.indrelid = pg_catalog.to_regclass(" +
+        dialect.Literal(dialect.Identifier(table.DesktopTableName)) +
+        ") AND a.attname = " + column +
+        " AND i.indisvalid AND i.indisready AND i.indpred IS NULL AND i.indexprs IS NULL "
+        "AND c.opcdefault AND m.amname = 'btree' AND i.indcollation[0] = a.attcollation "
+        "LIMIT 1";
+    try {
+        return !connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly)->AtEnd();
+    } catch (const std::exception&) {
+        return false;  // the set is still answered, by the plan the database picks
+    }
+}
+
 }  // namespace
 
 DesktopDialect DetectDesktopDialect(platform::odbc::Connection& connection) {
@@ -73,8 +102,8 @@ std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table)
     return columns;
 }
 
-std::optional<std::string> KeyComparisonType(platform::odbc::Connection& connection,
-                                             const SqlDialect& dialect, const clsTable& table) {
+std::optional<KeyComparison> FindKeyComparison(platform::odbc::Connection& connection,
+                                               const SqlDialect& dialect, const clsTable& table) {
     if (dialect.Database() != DesktopDialect::PostgreSql) return std::nullopt;
     // psqlODBC sends every bound value untyped, so "key = ?" reads it with the input function
     // of the column's type, without the column's modifier: a NUMERIC(10,2) key compares 7.005
@@ -89,6 +118,7 @@ std::optional<std::string> KeyComparisonType(platform::odbc::Connection& connect
         "WHERE t.oid = pg_catalog.pg_typeof((SELECT " +
         dialect.Identifier(table.Fields().Item(1)->FieldName) + " FROM " +
         dialect.Identifier(table.DesktopTableName) + " LIMIT 0))";
+    KeyComparison comparison;
     try {
         auto rows = connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
         if (rows->AtEnd()) return std::nullopt;
@@ -97,10 +127,12 @@ std::optional<std::string> KeyComparisonType(platform::odbc::Connection& connect
         const std::string kind = rows->Value(std::size_t{0}).value_or("");
         const std::optional<std::string> type = rows->Value(std::size_t{1});
         if ((kind != "b" && kind != "e") || !type || type->empty()) return std::nullopt;
-        return type;
+        comparison.type = *type;
     } catch (const std::exception&) {
         return std::nullopt;  // the single-key lookups still serve
     }
+    comparison.indexed = KeyColumnLeadsAnIndex(connection, dialect, table);
+    return comparison;
 }
 
 std::optional<bool> TableTakesTransactions(platform::odbc::Connection& connection,

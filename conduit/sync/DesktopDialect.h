@@ -54,13 +54,20 @@ std::string ExactNumberColumnName(std::size_t fieldIndex);
 // "database is locked" after the connection's wait), rather than that the statement is wrong.
 bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& error);
 
-// The type, as SQL text, that the database compares a table's key column in when a key is
-// bound to "key = ?": a set of keys cast to it compares exactly as each key alone would (same
-// collation, trailing blanks, numeric text). PostgreSQL only, where a VALUES list of keys
-// joined to the table beats a UNION of single-key lookups; nothing where the database is
-// another, or the type is one a cast could change values in (a domain's checks, say).
-std::optional<std::string> KeyComparisonType(platform::odbc::Connection& connection,
-                                             const SqlDialect& dialect, const clsTable& table);
+// How the database compares a table's key column with a key bound to "key = ?". PostgreSQL
+// only, where a VALUES list of keys joined to the table beats a UNION of single-key lookups;
+// nothing where the database is another, or the type is one a cast could change values in (a
+// domain's checks, say).
+struct KeyComparison {
+    // The type, as SQL text, keys are cast to: a set of keys cast to it compares exactly as
+    // each key alone would (same collation, trailing blanks, numeric text).
+    std::string type;
+    // A plain index leads with the key column in its own collation, so each key of a set can
+    // be one probe of it; without one, each key would be a scan of the whole table.
+    bool indexed = false;
+};
+std::optional<KeyComparison> FindKeyComparison(platform::odbc::Connection& connection,
+                                               const SqlDialect& dialect, const clsTable& table);
 
 // Logs (level 1) that a failed sync may leave the table partly written, when the database
 // says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).

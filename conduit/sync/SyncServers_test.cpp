@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "common/config/Scramble.h"
+#include "conduit/sync/DesktopDialect.h"
+#include "conduit/sync/SqlDialect.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "conduit/sync/testing/SyncHarness.h"
 #include "tests/support/ServerProcess.h"
@@ -72,6 +76,41 @@ TEST(PostgreSqlRollbackLevel, TransactionLevelKeepsWhatAFailureDoes) {
     SyncHarness h(DesktopKind::PostgreSql);
     h.settings.DBServer = ScrambleString(h.desktop.server + ";Protocol=7.4-1");
     ExpectBailOutKeepsEachTableWhole(h);
+}
+
+// A batch's keys are asked one index probe each only where PostgreSQL would take that index
+// for "key = ?": where it would not, each key would scan the whole table.
+TEST(PostgreSqlKeyIndex, OnlyAPlainIndexLeadingWithTheKeyInItsOwnOrderingServes) {
+    SyncHarness h(DesktopKind::PostgreSql);
+    const auto code = h.Quote("Code");
+    const auto name = h.Quote("Name");
+    const std::vector<std::tuple<std::string, std::string, bool>> cases = {
+        {"Keyed", "PRIMARY KEY", true},
+        {"Leading", "UNIQUE (" + code + ", " + name + ")", true},
+        {"Unindexed", "", false},
+        {"Second", "(" + name + ", " + code + ")", false},
+        {"Partial", "(" + code + ") WHERE " + code + " > 'a'", false},
+        {"Expression", "((" + code + " || ''))", false},
+        {"PatternOrder", "(" + code + " text_pattern_ops)", false},
+        {"OtherCollation", "(" + code + " COLLATE \"C\")", false},
+        {"Hashed", "USING hash (" + code + ")", false},
+    };
+    auto connection = h.desktop.Connect();
+    const SqlDialect dialect(DesktopDialect::PostgreSql, "\"", "\"");
+    for (const auto& [table, index, indexed] : cases) {
+        const bool constraint = index.starts_with("PRIMARY") || index.starts_with("UNIQUE");
+        h.Exec("CREATE TABLE " + h.Quote(table) + " (" + code + " TEXT" +
+               (index.starts_with("PRIMARY") ? " PRIMARY KEY" : "") + ", " + name + " TEXT" +
+               (index.starts_with("UNIQUE") ? ", " + index : "") + ")");
+        if (!index.empty() && !constraint)
+            h.Exec("CREATE INDEX ON " + h.Quote(table) + " " + index);
+        clsTable& described = h.AddTable(table, table + "DB");
+        described.Fields().Add("Code", 6);
+        const auto comparison = FindKeyComparison(*connection, dialect, described);
+        ASSERT_TRUE(comparison) << table;
+        EXPECT_EQ(comparison->type, "pg_catalog.text");
+        EXPECT_EQ(comparison->indexed, indexed) << table;
+    }
 }
 
 }  // namespace
