@@ -93,11 +93,14 @@ std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table)
         if (field->DataType != kTypeDouble && field->DataType != kTypeSingle) continue;
         // Such a REAL has at most 15 significant digits, and the driver's 15 digits then name
         // the decimal it is nearest to. round() of a number below 2^63 rounds in integers,
-        // without the text that round(x, 4) would go through.
+        // without the text that round(x, 4) would go through. The common case is settled
+        // first, by one function where asking typeof() and abs() took three. Texts and blobs
+        // compare above every number, and NULL settles nothing: they fall to typeof().
         const std::string column = dialect.Identifier(field->FieldName);
-        columns += ", CASE WHEN typeof(" + column + ") = 'real' AND NOT (abs(" + column +
-                   ") < 1e11 AND " + column + " = round(" + column + " * 10000) / 10000.0) " +
-                   "THEN quote(" + column + ") END AS " + ExactNumberColumnName(position);
+        columns += ", CASE WHEN " + column + " > -1e11 AND " + column + " < 1e11 AND " + column +
+                   " = round(" + column + " * 10000) / 10000.0 THEN NULL WHEN typeof(" + column +
+                   ") = 'real' THEN quote(" + column + ") END AS " +
+                   ExactNumberColumnName(position);
     }
     return columns;
 }
