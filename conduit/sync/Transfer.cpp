@@ -317,10 +317,12 @@ void SavePalmRecords(SyncSession& session, const clsTable& table, const colDataR
         std::string data = NamedOnFailure(
             session.ErrorStack, [&] { return "Error constucting Palm Record for " + suffix(); },
             [&] { return record->BuildPalmRecord(session.Log, session.ErrorStack); });
+        // Counted before the database takes the bytes; a failed write discards the table's
+        // counts with it.
+        CountHandheldWrite(session.Counts, *record, data);
         NamedOnFailure(
             session.ErrorStack, [&] { return "Error writing record to Palm for " + suffix(); },
-            [&] { return database.WriteRecord(0, 0, 0, data); });
-        CountHandheldWrite(session.Counts, *record, data);
+            [&] { return database.WriteRecord(0, 0, 0, std::move(data)); });
     }
 }
 

@@ -189,7 +189,7 @@ uint32_t PdbRecordDatabase::NewUniqueId() {
 }
 
 uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
-                                        std::string_view data) {
+                                        std::string data) {
     RequireWrite("write to");
     if (category > kRecordCategoryMask)
         ThrowPalmError(kErrInvalidArgument, "cannot write to database " + Quoted() + ": category " +
@@ -216,7 +216,7 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
                 ReturnLent(found->second, true);
             PdbRecord& record = database_.records[found->second];
             record.attributes = attributeByte;
-            record.data.assign(data);
+            record.data = std::move(data);
             changed_ = true;
             return recordId;
         }
@@ -228,17 +228,13 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
                                               std::to_string(kMaxRecords) + ")");
     uint32_t id = recordId != 0 ? recordId : NewUniqueId();
     const size_t index = database_.records.size();
-    std::string bytes;
     // Records before this one were lent or returned as they came, so this stored one is whole.
     const bool lend = stored_ && index < stored_->size() &&
                       (*stored_)[index].attributes == attributeByte &&
                       (*stored_)[index].data == data;
-    if (lend)
-        bytes = std::move((*stored_)[index].data);
-    else
-        bytes.assign(data);
+    if (lend) data = std::move((*stored_)[index].data);
     if (stored_) lent_.push_back(lend);
-    database_.records.push_back(PdbRecord{attributeByte, id, std::move(bytes)});
+    database_.records.push_back(PdbRecord{attributeByte, id, std::move(data)});
     if (indexed_) indexById_.try_emplace(id, index);
     highestId_ = std::max(highestId_, id);
     changed_ = true;

@@ -43,7 +43,7 @@ class PdbRecordDatabase : public RecordDatabase {
     void ReleaseRecords() override;
     void RemoveAllRecords() override;
     uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
-                         std::string_view data) override;
+                         std::string data) override;
     void Prepare() override;
     void Publish() override;
     void Discard() override;

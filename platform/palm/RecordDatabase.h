@@ -58,9 +58,10 @@ class RecordDatabase {
     virtual void RemoveAllRecords() = 0;
     // Record ID 0 appends a new record with a fresh unique ID; another ID replaces the data of the
     // record with that ID, or appends one under that ID when there is none. Returns the ID used.
-    // Refuses data over 65,505 bytes and a 65,536th record.
+    // Refuses data over 65,505 bytes and a 65,536th record. The data is taken, so that a
+    // record built for the database is not copied again.
     virtual uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
-                                 std::string_view data) = 0;
+                                 std::string data) = 0;
 
     // Writes the database with the changes made since opening completely beside the stored one
     // and flushes it to disk, without replacing anything: until Publish the stored database is

@@ -17,12 +17,12 @@ void FaultyRecordDatabase::RemoveAllRecords() {
 }
 
 uint32_t FaultyRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
-                                           std::string_view data) {
+                                           std::string data) {
     ++writeCalls_;
     if (writeCalls_ == plan_.failOnWrite)
         ThrowPalmError(kErrInjectedFault, "injected fault: write " + std::to_string(writeCalls_) +
                                               " to \"" + inner_->Info().name + "\" failed");
-    return inner_->WriteRecord(recordId, category, attributes, data);
+    return inner_->WriteRecord(recordId, category, attributes, std::move(data));
 }
 
 void FaultyRecordDatabase::Prepare() {

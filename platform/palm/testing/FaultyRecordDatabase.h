@@ -28,7 +28,7 @@ class FaultyRecordDatabase : public RecordDatabase {
     void ReleaseRecords() override { inner_->ReleaseRecords(); }
     void RemoveAllRecords() override;
     uint32_t WriteRecord(uint32_t recordId, uint8_t category, uint8_t attributes,
-                         std::string_view data) override;
+                         std::string data) override;
     void Prepare() override;
     void Publish() override;
     void Discard() override { inner_->Discard(); }
