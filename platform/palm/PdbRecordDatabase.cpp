@@ -232,7 +232,9 @@ uint32_t PdbRecordDatabase::WriteRecord(uint32_t recordId, uint8_t category, uin
     const bool lend = stored_ && index < stored_->size() &&
                       (*stored_)[index].attributes == attributeByte &&
                       (*stored_)[index].data == data;
-    if (lend) data = std::move((*stored_)[index].data);
+    // Taken through a temporary: moved straight in, the stored string would be handed the
+    // given one's buffer in exchange and keep it alive until the stored records are forgotten.
+    if (lend) data = std::string(std::move((*stored_)[index].data));
     if (stored_) lent_.push_back(lend);
     database_.records.push_back(PdbRecord{attributeByte, id, std::move(data)});
     if (indexed_) indexById_.try_emplace(id, index);
