@@ -1,7 +1,9 @@
 #include "conduit/sync/DesktopDialect.h"
 
 #include <exception>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "common/model/DataTypes.h"
 #include "conduit/log/HotSyncLog.h"
@@ -15,6 +17,16 @@ namespace tarn::conduit {
 namespace {
 
 constexpr unsigned short kSqlDbmsName = 17;  // SQLGetInfo: SQL_DBMS_NAME
+
+// A column name as SQLite reads it, whatever characters the table gave it.
+std::string SqliteIdentifier(std::string_view name) {
+    std::string identifier = "\"";
+    for (char c : name) {
+        if (c == '"') identifier += '"';  // a quote within the name is doubled
+        identifier += c;
+    }
+    return identifier + "\"";
+}
 
 bool Contains(std::string_view text, std::string_view part) {
     return text::FoldCase(text).find(text::FoldCase(part)) != std::string::npos;
@@ -80,29 +92,46 @@ bool IsDatabaseLocked(DesktopDialect dialect, const platform::PlatformError& err
            (error.number() == kSqliteBusy || error.number() == kSqliteLocked);
 }
 
-std::string ExactNumberColumnName(std::size_t fieldIndex) {
-    return "tarn_exact_" + std::to_string(fieldIndex);
-}
-
-std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table) {
-    if (dialect.Database() != DesktopDialect::Sqlite) return {};
-    std::string columns;
-    std::size_t index = 0;
-    for (const auto& field : table.Fields()) {
-        const std::size_t position = index++;
-        if (field->DataType != kTypeDouble && field->DataType != kTypeSingle) continue;
+std::string DesktopSelectList(platform::odbc::Connection& connection, const SqlDialect& dialect,
+                              const clsTable& table) {
+    if (dialect.Database() != DesktopDialect::Sqlite) return "*";
+    auto isReal = [](const auto& field) {
+        return field->DataType == kTypeDouble || field->DataType == kTypeSingle;
+    };
+    bool anyReal = false;
+    for (const auto& field : table.Fields()) anyReal = anyReal || isReal(field);
+    if (!anyReal) return "*";
+    auto described = connection.OpenResultSet(
+        "SELECT * FROM " + dialect.Identifier(table.DesktopTableName) + " LIMIT 0",
+        platform::odbc::CursorKind::ForwardOnly);
+    // Each field's column is found as the reader finds it, so both take the same one.
+    const std::vector<std::string>& names = described->ColumnNames();
+    std::vector<bool> exact(names.size());
+    for (const auto& field : table.Fields())
+        if (isReal(field))
+            if (const std::optional<std::size_t> position = described->FindColumn(field->FieldName))
+                exact[*position] = true;
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) list += ", ";
+        const std::string column = SqliteIdentifier(names[i]);
+        if (!exact[i]) {
+            list += column;
+            continue;
+        }
         // Such a REAL has at most 15 significant digits, and the driver's 15 digits then name
         // the decimal it is nearest to. round() of a number below 2^63 rounds in integers,
         // without the text that round(x, 4) would go through. The common case is settled
         // first, by one function where asking typeof() and abs() took three. Texts and blobs
-        // compare above every number, and NULL settles nothing: they fall to typeof().
-        const std::string column = dialect.Identifier(field->FieldName);
-        columns += ", CASE WHEN " + column + " > -1e11 AND " + column + " < 1e11 AND " + column +
-                   " = round(" + column + " * 10000) / 10000.0 THEN NULL WHEN typeof(" + column +
-                   ") = 'real' THEN quote(" + column + ") END AS " +
-                   ExactNumberColumnName(position);
+        // compare above every number, and NULL settles nothing: they fall to typeof(), and
+        // pass as they are. A filter on the column still reads the table's own column, which
+        // SQLite prefers to a result column of the same name.
+        list += "CASE WHEN " + column + " > -1e11 AND " + column + " < 1e11 AND " + column +
+                " = round(" + column + " * 10000) / 10000.0 THEN " + column + " WHEN typeof(" +
+                column + ") = 'real' THEN quote(" + column + ") ELSE " + column + " END AS " +
+                column;
     }
-    return columns;
+    return list;
 }
 
 std::optional<KeyComparison> FindKeyComparison(platform::odbc::Connection& connection,

@@ -37,18 +37,19 @@ std::size_t DefaultBatchRecords(DesktopDialect dialect);
 // 32766, MariaDB 65535).
 std::size_t MostStatementParameters(DesktopDialect dialect);
 
-// The SQLite driver hands out a REAL as text rounded to 15 digits, so 0.30000000000000004
-// arrives as 0.3 and the largest double as a number beyond range. For every "Double" and
-// "Single" field the desktop SELECT then adds a column under the name
-// ExactNumberColumnName(position of the field, from 0): the value's exact text (SQLite's
-// quote(), which round-trips) where the 15 digits may not be exact, and NULL where they are,
-// for the column itself then reads exactly: a REAL that is the double nearest to a decimal of
-// at most 11 places before the point and 4 after it (as most money and measures are), and
-// every value that is no REAL. quote() formats and reads back each value it is given, which
-// cost a tenth of a whole sync; the test spares that for nearly every row.
-// Empty for the other databases, whose drivers deliver doubles exactly.
-std::string ExactNumberColumns(const SqlDialect& dialect, const clsTable& table);
-std::string ExactNumberColumnName(std::size_t fieldIndex);
+// What the desktop SELECT asks for in place of "*". The SQLite driver hands out a REAL as text
+// rounded to 15 digits, so 0.30000000000000004 would arrive as 0.3 and the largest double as a
+// number beyond range. Where a table has "Double" or "Single" fields, the SELECT then names the
+// table's columns one by one (found by asking for no row of it), each such field's column
+// through an expression of the same name: the column itself where its 15 digits are exact, and
+// the value's exact text (SQLite's quote(), which round-trips) where they may not be. The 15
+// digits are exact for a REAL that is the double nearest to a decimal of at most 11 places
+// before the point and 4 after it (as most money and measures are), and for every value that
+// is no REAL. quote() formats and reads back each value it is given, which cost a tenth of a
+// whole sync; the test spares that for nearly every row. Each such value is read once.
+// "*" for the other databases, whose drivers deliver doubles exactly, and the other tables.
+std::string DesktopSelectList(platform::odbc::Connection& connection, const SqlDialect& dialect,
+                              const clsTable& table);
 
 // Whether a failure means that another program holds the whole database locked (SQLite's
 // "database is locked" after the connection's wait), rather than that the statement is wrong.

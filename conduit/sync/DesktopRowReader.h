@@ -31,17 +31,10 @@ class DesktopRowReader {
     // DesktopRowSkip), and then `skip` says why.
     colDataRecord::Record Read(DesktopRowSkip& skip);
 
-    // Where a field's column sits in the rows, and the column that, when not NULL, holds its
-    // value's exact text instead (see ExactNumberColumns).
-    struct Columns {
-        std::optional<std::size_t> value;
-        std::optional<std::size_t> exact;
-    };
-
   private:
-    // The column to read for a field: its exact text where the SELECT gave one.
+    // The value of a field's column, which sits at `position` in the rows.
     const std::optional<std::string>& Column(const clsField& definition,
-                                             const Columns& columns) const;
+                                             std::optional<std::size_t> position) const;
     // Calls `value(type, column, position)` for each field read from the desktop (position
     // from 0, in the order of the layout) with the column to read, and `status(position)` for
     // the status field, whose value the desktop does not give; stops where one answers false,
@@ -58,7 +51,7 @@ class DesktopRowReader {
     const colFields& definitions_;
     const platform::odbc::ResultSet& rows_;
     clsErrorStack& errors_;
-    std::vector<Columns> positions_;  // one per field definition
+    std::vector<std::optional<std::size_t>> positions_;  // one per field definition
     std::shared_ptr<const RecordLayout> layout_;
     std::vector<std::string> values_;
     // Whether rows may be held as handheld records: none of the fields is a "Byte" field,

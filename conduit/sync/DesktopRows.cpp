@@ -95,34 +95,26 @@ void DropTrailingSeparator(std::string& sql) {
     if (sql.size() >= 2 && sql.compare(sql.size() - 2, 2, ", ") == 0) sql.resize(sql.size() - 2);
 }
 
-// Where each field definition's column sits in the rows, and where the SELECT added its exact
-// text (see ExactNumberColumns).
-std::vector<DesktopRowReader::Columns> ColumnPositions(const colFields& definitions,
-                                                       const platform::odbc::ResultSet& rows) {
-    std::vector<DesktopRowReader::Columns> positions;
+// Where each field definition's column sits in the rows.
+std::vector<std::optional<std::size_t>> ColumnPositions(const colFields& definitions,
+                                                        const platform::odbc::ResultSet& rows) {
+    std::vector<std::optional<std::size_t>> positions;
     positions.reserve(static_cast<size_t>(definitions.Count()));
-    size_t index = 0;
-    for (const auto& field : definitions)
-        positions.push_back(
-            {rows.FindColumn(field->FieldName), rows.FindColumn(ExactNumberColumnName(index++))});
+    for (const auto& field : definitions) positions.push_back(rows.FindColumn(field->FieldName));
     return positions;
 }
 
 // The columns Read looks at: those of the fields whose value comes from the desktop.
 std::vector<bool> ColumnsRead(const colFields& definitions,
-                              const std::vector<DesktopRowReader::Columns>& positions) {
+                              const std::vector<std::optional<std::size_t>>& positions) {
     std::vector<bool> wanted;
-    auto want = [&](std::optional<size_t> position) {
-        if (!position) return;
-        if (wanted.size() <= *position) wanted.resize(*position + 1);
-        wanted[*position] = true;
-    };
     size_t index = 0;
     for (const auto& field : definitions) {
-        const DesktopRowReader::Columns& columns = positions[index++];
+        const std::optional<std::size_t> position = positions[index++];
         if (!ReadFromDesktop(field->DataType) || field->DataType == kTypeRecordStatus) continue;
-        want(columns.value);
-        want(columns.exact);
+        if (!position) continue;
+        if (wanted.size() <= *position) wanted.resize(*position + 1);
+        wanted[*position] = true;
     }
     return wanted;
 }
@@ -144,15 +136,12 @@ DesktopRowReader::DesktopRowReader(const colFields& definitions, platform::odbc:
     if (asRecordBytes_) buffer_.resize(kMaxPalmRecordBytes);
 }
 
-const std::optional<std::string>& DesktopRowReader::Column(const clsField& definition,
-                                                           const Columns& columns) const {
-    if (!columns.value)
+const std::optional<std::string>& DesktopRowReader::Column(
+    const clsField& definition, std::optional<std::size_t> position) const {
+    if (!position)
         throw platform::odbc::OdbcError(platform::odbc::kColumnNotFound,
                                         "Column not found: " + definition.FieldName, "");
-    if (columns.exact) {
-        if (const std::optional<std::string>& exact = rows_.Value(*columns.exact)) return exact;
-    }
-    return rows_.Value(*columns.value);
+    return rows_.Value(*position);
 }
 
 template <typename Value, typename Status>
@@ -160,7 +149,7 @@ bool DesktopRowReader::EachField(Value value, Status status) {
     size_t index = 0;
     size_t fieldIndex = 0;
     for (const auto& definition : definitions_) {
-        const Columns& columns = positions_[index++];
+        const std::optional<std::size_t> column = positions_[index++];
         const int16_t type = definition->DataType;
         if (!ReadFromDesktop(type)) continue;
         const size_t position = fieldIndex++;
@@ -169,7 +158,7 @@ bool DesktopRowReader::EachField(Value value, Status status) {
             continue;
         }
         try {
-            if (!value(type, Column(*definition, columns), position)) return false;
+            if (!value(type, Column(*definition, column), position)) return false;
         } catch (...) {
             // Pushed only on failure, so that no text is built per field and row; the stack
             // then reads as if the context had guarded the step.

@@ -111,8 +111,9 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
                          "Error getting data from desktop table" + table.DesktopTableName);
     const std::string filter =
         BuildFilterClause(session.WorkFilters, session.Dialect, session.Log, table, true);
-    std::string sql = "SELECT *" + ExactNumberColumns(session.Dialect, table) + " FROM " +
-                      session.Dialect.Identifier(table.DesktopTableName) + filter;
+    std::string sql = "SELECT " +
+                      DesktopSelectList(*session.DesktopConnection, session.Dialect, table) +
+                      " FROM " + session.Dialect.Identifier(table.DesktopTableName) + filter;
     // Read once from start to end before anything is written: a forward-only cursor is all it
     // takes, and lets a driver hand over the rows as they come rather than all at once.
     auto rows =

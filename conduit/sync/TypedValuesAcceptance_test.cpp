@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 
+#include "common/config/Scramble.h"
 #include "conduit/sync/TarnFunc.h"
 #include "conduit/sync/testing/SyncAcceptance.h"
 #include "tests/support/TempDir.h"
@@ -159,6 +160,25 @@ TEST_P(SyncAcceptance, DoublesKeepEveryBitBothWays) {
     std::sort(records.begin(), records.end());
     EXPECT_EQ(back, records);
     ExpectSecondSyncChangesNothing(h, "D");
+}
+
+// A filter on a double compares the table's own column, every bit of it, and the columns the
+// description does not name are read past whatever their names.
+TEST_P(SyncAcceptance, AFilteredDoubleArrivesWithEveryBitBesideAwkwardColumnNames) {
+    SyncHarness h(GetParam());
+    const std::string said =
+        GetParam() == DesktopKind::MariaDb ? "`say \"hi\"`" : "\"say \"\"hi\"\"\"";
+    h.Exec("CREATE TABLE F (Id INTEGER, " + said + " TEXT, X DOUBLE PRECISION, " +
+           h.Quote("select") + " TEXT)");
+    h.Exec("INSERT INTO F VALUES (1, 'a', 0.30000000000000004, 's'), (2, 'b', 0.3, 't')");
+    h.WriteHandheld("TarnCFitler-TEST", {TextBytes("Amount") + TextBytes("0.30000000000000004")});
+    AddFields(h.AddTable("F", "FDB", 0), {{"Id", 3}, {"X", 2, "Amount"}});
+    h.settings.FilterDatabase = ScrambleString("TarnCFitler-TEST");
+    h.Install();
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(h.ReadHandheld("FDB"),
+              (std::vector<std::string>{Int32Bytes(1) + DoubleBytes(0.30000000000000004)}));
+    ExpectSecondSyncChangesNothing(h, "F");
 }
 
 // A desktop value that is no value of its field's type ends the sync naming the field; it is
