@@ -67,15 +67,12 @@ TEST(PdbFile, WritesAndReadsBackEveryField) {
     EXPECT_EQ(SerializePdb(read), bytes);
 }
 
-// Shapes that real files have and that must read.
+// Shapes that real files have and that must read. Bytes after the name's NUL and an appInfo
+// block running to the end of the file are read from real files in RealDatabases_test.
 TEST(PdbFile, ToleratesWhatRealFilesDo) {
     PdbDatabase db = SampleDatabase();
     db.sortInfo.clear();
     std::string bytes = SerializePdb(db);
-
-    std::string junkAfterName = bytes;
-    junkAfterName.replace(8, 24, std::string(24, 'U'));
-    EXPECT_EQ(ParsePdb(junkAfterName).header.name, db.header.name);
 
     std::string nonZeroGap = bytes;
     nonZeroGap[RecordOffsetAt(3)] = 'x';
@@ -91,12 +88,6 @@ TEST(PdbFile, ToleratesWhatRealFilesDo) {
     PdbDatabase read = ParsePdb(noGap);
     EXPECT_EQ(read.appInfo, db.appInfo);
     EXPECT_EQ(read.records[2].data, db.records[2].data);
-
-    // No records, the appInfo block running to the end of the file.
-    PdbDatabase empty;
-    empty.header.name = "Empty";
-    empty.appInfo = std::string(300, 'a');
-    EXPECT_EQ(ParsePdb(SerializePdb(empty)).appInfo.size(), 300u);
 
     // No records, no blocks, and stray bytes after the gap: ignored.
     PdbDatabase bare;

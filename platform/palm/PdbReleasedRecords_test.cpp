@@ -62,10 +62,21 @@ class ReleasedRecordsTest : public ::testing::Test {
         return db;
     }
 
-    // Empties the database and writes `data` back as the sync writes records.
-    static void Rebuild(RecordDatabase& db, const std::vector<std::string>& data) {
+    // Empties the database and writes `data` back as the sync writes records; the new IDs.
+    static std::vector<uint32_t> Rebuild(RecordDatabase& db, const std::vector<std::string>& data) {
         db.RemoveAllRecords();
-        for (const auto& bytes : data) db.WriteRecord(0, 0, 0, bytes);
+        std::vector<uint32_t> ids;
+        for (const auto& bytes : data) ids.push_back(db.WriteRecord(0, 0, 0, bytes));
+        return ids;
+    }
+    static void Store(RecordDatabase& db) {
+        db.Prepare();
+        db.Publish();
+    }
+    std::vector<std::string> StoredData() const {
+        std::vector<std::string> data;
+        for (const auto& record : ParsePdb(FileBytes()).records) data.push_back(record.data);
+        return data;
     }
 
     test::TempDir dir_;
@@ -81,27 +92,24 @@ TEST_F(ReleasedRecordsTest, ReadsTheSameRecordsAgainAndCountsThemMeanwhile) {
         EXPECT_EQ(db->RecordCount(), (mode & kOpenShowSecret) ? 6u : 5u);
         EXPECT_EQ(db->Info().name, "Orders");
         EXPECT_EQ(AllRecords(*db), before_);
-        db->Prepare();
-        db->Publish();
+        Store(*db);
         EXPECT_EQ(FileBytes(), stored_);
     }
 }
 
 TEST_F(ReleasedRecordsTest, ARebuildOfTheSameRecordsStoresNothing) {
+    const std::vector<std::string> data = {"record 0", "record 1", "record 2",
+                                           "record 3", "record 4", "record 5"};
     auto db = OpenReleased();
-    Rebuild(*db, {"record 0", "record 1", "record 2", "record 3", "record 4", "record 5"});
+    Rebuild(*db, data);
     // Without their categories and flags the records are not those stored.
-    db->Prepare();
-    db->Publish();
+    Store(*db);
     const std::string rewritten = FileBytes();
     ASSERT_NE(rewritten, stored_);
 
-    auto again = folder_.OpenRecordDatabase("Orders");
-    AllRecords(*again);
-    again->ReleaseRecords();
-    Rebuild(*again, {"record 0", "record 1", "record 2", "record 3", "record 4", "record 5"});
-    again->Prepare();
-    again->Publish();
+    auto again = OpenReleased();
+    Rebuild(*again, data);
+    Store(*again);
     EXPECT_EQ(FileBytes(), rewritten);
 }
 
@@ -109,41 +117,25 @@ TEST_F(ReleasedRecordsTest, ARebuildOfTheSameRecordsStoresNothing) {
 // rebuild undone and done again, or a record written over, must get them all back intact.
 TEST_F(ReleasedRecordsTest, ChangesAnywhereInARebuildKeepTheOtherRecordsWhole) {
     auto db = folder_.OpenRecordDatabase("Orders");
-    db->RemoveAllRecords();
     const std::vector<std::string> same = {"a", "b", "c", "d"};
-    for (const auto& bytes : same) db->WriteRecord(0, 0, 0, bytes);
-    db->Prepare();
-    db->Publish();
+    Rebuild(*db, same);
+    Store(*db);
     const std::string stored = FileBytes();
 
-    db = folder_.OpenRecordDatabase("Orders");
-    AllRecords(*db);
-    db->ReleaseRecords();
+    db = OpenReleased();
     Rebuild(*db, {"x", "b", "y", "d"});  // records 1 and 3 lent, 0 and 2 changed
     Rebuild(*db, same);                  // undone: the lent bytes went back
-    db->Prepare();
-    db->Publish();
+    Store(*db);
     EXPECT_EQ(FileBytes(), stored);
 
-    auto writeAll = [&](const std::vector<std::string>& data) {
-        db->RemoveAllRecords();
-        std::vector<uint32_t> ids;
-        for (const auto& bytes : data) ids.push_back(db->WriteRecord(0, 0, 0, bytes));
-        return ids;
-    };
-    db->WriteRecord(writeAll(same)[2], 0, 0, "C");  // a lent record written over
+    db->WriteRecord(Rebuild(*db, same)[2], 0, 0, "C");  // a lent record written over
     Rebuild(*db, same);
-    db->Prepare();
-    db->Publish();
+    Store(*db);
     EXPECT_EQ(FileBytes(), stored);
 
-    db->WriteRecord(writeAll({"a", "B", "c", "d"})[2], 0, 0, "C");
-    db->Prepare();
-    db->Publish();
-    PdbDatabase written = ParsePdb(FileBytes());
-    std::vector<std::string> data;
-    for (const auto& record : written.records) data.push_back(record.data);
-    EXPECT_EQ(data, (std::vector<std::string>{"a", "B", "C", "d"}));
+    db->WriteRecord(Rebuild(*db, {"a", "B", "c", "d"})[2], 0, 0, "C");
+    Store(*db);
+    EXPECT_EQ(StoredData(), (std::vector<std::string>{"a", "B", "C", "d"}));
 }
 
 TEST_F(ReleasedRecordsTest, AChangedRecordIsWrittenWithTheBlocksAndUnchangedRecordsAsStored) {
@@ -152,8 +144,7 @@ TEST_F(ReleasedRecordsTest, AChangedRecordIsWrittenWithTheBlocksAndUnchangedReco
     for (const auto& [id, category, flags, data] : before_)
         db->WriteRecord(0, static_cast<uint8_t>(category), static_cast<uint8_t>(flags),
                         data == "record 3" ? "record three" : data);
-    db->Prepare();
-    db->Publish();
+    Store(*db);
     PdbDatabase written = ParsePdb(FileBytes());
     EXPECT_EQ(written.appInfo, std::string("categories\0\x01", 12));
     EXPECT_EQ(written.sortInfo, "sort order");
@@ -188,8 +179,7 @@ TEST_F(ReleasedRecordsTest, AFileChangedOrGoneMeanwhileIsNeverWrittenOver) {
             EXPECT_EQ(e.number(), kErrDatabaseDamaged);
             EXPECT_NE(e.description().find("Orders"), std::string::npos) << e.description();
         }
-        db->Prepare();
-        db->Publish();
+        Store(*db);
         EXPECT_EQ(fs::exists(File()), existed);
         if (existed) EXPECT_EQ(FileBytes(), now);
     }
@@ -201,25 +191,18 @@ TEST_F(ReleasedRecordsTest, AfterPublishingTheRebuildIsWhatARebuildIsToldApartFr
     const std::vector<std::string> before = {"a", "b", "c"};
     auto db = folder_.OpenRecordDatabase("Orders");
     Rebuild(*db, before);
-    db->Prepare();
-    db->Publish();
+    Store(*db);
 
     db = OpenReleased();
     Rebuild(*db, {"first"});
-    db->Prepare();
-    db->Publish();
+    Store(*db);
     Rebuild(*db, before);
-    db->Prepare();
-    db->Publish();
-    PdbDatabase written = ParsePdb(FileBytes());
-    std::vector<std::string> data;
-    for (const auto& record : written.records) data.push_back(record.data);
-    EXPECT_EQ(data, before);
+    Store(*db);
+    EXPECT_EQ(StoredData(), before);
 
     const std::string stored = FileBytes();
     Rebuild(*db, before);
-    db->Prepare();
-    db->Publish();
+    Store(*db);
     EXPECT_EQ(FileBytes(), stored);
 }
 
@@ -229,8 +212,7 @@ TEST_F(ReleasedRecordsTest, ChangesNotYetStoredAreKept) {
     db->ReleaseRecords();
     fs::remove(File());  // nothing is read back: the records never left
     EXPECT_EQ(db->RecordCount(), 7u);
-    db->Prepare();
-    db->Publish();
+    Store(*db);
     PdbDatabase written = ParsePdb(FileBytes());
     ASSERT_EQ(written.records.size(), 7u);
     EXPECT_EQ(written.records.back().uniqueId, id);
