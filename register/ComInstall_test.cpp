@@ -7,8 +7,6 @@
 
 #include "platform/Error.h"
 #include "platform/suite/PosixConduitManager.h"
-#include "platform/suite/PosixHotSyncNotifier.h"
-#include "platform/suite/PosixHotSyncUsers.h"
 #include "platform/ui/MessageBoxCapture.h"
 #include "platform/ui/MouseIcon.h"
 #include "tests/support/TestEnvironment.h"
@@ -18,8 +16,6 @@ namespace {
 
 using platform::ConduitInfo;
 using platform::PosixConduitManager;
-using platform::PosixHotSyncNotifier;
-using platform::PosixHotSyncUsers;
 namespace ui = platform::ui;
 
 constexpr std::uint32_t kABCD = 0x41424344;
@@ -85,26 +81,6 @@ PalmComObjects LoggingPalm(CallLog& log) {
             [&] { return std::make_shared<LoggingNotifier>(log); }};
 }
 
-TEST(RegisterConduit, WritesTheRegistrationSetsEveryUsersActionsAndNotifies) {
-    test::TestEnvironment env;
-    PosixHotSyncUsers users;
-    std::uint32_t ann = users.FindOrCreateUser("Ann").id;
-    std::uint32_t bob = users.FindOrCreateUser("Bob").id;
-
-    ASSERT_TRUE(RegisterConduit("ABCD", "Sales Orders", "ABCD.cfg", "/opt/tarn/"));
-
-    EXPECT_TRUE(IsConduitRegistered("ABCD"));
-    EXPECT_EQ(PosixConduitManager().Lookup(kABCD),
-              (ConduitInfo{"TarnConduit2.cTarnConduit", kABCD, "/opt/tarn/", "", "ABCD.cfg",
-                           "Sales Orders", 2}));
-    for (std::uint32_t user : {ann, bob}) {
-        platform::SyncActions actions = users.ActionsFor(user, kABCD);
-        EXPECT_EQ(actions.permanent, 0) << user;
-        EXPECT_EQ(actions.temporary, 0) << user;
-    }
-    EXPECT_EQ(PosixHotSyncNotifier().ConduitListChanges(), 1u);
-}
-
 const std::string kId = std::to_string(kABCD);
 const std::vector<std::string> kRegistrationCalls = {
     "register pointer=11",       "permanent 7 " + kId + " 0", "temporary 7 " + kId + " 0",
@@ -162,38 +138,31 @@ TEST(GetSystemDir, IsTheSystemFolderUnderTarnHomeWithATrailingSlash) {
     EXPECT_TRUE(std::filesystem::is_directory(dir));
 }
 
-TEST(ShellAndWait, WaitsForTheProgramWithItsOutputDiscarded) {
-    test::TempDir dir;
-    std::filesystem::path marker = dir / "made by child";
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    bool started = ShellAndWait(
-        "sh -c 'echo noise; echo noise >&2; sleep 0.2; touch \"$0\"' '" + marker.string() + "'",
-        60000);
-    std::string out = testing::internal::GetCapturedStdout();
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(started);
-    EXPECT_TRUE(std::filesystem::exists(marker));  // it waited for the program to end
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "");
-}
-
 // A program still running when the wait ends has no exit code yet; nor has one ended by a signal.
+// The program's output is discarded, and the wait lasts until it ends.
 TEST(ShellAndWait, ReportsTheExitCodeOfAProgramThatEnded) {
+    test::TempDir dir;
+    const std::string marker = (dir / "made by child").string();
     const struct {
-        const char* commandLine;
+        std::string commandLine;
         int waitMs;
         int exitCode;
     } cases[] = {
-        {"true", 60000, 0},
+        {"sh -c 'echo noise; echo noise >&2; sleep 0.2; touch \"$0\"' '" + marker + "'", 60000, 0},
         {"sh -c 'exit 3'", 60000, 3},
         {"sh -c 'kill -KILL $$'", 60000, -1},
         {"sleep 2", 20, -1},
     };
     for (const auto& c : cases) {
         int exitCode = 99;
-        EXPECT_TRUE(ShellAndWait(c.commandLine, c.waitMs, &exitCode)) << c.commandLine;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const bool started = ShellAndWait(c.commandLine, c.waitMs, &exitCode);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_TRUE(started) << c.commandLine;
         EXPECT_EQ(exitCode, c.exitCode) << c.commandLine;
+        EXPECT_TRUE(std::filesystem::exists(marker));  // made by the first, waited for
     }
 }
 
