@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,14 +38,24 @@ std::string Name(Desktop desktop) {
     return "?";
 }
 
-using Rows = std::vector<std::vector<std::optional<std::string>>>;
+using Text = std::optional<std::string>;
+using Rows = std::vector<std::vector<Text>>;
 
-Rows ReadAll(ResultSet& rows) {
+std::string Literal(const Text& text) {
+    return text ? "'" + *text + "'" : std::string("NULL");
+}
+
+// With `wanted`, each row holds only the values of those columns, and the others must refuse.
+Rows ReadAll(ResultSet& rows, const std::vector<bool>* wanted = nullptr) {
     Rows all;
     for (; !rows.AtEnd(); rows.Next()) {
         all.emplace_back();
-        for (std::size_t column = 0; column < rows.ColumnNames().size(); ++column)
-            all.back().push_back(rows.Value(column));
+        for (std::size_t column = 0; column < rows.ColumnNames().size(); ++column) {
+            if (!wanted || (column < wanted->size() && (*wanted)[column]))
+                all.back().push_back(rows.Value(column));
+            else
+                EXPECT_THROW(rows.Value(column), OdbcError) << column;
+        }
     }
     return all;
 }
@@ -128,19 +139,28 @@ class OdbcRowsetsTest : public ::testing::TestWithParam<Desktop> {
         Check(SQLExecDirectW(statement->Get(), wide.data(), SQL_NTS), SQL_HANDLE_STMT,
               statement->Get());
         OdbcResultSet rows(statement, fetching);
-        if (!wanted) return ReadAll(rows);
-        rows.ReadOnlyColumns(*wanted);
-        Rows all;
-        for (; !rows.AtEnd(); rows.Next()) {
-            all.emplace_back();
-            for (std::size_t column = 0; column < rows.ColumnNames().size(); ++column) {
-                if (column < wanted->size() && (*wanted)[column])
-                    all.back().push_back(rows.Value(column));
-                else
-                    EXPECT_THROW(rows.Value(column), OdbcError) << column;
+        if (wanted) rows.ReadOnlyColumns(*wanted);
+        return ReadAll(rows, wanted);
+    }
+
+    // Table t of `count` rows (Id, Name, Note, Amount) as given, inserted 500 rows a statement.
+    Rows FillTable(int count, const std::function<Text(int)>& nameOf,
+                   const std::function<Text(int)>& noteOf) {
+        connection_->Execute("CREATE TABLE t (Id INTEGER, Name VARCHAR(40), Note " + LongText() +
+                             ", Amount DOUBLE PRECISION)");
+        Rows expected;
+        std::string values;
+        for (int i = 1; i <= count; ++i) {
+            const std::string id = std::to_string(i), amount = id + ".5";
+            expected.push_back({id, nameOf(i), noteOf(i), amount});
+            values += (values.empty() ? "(" : ", (") + id + ", " + Literal(nameOf(i)) + ", " +
+                      Literal(noteOf(i)) + ", " + amount + ")";
+            if (i % 500 == 0 || i == count) {
+                connection_->Execute("INSERT INTO t VALUES " + values);
+                values.clear();
             }
         }
-        return all;
+        return expected;
     }
 
     // Rows read both ways, which must agree with each other and with what was stored.
@@ -170,13 +190,10 @@ TEST_P(OdbcRowsetsTest, ValuesAroundEveryBufferSizeArriveWhole) {
     const std::size_t lengths[] = {0,   1,   46,  47,   48,   49,   254,
                                    255, 256, 257, 1023, 1024, 1025, 3000};
     int id = 0;
-    auto add = [&](std::optional<std::string> shortText, std::optional<std::string> body) {
+    auto add = [&](Text shortText, Text body) {
         ++id;
-        auto literal = [](const std::optional<std::string>& text) {
-            return text ? "'" + *text + "'" : std::string("NULL");
-        };
         connection_->Execute("INSERT INTO t VALUES (" + std::to_string(id) + ", " +
-                             literal(shortText) + ", " + literal(body) + ")");
+                             Literal(shortText) + ", " + Literal(body) + ")");
         expected.push_back({std::to_string(id), shortText, body});
     };
     for (std::size_t length : lengths) add(TextOf(length % 11, "é"), TextOf(length, special));
@@ -187,23 +204,12 @@ TEST_P(OdbcRowsetsTest, ValuesAroundEveryBufferSizeArriveWhole) {
 }
 
 TEST_P(OdbcRowsetsTest, ManyRowsCrossRowsetEdgesAndTheCursorEnds) {
-    connection_->Execute("CREATE TABLE t (Id INTEGER, Name VARCHAR(40), Note " + LongText() +
-                         ", Amount DOUBLE PRECISION)");
-    Rows expected;
-    std::string values;
-    for (int i = 1; i <= 1500; ++i) {
-        std::string name = "Name " + std::to_string(i);
-        // Every seventh note is too long for its buffer, every fifth is NULL.
-        std::optional<std::string> note;
-        if (i % 5 != 0) note = i % 7 == 0 ? std::string(300 + i % 13, 'n') : "note";
-        values += (values.empty() ? "(" : ", (") + std::to_string(i) + ", '" + name + "', " +
-                  (note ? "'" + *note + "'" : "NULL") + ", " + std::to_string(i) + ".5)";
-        expected.push_back({std::to_string(i), name, note, std::to_string(i) + ".5"});
-        if (i % 500 == 0) {
-            connection_->Execute("INSERT INTO t VALUES " + values);
-            values.clear();
-        }
-    }
+    // Every seventh note is too long for its buffer, every fifth is NULL.
+    const Rows expected = FillTable(
+        1500, [](int i) { return "Name " + std::to_string(i); },
+        [](int i) {
+            return i % 5 ? Text(i % 7 ? "note" : std::string(300 + i % 13, 'n')) : Text();
+        });
     ExpectBothFetchingsRead("SELECT * FROM t ORDER BY Id", expected);
     // Columns of a stated, small size: the drivers that can are given many rows at a time.
     Rows narrow;
@@ -230,21 +236,9 @@ TEST_P(OdbcRowsetsTest, ManyRowsCrossRowsetEdgesAndTheCursorEnds) {
 // rowsets, whichever columns it leaves out (long ones, the first, the last); the others are
 // never passed off as values.
 TEST_P(OdbcRowsetsTest, ColumnsLeftUnreadLeaveTheOthersIntact) {
-    connection_->Execute("CREATE TABLE t (Id INTEGER, Name VARCHAR(40), Note " + LongText() +
-                         ", Amount DOUBLE PRECISION)");
-    Rows expected;
-    std::string values;
-    for (int i = 1; i <= 300; ++i) {
-        std::optional<std::string> note;
-        if (i % 5 != 0) note = i % 7 == 0 ? std::string(1100 + i, 'n') : "note é";
-        std::optional<std::string> name;
-        if (i % 3 != 0) name = "Name " + std::to_string(i);
-        values += (values.empty() ? "(" : ", (") + std::to_string(i) + ", " +
-                  (name ? "'" + *name + "'" : "NULL") + ", " + (note ? "'" + *note + "'" : "NULL") +
-                  ", " + std::to_string(i) + ".5)";
-        expected.push_back({std::to_string(i), name, note, std::to_string(i) + ".5"});
-    }
-    connection_->Execute("INSERT INTO t VALUES " + values);
+    const Rows expected = FillTable(
+        300, [](int i) { return i % 3 ? Text("Name " + std::to_string(i)) : Text(); },
+        [](int i) { return i % 5 ? Text(i % 7 ? "note é" : std::string(1100 + i, 'n')) : Text(); });
     const std::vector<std::vector<bool>> choices = {
         {true, false, true, false},     {false, true, false, true},
         {false, false, false, true},    {true, true},
