@@ -428,14 +428,14 @@ void colDataRecord::AdmitPalmRecord(HotSyncLog& log, Record record) {
     Insert(order, std::move(record));
 }
 
-void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
+DesktopRowSkip colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
     const std::string order = RecordOrderKey(record->PrimaryFieldValue);
     Record* queued = Find(order);
     if (queued) {
         clsDataRecord& existing = **queued;
         // An earlier desktop row of the key wins, and a record the handheld deleted must
-        // survive so that the driver deletes the desktop row; both drops are silent.
-        if (existing.RecordStatus & RecordOnDesktop) return;
+        // survive so that the driver deletes the desktop row.
+        if (existing.RecordStatus & RecordOnDesktop) return DesktopRowSkip::KeyOfAnEarlierRow;
         if ((existing.RecordStatus & RecordDeleted) && !DesktopRowsReplaceDeletions) {
             // The deletion must reach this row by its own key, which may differ in letter
             // case or number format from the handheld's.
@@ -443,7 +443,7 @@ void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
                                           ? record->PrimaryFieldValue
                                           : record->DesktopKeyValues().front(),
                                       record->PrimaryFieldValue == existing.PrimaryFieldValue);
-            return;
+            return DesktopRowSkip::None;
         }
     }
     record->RecordStatus |= RecordOnDesktop;
@@ -455,6 +455,7 @@ void colDataRecord::AdmitDesktopRecord(HotSyncLog& log, Record record) {
     } else {
         Insert(order, std::move(record));
     }
+    return DesktopRowSkip::None;
 }
 
 }  // namespace tarn::conduit

@@ -33,8 +33,10 @@ inline constexpr int32_t RecordOnDesktop = 0x40;  // the record came from the de
 // Why a desktop row was left out of the queue: its key is NULL or empty, so the handheld could
 // not tell it from any other such row; or its key would reach the handheld as another text
 // (a character Windows-1252 lacks turns into '?'), so the next sync would take the handheld's
-// copy for a new record and add it to the desktop. The row stays as it is on the desktop.
-enum class DesktopRowSkip { None, EmptyKey, KeyTheHandheldCannotHold };
+// copy for a new record and add it to the desktop; or an earlier row has its key (the same
+// key twice, or keys that differ in letter case alone, which the queue takes for one), and the
+// handheld holds one record per key. The row stays as it is on the desktop.
+enum class DesktopRowSkip { None, EmptyKey, KeyTheHandheldCannotHold, KeyOfAnEarlierRow };
 
 // The length and hash of a handheld record's bytes: enough to tell a record written back
 // unchanged from one rewritten, without keeping a copy of the record.
@@ -216,7 +218,7 @@ class colDataRecord {
     void AddPalmRecord(HotSyncLog& log, HandheldDecoder& decoder, std::string_view pData);
     // Reads the reader's current desktop row and admits it: it replaces a queued handheld
     // record of the same key unless that one is marked deleted; an earlier desktop row of the
-    // key wins. A row the handheld cannot take is not admitted, and the answer says why.
+    // key wins. A row that is not admitted is left out for the reason the answer gives.
     DesktopRowSkip AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader);
 
     // Whether a desktop row replaces a queued handheld record that is marked deleted, as it
@@ -227,7 +229,7 @@ class colDataRecord {
 
     // Admission rules shared by both sides, exposed for tests of the rules themselves.
     void AdmitPalmRecord(HotSyncLog& log, Record record);
-    void AdmitDesktopRecord(HotSyncLog& log, Record record);
+    DesktopRowSkip AdmitDesktopRecord(HotSyncLog& log, Record record);
 
     // In-order enumeration.
     using const_iterator =

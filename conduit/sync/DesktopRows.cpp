@@ -245,7 +245,7 @@ colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
 
 DesktopRowSkip colDataRecord::AddDesktopRecord(HotSyncLog& log, DesktopRowReader& reader) {
     DesktopRowSkip skip = DesktopRowSkip::None;
-    if (Record record = reader.Read(skip)) AdmitDesktopRecord(log, std::move(record));
+    if (Record record = reader.Read(skip)) return AdmitDesktopRecord(log, std::move(record));
     return skip;
 }
 

@@ -121,6 +121,7 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
     long count = 0;
     long withoutKey = 0;
     long keyNotHeld = 0;
+    long keyTaken = 0;
     DesktopRowReader reader(table.Fields(), *rows, session.ErrorStack);
     while (!rows->AtEnd()) {
         switch (queue.AddDesktopRecord(session.Log, reader)) {
@@ -132,6 +133,9 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
             case DesktopRowSkip::KeyTheHandheldCannotHold:
                 ++keyNotHeld;
                 break;
+            case DesktopRowSkip::KeyOfAnEarlierRow:
+                ++keyTaken;
+                break;
         }
         ++count;
         session.Progress.Report(table.DesktopTableName, "reading the desktop", count, 0);
@@ -139,17 +143,19 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
     }
     session.DesktopReadNoRows = count == 0 && filter.empty();
     session.WriteLog("Records from Desktop Database: " + std::to_string(count), 2);
-    if (withoutKey > 0)
-        session.WriteLog("Skipped " + std::to_string(withoutKey) + " desktop rows of " +
-                             table.DesktopTableName +
-                             " whose key is empty: the handheld cannot tell them apart",
-                         1);
-    if (keyNotHeld > 0)
-        session.WriteLog("Skipped " + std::to_string(keyNotHeld) + " desktop rows of " +
-                             table.DesktopTableName +
-                             " whose key has characters the handheld cannot hold: they stay "
-                             "on the desktop only",
-                         1);
+    auto sayLeftOut = [&](long rows, const char* why) {
+        if (rows > 0)
+            session.WriteLog("Skipped " + std::to_string(rows) + " desktop rows of " +
+                                 table.DesktopTableName + why,
+                             1);
+    };
+    sayLeftOut(withoutKey, " whose key is empty: the handheld cannot tell them apart");
+    sayLeftOut(keyNotHeld,
+               " whose key has characters the handheld cannot hold: they stay on the desktop "
+               "only");
+    sayLeftOut(keyTaken,
+               " whose key an earlier row has, letter case aside: the handheld holds one record "
+               "per key, and they stay on the desktop only");
     context.Done();
 }
 

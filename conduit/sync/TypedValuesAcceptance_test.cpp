@@ -282,5 +282,30 @@ TEST_P(SyncAcceptance, HandheldDeletionSparesARowThatDiffersInLetterCaseAlone) {
     ExpectSecondSyncChangesNothing(h, "C");
 }
 
+// The handheld holds one record per key: a desktop row whose key an earlier row has, exactly
+// or but for its letter case, stays on the desktop alone, and the log says so at every sync.
+TEST_P(SyncAcceptance, RowsOfAKeyAlreadyReadAreLeftOutAndSaidSo) {
+    SyncHarness h(GetParam());
+    h.Exec(std::string("CREATE TABLE C (Code VARCHAR(20)") +
+           (GetParam() == DesktopKind::MariaDb ? " COLLATE utf8mb4_bin" : "") +
+           ", Name VARCHAR(20))");
+    h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('THREE', 'y'), ('Four', 'z'), ('Four', 'w')");
+    AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}});
+    h.Install();
+    h.SetDebugLevel(1);
+    const std::string said =
+        "\nSkipped 2 desktop rows of C whose key an earlier row has, letter "
+        "case aside: the handheld holds one record per key, and they stay "
+        "on the desktop only\n";
+    SyncAndExpectCompleted(h);
+    EXPECT_EQ(h.ReadHandheld("CDB").size(), 2u);
+    ExpectSecondSyncChangesNothing(h, "C");
+    const std::string log = h.Log();
+    const std::size_t first = log.find(said);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find(said, first + 1), std::string::npos) << log;
+    EXPECT_EQ(h.Query("SELECT Code FROM C").size(), 4u);
+}
+
 }  // namespace
 }  // namespace tarn::conduit::test
