@@ -30,6 +30,9 @@ class DesktopRowReader {
     // The record of the current row; null for a row the handheld cannot take (see
     // DesktopRowSkip), and then `skip` says why.
     colDataRecord::Record Read(DesktopRowSkip& skip);
+    // Whether a text of the row last read, its key aside, has characters the handheld cannot
+    // hold: the handheld shows '?' in their place (a text with a zero byte ends there).
+    bool RowTextsAltered() const { return textsAltered_; }
 
   private:
     // The value of a field's column, which sits at `position` in the rows.
@@ -47,6 +50,8 @@ class DesktopRowReader {
     // and its key's text into key_; false where a value would not read back from the record
     // as its text (see EncodeDesktopValue), and the row is to be read as texts.
     bool ReadRecordBytes(const std::string*& keyText, std::size_t& length);
+    // Whether a text of values_, the key aside, has characters the handheld cannot hold.
+    bool TextsAltered() const;
 
     const colFields& definitions_;
     const platform::odbc::ResultSet& rows_;
@@ -59,6 +64,7 @@ class DesktopRowReader {
     bool asRecordBytes_ = false;
     std::vector<char> buffer_;
     std::string key_;
+    bool textsAltered_ = false;
 };
 
 }  // namespace tarn::conduit

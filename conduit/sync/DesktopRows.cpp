@@ -207,8 +207,18 @@ bool DesktopRowReader::ReadRecordBytes(const std::string*& keyText, std::size_t&
     return whole;
 }
 
+bool DesktopRowReader::TextsAltered() const {
+    for (std::size_t i = 1; i < layout_->Count(); ++i) {
+        const int16_t type = layout_->Type(i);
+        if ((type == kTypeString || type == kTypeSignature) && !HandheldHoldsText(values_[i]))
+            return true;
+    }
+    return false;
+}
+
 colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
     skip = DesktopRowSkip::None;
+    textsAltered_ = false;
     // The key column as the desktop gave it; it lives in the result set until the next row.
     const std::string* keyText = nullptr;
     // Most rows become handheld records whose bytes decode to their texts: they are held as
@@ -232,6 +242,8 @@ colDataRecord::Record DesktopRowReader::Read(DesktopRowSkip& skip) {
         skip = DesktopRowSkip::KeyTheHandheldCannotHold;
         return nullptr;
     }
+    // A row held as its handheld record has texts the handheld holds as they are.
+    textsAltered_ = !asRecord && TextsAltered();
     auto record = std::make_shared<clsDataRecord>();
     record->PalmSource = false;
     if (asRecord)

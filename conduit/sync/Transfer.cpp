@@ -122,10 +122,12 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
     long withoutKey = 0;
     long keyNotHeld = 0;
     long keyTaken = 0;
+    long textsAltered = 0;
     DesktopRowReader reader(table.Fields(), *rows, session.ErrorStack);
     while (!rows->AtEnd()) {
         switch (queue.AddDesktopRecord(session.Log, reader)) {
             case DesktopRowSkip::None:
+                if (reader.RowTextsAltered()) ++textsAltered;
                 break;
             case DesktopRowSkip::EmptyKey:
                 ++withoutKey;
@@ -149,6 +151,12 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
                                  table.DesktopTableName + why,
                              1);
     };
+    if (textsAltered > 0)
+        session.WriteLog(std::to_string(textsAltered) + " desktop rows of " +
+                             table.DesktopTableName +
+                             " have texts with characters the handheld cannot hold: they reach "
+                             "it with '?' in their place",
+                         1);
     sayLeftOut(withoutKey, " whose key is empty: the handheld cannot tell them apart");
     sayLeftOut(keyNotHeld,
                " whose key has characters the handheld cannot hold: they stay on the desktop "
