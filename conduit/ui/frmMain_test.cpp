@@ -12,6 +12,7 @@
 #include "common/ui/ModalWindow.h"
 #include "common/ui/testing/DialogTestSupport.h"
 #include "conduit/log/DebugLevel.h"
+#include "conduit/log/RegistryFunctions.h"
 #include "conduit/ui/ConduitUiTestSupport.h"
 #include "platform/ui/MessageBoxCapture.h"
 #include "tarn/Version.h"
@@ -40,6 +41,24 @@ class ConduitWindowTest : public ::testing::Test {
     void ManageConnection(QWidget& window, std::function<void(QWidget&)> user) {
         WhenModalShown("frmDatabaseConnection", std::move(user));
         Find<QPushButton>(window, "cmdManageConnection").click();
+    }
+
+    // Presses OK, which must keep the window open with one critical message, then Cancel;
+    // returns the message. `before` runs first, with the window shown.
+    std::string OkIsRefused(frmMain& window, const std::function<void()>& before = nullptr) {
+        MessageBoxCapture boxes;
+        EXPECT_FALSE(Run(window, [&](QWidget& self) {
+            if (before) before();
+            Find<QPushButton>(self, "cmdOK").click();
+            EXPECT_TRUE(self.isVisible());  // still open: only Cancel closes it now
+            Find<QPushButton>(self, "cmdCancel").click();
+        }));
+        EXPECT_FALSE(window.FileWritten());
+        EXPECT_EQ(boxes.Shown().size(), 1u);
+        if (boxes.Shown().size() != 1) return "";
+        EXPECT_EQ(boxes.Shown()[0].caption, "Conduit Configuration");
+        EXPECT_EQ(boxes.Shown()[0].icon, MessageIcon::Critical);
+        return boxes.Shown()[0].text;
     }
 
     test::ConduitMachine m_;
@@ -191,12 +210,8 @@ TEST_F(ConduitWindowTest, DebugCyclesTheLevelWithItsMessages) {
     EXPECT_EQ(GetDebugLevel(m_.platform.Registry()), 1);
 
     // A level above the cycle grows by one and says nothing.
-    platform::PosixRegistry& registry =
-        static_cast<platform::PosixRegistry&>(m_.platform.Registry());
-    platform::RegistryHandle key = 0;
-    ASSERT_EQ(registry.CreateKey(platform::kHkeyLocalMachine, kDebugLevelKey, 0, 0x3F, key), 0);
-    ASSERT_EQ(registry.SetValue(key, kDebugLevelValue, platform::kRegSz, std::string("7\0", 2)), 0);
-    registry.CloseKey(key);
+    SetRegistryValue(m_.platform.Registry(), kDebugLevelKey, kDebugLevelValue, "7",
+                     platform::kHkeyLocalMachine, platform::kRegSz);
     MessageBoxCapture quiet;
     Find<QPushButton>(window, "cmdDebug").click();
     EXPECT_TRUE(quiet.Shown().empty());
@@ -213,20 +228,10 @@ TEST_F(ConduitWindowTest, AfterAFailedReadOkKeepsTheFileAndSaysWhy) {
     frmMain window(m_.state);
     EXPECT_EQ(Find<QLabel>(window, "lblConduitTitle").text(), "Orders on the Road");
     EXPECT_EQ(m_.state.Tables.Count(), 1);
-    MessageBoxCapture boxes;
-    bool ok = Run(window, [&](QWidget& self) {
-        Find<QPushButton>(self, "cmdOK").click();
-        EXPECT_TRUE(self.isVisible());  // still open: only Cancel closes it now
-        Find<QPushButton>(self, "cmdCancel").click();
-    });
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(window.FileWritten());
+    const std::string message = OkIsRefused(window);
     EXPECT_EQ(test::FileBytes(m_.configFile), bytes);
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].caption, "Conduit Configuration");
-    EXPECT_EQ(boxes.Shown()[0].icon, MessageIcon::Critical);
-    EXPECT_NE(boxes.Shown()[0].text.find("could not be read completely"), std::string::npos);
-    EXPECT_NE(boxes.Shown()[0].text.find(m_.configFile.string()), std::string::npos);
+    EXPECT_NE(message.find("could not be read completely"), std::string::npos);
+    EXPECT_NE(message.find(m_.configFile.string()), std::string::npos);
 }
 
 // A description file deleted after registration reads as an empty description; "&Ok" must
@@ -234,41 +239,22 @@ TEST_F(ConduitWindowTest, AfterAFailedReadOkKeepsTheFileAndSaysWhy) {
 TEST_F(ConduitWindowTest, AMissingFileIsReportedAndNeverWrittenEmpty) {
     std::filesystem::remove(m_.configFile);
     frmMain window(m_.state);
-    MessageBoxCapture boxes;
-    bool ok = Run(window, [&](QWidget& self) {
-        Find<QPushButton>(self, "cmdOK").click();
-        EXPECT_TRUE(self.isVisible());
-        Find<QPushButton>(self, "cmdCancel").click();
-    });
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(window.FileWritten());
+    const std::string message = OkIsRefused(window);
     EXPECT_FALSE(std::filesystem::exists(m_.configFile));
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].icon, MessageIcon::Critical);
-    EXPECT_NE(boxes.Shown()[0].text.find(m_.configFile.string() + " could not be read ("),
-              std::string::npos)
-        << boxes.Shown()[0].text;
-    EXPECT_NE(boxes.Shown()[0].text.find("Nothing has been saved"), std::string::npos);
+    EXPECT_NE(message.find(m_.configFile.string() + " could not be read ("), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("Nothing has been saved"), std::string::npos);
 }
 
 TEST_F(ConduitWindowTest, AFileThatCannotBeReplacedIsReportedAndNotTakenAsWritten) {
     frmMain window(m_.state);
-    MessageBoxCapture boxes;
-    bool ok = Run(window, [&](QWidget& self) {
+    const std::string message = OkIsRefused(window, [&] {
         // The folder of the file disappears behind the window's back; a plain file takes its
         // name, so nothing can be written there.
         std::filesystem::remove_all(m_.configFile.parent_path());
         std::ofstream(m_.configFile.parent_path()) << "in the way";
-        Find<QPushButton>(self, "cmdOK").click();
-        EXPECT_TRUE(self.isVisible());
-        Find<QPushButton>(self, "cmdCancel").click();
     });
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(window.FileWritten());
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].icon, MessageIcon::Critical);
-    EXPECT_NE(boxes.Shown()[0].text.find("could not be saved"), std::string::npos)
-        << boxes.Shown()[0].text;
+    EXPECT_NE(message.find("could not be saved"), std::string::npos) << message;
     EXPECT_TRUE(std::filesystem::is_regular_file(m_.configFile.parent_path()));
 }
 
@@ -279,15 +265,7 @@ TEST_F(ConduitWindowTest, WithoutAConfigurationPathOkExplainsThatNothingCanBeSav
     frmMain window(m_.state);
     EXPECT_EQ(Find<QLabel>(window, "lblVersion").text(), "Version: ");
     EXPECT_FALSE(Find<QPushButton>(window, "cmdManageConnection").isEnabled());
-    MessageBoxCapture boxes;
-    bool ok = Run(window, [&](QWidget& self) {
-        Find<QPushButton>(self, "cmdOK").click();
-        Find<QPushButton>(self, "cmdCancel").click();
-    });
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(window.FileWritten());
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text,
+    EXPECT_EQ(OkIsRefused(window),
               "This conduit has no configuration file, so the settings cannot be saved.\r\n"
               "Press Cancel to close the window.");
 }
