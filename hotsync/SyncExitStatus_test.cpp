@@ -30,23 +30,13 @@ TEST(SyncExitStatus, EachFailureExitsOneWithOneStderrLineNamingTheConduitAndWhy)
             c.WriteDescription();
         };
     };
+    // One failure before the desktop is opened, one while, one after: the engine's own tests
+    // (SyncOutcome) give every other way its reason; the host passes each on alike.
     const std::vector<Failure> failures{
         {"description deleted", [](NotesConduit& c) { std::filesystem::remove(c.description); },
          ": No such file or directory"},
-        {"description unreadable",
-         [](NotesConduit& c) {
-             std::filesystem::remove(c.description);
-             std::filesystem::create_directory(c.description);
-         },
-         ": Is a directory"},
-        {"another Creator ID",
-         changeSettings([](ConduitSettings& s) { s.CreatorID = ScrambleString("ZZZZ"); }),
-         "wrong Creator ID"},
         {"no driver", changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString(""); }),
          "No ODBC driver selected"},
-        {"driver not installed",
-         changeSettings([](ConduitSettings& s) { s.DBDriver = ScrambleString("No Such Driver"); }),
-         "Error opening desktop database: "},
         {"bail-out", [](NotesConduit& c) { c.Desk("DROP TABLE Notes"); },
          "table Notes bailed out: "},
     };
