@@ -370,12 +370,8 @@ TEST_P(SyncAcceptance, UnnamedColumnsAreSkippedAndValuesCrossExactlyTwice) {
     const std::string handheld =
         Int32Bytes(7) + DoubleBytes(-0.5) + DoubleBytes(date) + TextBytes("h") + DoubleBytes(time);
     h.WriteHandheld("WideDB", {handheld});
-    auto& table = h.AddTable("Wide", "WideDB", 0);
-    table.Fields().Add("Id", 3);
-    table.Fields().Add("Amount", 2);
-    table.Fields().Add("Due", 1);
-    table.Fields().Add("Note", 6);
-    table.Fields().Add("StartsAt", 7);
+    AddFields(h.AddTable("Wide", "WideDB", 0),
+              {{"Id", 3}, {"Amount", 2}, {"Due", 1}, {"Note", 6}, {"StartsAt", 7}});
     h.Install();
     SyncAndExpectCompleted(h);
     std::vector<std::string> expected;
