@@ -438,10 +438,6 @@ TEST(PalmRecordPrimitives, ReadAndWriteAtAPositionWithinBounds) {
     EXPECT_EQ(position, 5u);  // nothing half written
     EXPECT_THROW(WriteText(std::span<char>(buffer, 9), position, "abcd"), SyncError);
 
-    DoubleHalves halves = SplitDouble(1051231.0);
-    EXPECT_EQ(halves.high, 0x41300A5Fu);
-    EXPECT_EQ(halves.low, 0u);
-
     std::string bytes = Bytes({0x41, 0x30, 0x0A, 0x5F, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFE});
     position = 0;
     EXPECT_EQ(ReadPalmDouble(bytes, position), 1051231.0);
