@@ -247,23 +247,16 @@ TEST_P(SyncAcceptance, RecordsWithoutADateOrBefore1900CrossUnchanged) {
     EXPECT_EQ(h.ReadHandheld("VDB"), records);
 }
 
-// The table C (Code, Name) with `rows`, and the handheld's one record of the key `deleted`,
-// marked deleted.
-void SeedDeletedCode(SyncHarness& h, const std::string& codeColumn, const std::string& rows,
-                     const std::string& deleted) {
-    h.Exec("CREATE TABLE C (Code " + codeColumn + ", Name VARCHAR(20))");
-    h.Exec("INSERT INTO C VALUES " + rows);
-    h.WriteHandheld("CDB", {TextBytes(deleted) + TextBytes("x") + Int32Bytes(1)});
-    AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}, {"##STATUSFLAG##", 8}});
-    h.Install();
-    SyncAndExpectCompleted(h);
-}
-
 // Keys meet without regard to letter case, so a deletion on the handheld must reach the row
 // however the desktop spells its key, also on a database that compares case exactly.
 TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
     SyncHarness h(GetParam());
-    SeedDeletedCode(h, "VARCHAR(20)", "('Three', 'x'), ('Four', 'y')", "THREE");
+    h.Exec("CREATE TABLE C (Code VARCHAR(20), Name VARCHAR(20))");
+    h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('Four', 'y')");
+    h.WriteHandheld("CDB", {TextBytes("THREE") + TextBytes("x") + Int32Bytes(1)});
+    AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}, {"##STATUSFLAG##", 8}});
+    h.Install();
+    SyncAndExpectCompleted(h);
     EXPECT_EQ(DesktopTexts(h, "SELECT Code FROM C"), (std::vector<std::string>{"Four"}));
     EXPECT_EQ(HandheldTexts(h, "CDB", 0), (std::vector<std::string>{"Four"}));
     ExpectSecondSyncChangesNothing(h, "C");
@@ -274,9 +267,14 @@ TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
 // deletes that row alone; the other reaches the handheld at the next sync.
 TEST_P(SyncAcceptance, HandheldDeletionSparesARowThatDiffersInLetterCaseAlone) {
     SyncHarness h(GetParam());
-    SeedDeletedCode(
-        h, GetParam() == DesktopKind::MariaDb ? "VARCHAR(20) COLLATE utf8mb4_bin" : "VARCHAR(20)",
-        "('Three', 'x'), ('THREE', 'kept'), ('Four', 'y')", "Three");
+    h.Exec(std::string("CREATE TABLE C (Code VARCHAR(20)") +
+           (GetParam() == DesktopKind::MariaDb ? " COLLATE utf8mb4_bin" : "") +
+           ", Name VARCHAR(20))");
+    h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('THREE', 'kept'), ('Four', 'y')");
+    h.WriteHandheld("CDB", {TextBytes("Three") + TextBytes("x") + Int32Bytes(1)});
+    AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}, {"##STATUSFLAG##", 8}});
+    h.Install();
+    SyncAndExpectCompleted(h);
     EXPECT_EQ(DesktopTexts(h, "SELECT Code FROM C ORDER BY Name"),
               (std::vector<std::string>{"THREE", "Four"}));
     SyncAndExpectCompleted(h);
