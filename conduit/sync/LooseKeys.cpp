@@ -1,5 +1,6 @@
 #include "conduit/sync/LooseKeys.h"
 
+#include <cmath>
 #include <optional>
 
 #include "conduit/sync/RecordOrder.h"
@@ -7,8 +8,11 @@
 
 namespace tarn::conduit {
 
-std::string LooseKey(std::string_view key) {
-    if (std::optional<double> number = ParseNumber(key)) return "#" + NumberText(*number);
+namespace {
+
+// LooseKey, of a key whose number (if it is one) is already known.
+std::string LooseText(std::string_view key, const std::optional<double>& number) {
+    if (number) return "#" + NumberText(*number);
     const std::size_t end = key.find_last_not_of(' ');
     const std::string order =
         RecordOrderKey(key.substr(0, end == std::string_view::npos ? 0 : end + 1));
@@ -16,8 +20,31 @@ std::string LooseKey(std::string_view key) {
     return order.substr(0, order.find('\0'));
 }
 
+}  // namespace
+
+std::string LooseKey(std::string_view key) {
+    return LooseText(key, ParseNumber(key));
+}
+
 bool LooseKeys::Add(std::string_view key) {
-    return keys_.insert(LooseKey(key)).second;
+    const std::optional<double> number = ParseNumber(key);
+    const bool apart = keys_.insert(LooseText(key, number)).second;
+    if (!number || !std::isfinite(*number)) return apart;
+    return AddNumber(*number) && apart;
+}
+
+bool LooseKeys::AddNumber(double number) {
+    const double start = std::floor(number);
+    const bool fraction = number != start;
+    // Numbers less than 1 apart lie in the same unit or in neighbouring ones; two whole ones
+    // there are different numbers, which no column makes one row.
+    bool apart = true;
+    for (double neighbour : {start - 1, start, start + 1}) {
+        const auto unit = units_.find(neighbour);
+        if (unit != units_.end() && (fraction || unit->second)) apart = false;
+    }
+    units_[start] = units_[start] || fraction;
+    return apart;
 }
 
 }  // namespace tarn::conduit
