@@ -167,6 +167,29 @@ std::optional<KeyComparison> FindKeyComparison(platform::odbc::Connection& conne
     return comparison;
 }
 
+bool EmptyReadStandsUntilCommit(platform::odbc::Connection& connection, const SqlDialect& dialect,
+                                const clsTable& table) {
+    if (dialect.Database() == DesktopDialect::Sqlite) return true;
+    if (dialect.Database() != DesktopDialect::MySql) return false;
+    // Newer servers name the level transaction_isolation, older ones only tx_isolation.
+    for (const char* level : {"@@transaction_isolation", "@@tx_isolation"}) {
+        const std::string sql = std::string("SELECT ") + level +
+                                ", t.ENGINE FROM information_schema.TABLES t WHERE "
+                                "t.TABLE_SCHEMA = DATABASE() AND t.TABLE_TYPE = 'BASE TABLE' "
+                                "AND t.TABLE_NAME = " +
+                                dialect.Literal(table.DesktopTableName);
+        try {
+            auto rows = connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+            return !rows->AtEnd() &&
+                   rows->Value(std::size_t{0}).value_or("") == "REPEATABLE-READ" &&
+                   text::FoldCase(rows->Value(std::size_t{1}).value_or("")) == "innodb";
+        } catch (const std::exception&) {
+            // The server lacks this name of the level: the other is tried.
+        }
+    }
+    return false;
+}
+
 std::optional<bool> TableTakesTransactions(platform::odbc::Connection& connection,
                                            const SqlDialect& dialect, HotSyncLog& log,
                                            const clsTable& table) {

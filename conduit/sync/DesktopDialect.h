@@ -70,6 +70,15 @@ struct KeyComparison {
 std::optional<KeyComparison> FindKeyComparison(platform::odbc::Connection& connection,
                                                const SqlDialect& dialect, const clsTable& table);
 
+// Whether a table that the sync's own transaction read and found empty holds, until that
+// transaction ends, no rows but those it writes itself, whatever other sessions commit: SQLite
+// keeps every other writer out until the transaction ends; InnoDB under REPEATABLE READ
+// answers every plain SELECT of the transaction from the snapshot its first read took, so a
+// question of which keys exist would see the same. False for the other databases, isolation
+// levels and storage engines (a view included), and where the server will not say.
+bool EmptyReadStandsUntilCommit(platform::odbc::Connection& connection, const SqlDialect& dialect,
+                                const clsTable& table);
+
 // Logs (level 1) that a failed sync may leave the table partly written, when the database
 // says the table cannot take part in a transaction (a MyISAM table on MariaDB, say).
 // Returns false after that warning, nothing when the server will not say.

@@ -113,5 +113,30 @@ TEST(PostgreSqlKeyIndex, OnlyAPlainIndexLeadingWithTheKeyInItsOwnOrderingServes)
     }
 }
 
+// A table the sync read empty takes its inserts without asking which keys exist only where no
+// other session's commit could be among them: an InnoDB table under REPEATABLE READ, whose
+// plain SELECTs all answer from the snapshot of the transaction's first read.
+TEST(MariaDbEmptyRead, StandsOnlyForAnInnoDbTableUnderRepeatableRead) {
+    SyncHarness h(DesktopKind::MariaDb);
+    h.Exec("CREATE TABLE Snap (Code INTEGER) ENGINE=InnoDB");
+    h.Exec("CREATE TABLE Plain (Code INTEGER) ENGINE=MyISAM");
+    h.Exec("CREATE VIEW Seen AS SELECT Code FROM Snap");
+    auto connection = h.desktop.Connect();
+    const SqlDialect dialect(DesktopDialect::MySql, "`", "`");
+    auto stands = [&](const std::string& name) {
+        clsTable table;
+        table.DesktopTableName = name;
+        return EmptyReadStandsUntilCommit(*connection, dialect, table);
+    };
+    EXPECT_TRUE(stands("Snap"));
+    EXPECT_FALSE(stands("Plain"));
+    EXPECT_FALSE(stands("Seen"));
+    EXPECT_FALSE(stands("Missing"));
+    for (const char* level : {"READ COMMITTED", "SERIALIZABLE", "READ UNCOMMITTED"}) {
+        connection->Execute(std::string("SET SESSION TRANSACTION ISOLATION LEVEL ") + level);
+        EXPECT_FALSE(stands("Snap")) << level;
+    }
+}
+
 }  // namespace
 }  // namespace tarn::conduit::test

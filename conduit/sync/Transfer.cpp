@@ -256,20 +256,32 @@ void SaveDesktopRun(platform::TableSummary& counts, DesktopWriter& writer,
 // Whether two distinct queue keys of the table's key field are two rows in any column the
 // desktop may keep them in: the handheld's texts of numbers, dates and times differ in their
 // digits, which no collation or number affinity makes alike, where two texts may be one row
-// ("y" and "y " under RTRIM, "7" and "07" in an INTEGER column).
-bool KeyDiffersAsItsText(const clsTable& table) {
+// ("y" and "y " under RTRIM, "7" and "07" in an INTEGER column). SQLite keeps every number as
+// it is given; MariaDB rounds a double into a DECIMAL or INTEGER column, so 7.4 written could
+// be the row that 7 then finds, and there only whole numbers, dates and times qualify.
+bool KeyDiffersAsItsText(const clsTable& table, DesktopDialect database) {
     if (table.Fields().Count() == 0) return false;
     switch (table.Fields().Item(1)->DataType) {
         case kTypeInteger:
         case kTypeShort:
-        case kTypeDouble:
-        case kTypeSingle:
         case kTypeDate:
         case kTypeTime:
             return true;
+        case kTypeDouble:
+        case kTypeSingle:
+            return database == DesktopDialect::Sqlite;
         default:
             return false;
     }
+}
+
+// Whether the writer may take the table for one without rows, and spare asking which keys
+// exist: the desktop read found it empty in the writing transaction, that read still stands,
+// and the keys it writes are rows apart.
+bool WritesIntoAnEmptyTable(SyncSession& session, const clsTable& table) {
+    return session.DesktopReadNoRows && session.DesktopUndoesToSavepoint &&
+           KeyDiffersAsItsText(table, session.Dialect.Database()) &&
+           EmptyReadStandsUntilCommit(*session.DesktopConnection, session.Dialect, table);
 }
 
 }  // namespace
@@ -280,9 +292,7 @@ void SaveDesktopRecords(SyncSession& session, const clsTable& table, const colDa
     DesktopWriter writer(*session.DesktopConnection, session.Dialect, session.Log,
                          session.WorkFilters, table,
                          session.DesktopUndoesToSavepoint ? session.DesktopBatchRecords : 1);
-    if (session.DesktopReadNoRows && session.Dialect.Database() == DesktopDialect::Sqlite &&
-        KeyDiffersAsItsText(table))
-        writer.StartsWithoutRows();
+    if (WritesIntoAnEmptyTable(session, table)) writer.StartsWithoutRows();
     const long total = queue.Count();
     long done = 0;
     std::vector<clsDataRecord*> run;
