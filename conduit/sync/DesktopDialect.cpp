@@ -28,6 +28,14 @@ std::string SqliteIdentifier(std::string_view name) {
     return identifier + "\"";
 }
 
+// MariaDB's catalog row of the table, as t (joined to `join`): the FROM and WHERE parts.
+std::string TableInSchema(const SqlDialect& dialect, const clsTable& table,
+                          std::string_view join = {}) {
+    return " FROM information_schema.TABLES t" + std::string(join) +
+           " WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = " +
+           dialect.Literal(table.DesktopTableName);
+}
+
 bool Contains(std::string_view text, std::string_view part) {
     return text::FoldCase(text).find(text::FoldCase(part)) != std::string::npos;
 }
@@ -173,11 +181,8 @@ bool EmptyReadStandsUntilCommit(platform::odbc::Connection& connection, const Sq
     if (dialect.Database() != DesktopDialect::MySql) return false;
     // Newer servers name the level transaction_isolation, older ones only tx_isolation.
     for (const char* level : {"@@transaction_isolation", "@@tx_isolation"}) {
-        const std::string sql = std::string("SELECT ") + level +
-                                ", t.ENGINE FROM information_schema.TABLES t WHERE "
-                                "t.TABLE_SCHEMA = DATABASE() AND t.TABLE_TYPE = 'BASE TABLE' "
-                                "AND t.TABLE_NAME = " +
-                                dialect.Literal(table.DesktopTableName);
+        const std::string sql = std::string("SELECT ") + level + ", t.ENGINE" +
+                                TableInSchema(dialect, table) + " AND t.TABLE_TYPE = 'BASE TABLE'";
         try {
             auto rows = connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
             return !rows->AtEnd() &&
@@ -195,10 +200,9 @@ std::optional<bool> TableTakesTransactions(platform::odbc::Connection& connectio
                                            const clsTable& table) {
     if (dialect.Database() != DesktopDialect::MySql) return true;
     const std::string sql =
-        "SELECT t.ENGINE, e.TRANSACTIONS FROM information_schema.TABLES t "
-        "JOIN information_schema.ENGINES e ON e.ENGINE = t.ENGINE "
-        "WHERE t.TABLE_SCHEMA = DATABASE() AND t.TABLE_NAME = " +
-        dialect.Literal(table.DesktopTableName);
+        "SELECT t.ENGINE, e.TRANSACTIONS" + TableInSchema(dialect, table,
+                                                          " JOIN information_schema.ENGINES e "
+                                                          "ON e.ENGINE = t.ENGINE");
     try {
         auto rows = connection.OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
         if (rows->AtEnd() || rows->Value(std::size_t{1}).value_or("") == "YES") return true;
