@@ -268,14 +268,28 @@ int CompareWithQueued(uint64_t prefix, std::string_view order, const QueuedRecor
     return CompareRecordOrder(order, queued.record->PrimaryFieldValue);
 }
 
-QueuedRecord* FindIn(std::vector<QueuedRecord>& records, std::string_view order) {
+// `hint` is where the last search ended, and is left where this one ends. Rows that arrive in
+// the queue's key order find their record at it or just past it, in a comparison or two,
+// where a search of the whole queue reads some sixteen places far apart in memory.
+QueuedRecord* FindIn(std::vector<QueuedRecord>& records, std::string_view order,
+                     std::size_t& hint) {
     const uint64_t prefix = OrderPrefix(order);
     // Records arriving in key order are looked for beyond the last one: one comparison.
     if (records.empty() || CompareWithQueued(prefix, order, records.back()) > 0) return nullptr;
+    if (hint < records.size()) {
+        const int here = CompareWithQueued(prefix, order, records[hint]);
+        if (here == 0) return &records[hint];
+        if (here > 0 && hint + 1 < records.size()) {
+            const int next = CompareWithQueued(prefix, order, records[hint + 1]);
+            if (next == 0) return &records[++hint];
+            if (next < 0) return nullptr;  // between two neighbours
+        }
+    }
     auto place = std::lower_bound(records.begin(), records.end(), order,
                                   [prefix](const QueuedRecord& queued, std::string_view order) {
                                       return CompareWithQueued(prefix, order, queued) > 0;
                                   });
+    hint = static_cast<std::size_t>(place - records.begin());
     if (CompareWithQueued(prefix, order, *place) != 0) return nullptr;
     return &*place;
 }
@@ -320,7 +334,7 @@ void SortByOrder(std::vector<QueuedRecord>& records) {
 }  // namespace
 
 colDataRecord::Record* colDataRecord::Find(std::string_view order) const {
-    if (QueuedRecord* found = FindIn(records_, order)) return &found->record;
+    if (QueuedRecord* found = FindIn(records_, order, searchHint_)) return &found->record;
     if (recent_.empty()) return nullptr;
     const std::size_t hash = OrderHash(order);
     const uint64_t prefix = OrderPrefix(order);
@@ -403,7 +417,7 @@ colDataRecord::Record colDataRecord::Item(std::string_view key) const {
 
 void colDataRecord::Remove(std::string_view key) {
     Settle();
-    QueuedRecord* found = FindIn(records_, RecordOrderKey(key));
+    QueuedRecord* found = FindIn(records_, RecordOrderKey(key), searchHint_);
     if (!found) throw KeyNotFoundError(std::string(key));
     records_.erase(records_.begin() + (found - records_.data()));
 }

@@ -258,6 +258,8 @@ class colDataRecord {
     mutable std::vector<QueuedRecord> recent_;
     mutable std::vector<std::size_t> recentHashes_;
     mutable std::vector<uint32_t> recentTable_;
+    // Where the last search of records_ ended (see FindIn); any position serves.
+    mutable std::size_t searchHint_ = 0;
 };
 
 }  // namespace tarn::conduit

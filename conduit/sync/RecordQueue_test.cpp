@@ -33,7 +33,9 @@ class RecordQueue : public ::testing::Test {
     void Palm(const std::string& key, int32_t status = 0) {
         queue.AdmitPalmRecord(log, Record(key, status));
     }
-    void Desktop(const std::string& key) { queue.AdmitDesktopRecord(log, Record(key, 0, false)); }
+    DesktopRowSkip Desktop(const std::string& key) {
+        return queue.AdmitDesktopRecord(log, Record(key, 0, false));
+    }
     std::vector<std::string> Keys() const {
         std::vector<std::string> keys;
         for (const auto& record : queue) keys.push_back(record->PrimaryFieldValue);
@@ -146,13 +148,15 @@ TEST_F(RecordQueue, DesktopRowReplacesHandheldRecordInPlace) {
     EXPECT_EQ(queue.Item("7"), seven);
 }
 
-TEST_F(RecordQueue, DesktopRowOfAKeyDeletedOnTheHandheldOrAlreadyReadIsDroppedSilently) {
+// The queue logs neither: the deletion takes the row's key, and the reader of the desktop
+// counts the rows whose key an earlier row had.
+TEST_F(RecordQueue, DesktopRowOfAKeyDeletedOnTheHandheldOrAlreadyReadIsNotAdmitted) {
     Palm("7", RecordDeleted);
     Desktop("x");
     platform.utility.lines.clear();
 
-    Desktop("7");
-    Desktop("X");
+    EXPECT_EQ(Desktop("7"), DesktopRowSkip::None);
+    EXPECT_EQ(Desktop("X"), DesktopRowSkip::KeyOfAnEarlierRow);
     EXPECT_TRUE(Lines().empty());
     ASSERT_EQ(queue.Count(), 2);
     EXPECT_TRUE(queue.Item("7")->PalmSource);
