@@ -34,16 +34,20 @@ bool LooseKeys::Add(std::string_view key) {
 }
 
 bool LooseKeys::AddNumber(double number) {
-    const double start = std::floor(number);
-    const bool fraction = number != start;
-    // Numbers less than 1 apart lie in the same unit or in neighbouring ones; two whole ones
-    // there are different numbers, which no column makes one row.
+    const double unit = std::floor(number);
+    const bool fraction = number != unit;
     bool apart = true;
-    for (double neighbour : {start - 1, start, start + 1}) {
-        const auto unit = units_.find(neighbour);
-        if (unit != units_.end() && (fraction || unit->second)) apart = false;
+    // Numbers less than 1 apart lie in the same unit (from a whole number up to the next) or in
+    // neighbouring ones; two whole ones there are different numbers, which no column makes one
+    // row.
+    if (fraction || fractions_) {
+        for (double noted : numbers_) {
+            const double notedUnit = std::floor(noted);
+            if (std::fabs(notedUnit - unit) <= 1 && (fraction || noted != notedUnit)) apart = false;
+        }
     }
-    units_[start] = units_[start] || fraction;
+    numbers_.push_back(number);
+    fractions_ = fractions_ || fraction;
     return apart;
 }
 

@@ -2,8 +2,8 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace tarn::conduit {
 
@@ -21,18 +21,21 @@ class LooseKeys {
     bool Add(std::string_view key);
     void Clear() {
         keys_.clear();
-        units_.clear();
+        numbers_.clear();
+        fractions_ = false;
     }
 
   private:
-    // Notes a number; false when a number less than 1 away, with a fraction or not, might be
-    // the same row.
+    // Notes a number; false when one noted before lies in the same unit (from a whole number
+    // up to the next) or a neighbouring one, and one of the two has a fraction: every number
+    // less than 1 away is among those, and might be the same row.
     bool AddNumber(double number);
 
     std::unordered_set<std::string> keys_;
-    // The units (from a whole number up to the next) numbers were noted in, by the whole number
-    // each starts at: whether one of them there has a fraction.
-    std::unordered_map<double, bool> units_;
+    // The numbers noted, and whether one has a fraction: until one has, whole numbers need no
+    // comparing, as the same number is among keys_. A batch notes a few hundred at most.
+    std::vector<double> numbers_;
+    bool fractions_ = false;
 };
 
 // The text two keys share when some database might compare them equal.
