@@ -181,6 +181,20 @@ TEST_P(SyncAcceptance, AFilteredDoubleArrivesWithEveryBitBesideAwkwardColumnName
     ExpectSecondSyncChangesNothing(h, "F");
 }
 
+// A desktop table that is not there ends the sync naming the step, also where its doubles
+// would have been read through an expression; the handheld keeps what it had.
+TEST_P(SyncAcceptance, AMissingTableEndsTheSyncNamingTheRead) {
+    SyncHarness h(GetParam());
+    const std::vector<std::string> records = {Int32Bytes(1) + DoubleBytes(0.5)};
+    h.WriteHandheld("GDB", records);
+    AddFields(h.AddTable("Gone", "GDB", 0), {{"Id", 3}, {"X", 2}});
+    h.Install();
+    h.Sync();
+    EXPECT_NE(h.Log().find("\n!! Error getting data from desktop tableGone\n"), std::string::npos)
+        << h.Log();
+    EXPECT_EQ(h.ReadHandheld("GDB"), records);
+}
+
 // A desktop value that is no value of its field's type ends the sync naming the field; it is
 // never guessed into a number, and neither side changes.
 TEST_P(SyncAcceptance, ValuesOfTheWrongTypeEndTheSyncNamingTheField) {
