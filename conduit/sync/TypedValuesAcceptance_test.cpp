@@ -192,6 +192,7 @@ TEST_P(SyncAcceptance, AMissingTableEndsTheSyncNamingTheRead) {
     h.Sync();
     EXPECT_NE(h.Log().find("\n!! Error getting data from desktop tableGone\n"), std::string::npos)
         << h.Log();
+    EXPECT_EQ(h.Log().find("Completed Synchronization"), std::string::npos) << h.Log();
     EXPECT_EQ(h.ReadHandheld("GDB"), records);
 }
 
@@ -261,6 +262,13 @@ TEST_P(SyncAcceptance, RecordsWithoutADateOrBefore1900CrossUnchanged) {
     EXPECT_EQ(h.ReadHandheld("VDB"), records);
 }
 
+// A table C whose codes compare letter case exactly on every database.
+void CreateCodesOfExactCase(SyncHarness& h) {
+    h.Exec(std::string("CREATE TABLE C (Code VARCHAR(20)") +
+           (h.desktop.kind == DesktopKind::MariaDb ? " COLLATE utf8mb4_bin" : "") +
+           ", Name VARCHAR(20))");
+}
+
 // Keys meet without regard to letter case, so a deletion on the handheld must reach the row
 // however the desktop spells its key, also on a database that compares case exactly.
 TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
@@ -281,9 +289,7 @@ TEST_P(SyncAcceptance, HandheldDeletionReachesTheRowWhateverItsLetterCase) {
 // deletes that row alone; the other reaches the handheld at the next sync.
 TEST_P(SyncAcceptance, HandheldDeletionSparesARowThatDiffersInLetterCaseAlone) {
     SyncHarness h(GetParam());
-    h.Exec(std::string("CREATE TABLE C (Code VARCHAR(20)") +
-           (GetParam() == DesktopKind::MariaDb ? " COLLATE utf8mb4_bin" : "") +
-           ", Name VARCHAR(20))");
+    CreateCodesOfExactCase(h);
     h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('THREE', 'kept'), ('Four', 'y')");
     h.WriteHandheld("CDB", {TextBytes("Three") + TextBytes("x") + Int32Bytes(1)});
     AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}, {"##STATUSFLAG##", 8}});
@@ -300,9 +306,7 @@ TEST_P(SyncAcceptance, HandheldDeletionSparesARowThatDiffersInLetterCaseAlone) {
 // or but for its letter case, stays on the desktop alone, and the log says so at every sync.
 TEST_P(SyncAcceptance, RowsOfAKeyAlreadyReadAreLeftOutAndSaidSo) {
     SyncHarness h(GetParam());
-    h.Exec(std::string("CREATE TABLE C (Code VARCHAR(20)") +
-           (GetParam() == DesktopKind::MariaDb ? " COLLATE utf8mb4_bin" : "") +
-           ", Name VARCHAR(20))");
+    CreateCodesOfExactCase(h);
     h.Exec("INSERT INTO C VALUES ('Three', 'x'), ('THREE', 'y'), ('Four', 'z'), ('Four', 'w')");
     AddFields(h.AddTable("C", "CDB", 0), {{"Code", 6}, {"Name", 6}});
     h.Install();
