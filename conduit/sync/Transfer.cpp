@@ -1,6 +1,7 @@
 #include "conduit/sync/Transfer.h"
 
 #include <exception>
+#include <memory>
 #include <vector>
 
 #include "common/config/Scramble.h"
@@ -20,6 +21,7 @@
 #include "conduit/sync/SyncSession.h"
 #include "conduit/sync/TarnFunc.h"
 #include "platform/Error.h"
+#include "platform/odbc/ReadAheadResultSet.h"
 #include "platform/palm/HandheldFolder.h"
 #include "platform/palm/PalmErrors.h"
 
@@ -115,9 +117,10 @@ void LoadDesktopRecords(SyncSession& session, const clsTable& table, colDataReco
                       DesktopSelectList(*session.DesktopConnection, session.Dialect, table) +
                       " FROM " + session.Dialect.Identifier(table.DesktopTableName) + filter;
     // Read once from start to end before anything is written: a forward-only cursor is all it
-    // takes, and lets a driver hand over the rows as they come rather than all at once.
-    auto rows =
-        session.DesktopConnection->OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly);
+    // takes, and lets a driver hand over the rows as they come rather than all at once. The
+    // driver fetches the next rows while the rows already read are queued.
+    auto rows = std::make_unique<platform::odbc::ReadAheadResultSet>(
+        session.DesktopConnection->OpenResultSet(sql, platform::odbc::CursorKind::ForwardOnly));
     long count = 0;
     long withoutKey = 0;
     long keyNotHeld = 0;
