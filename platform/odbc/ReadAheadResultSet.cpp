@@ -22,6 +22,8 @@ ReadAheadResultSet::ReadAheadResultSet(std::unique_ptr<ResultSet> inner, std::si
       unread_(names_.size(), false) {
     for (std::size_t column = 0; column < names_.size(); ++column) readColumns_.push_back(column);
     // Made here, so that the reading thread never fails for want of a block to report in.
+    ready_.reserve(kBlocks);
+    spare_.reserve(kBlocks);
     for (std::size_t i = 0; i < kBlocks; ++i) spare_.push_back(std::make_unique<Block>());
 }
 
@@ -149,7 +151,7 @@ std::unique_ptr<ReadAheadResultSet::Block> ReadAheadResultSet::WaitForBlock() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return !ready_.empty(); });
     std::unique_ptr<Block> block = std::move(ready_.front());
-    ready_.pop_front();
+    ready_.erase(ready_.begin());
     return block;
 }
 

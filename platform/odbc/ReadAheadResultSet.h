@@ -3,7 +3,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -74,7 +73,9 @@ class ReadAheadResultSet final : public ResultSet {
     // Shared with the reading thread.
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::unique_ptr<Block>> ready_;   // read, in order, for the caller to take
+    // Both have room for every block from the start, so that handing one over never allocates
+    // and so never fails.
+    std::vector<std::unique_ptr<Block>> ready_;  // read, in order, for the caller to take
     std::vector<std::unique_ptr<Block>> spare_;  // for the reading thread to fill
     std::atomic<bool> stop_{false};
     std::thread reader_;
