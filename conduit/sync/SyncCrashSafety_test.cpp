@@ -1,6 +1,6 @@
-// What a table's sync leaves behind when a step fails part way: a handheld write, the handheld
-// file's preparation, the desktop commit or the handheld file's publication. Run on every
-// desktop database through the acceptance instantiations.
+// What a table's sync leaves behind when a step fails part way: the desktop read, a handheld
+// write, the handheld file's preparation, the desktop commit or the handheld file's publication.
+// Run on every desktop database through the acceptance instantiations.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -87,6 +87,16 @@ void InjectHandheldFaults(SyncHarness& h, FaultPlan plan) {
 
 const std::vector<FailureCase>& FailureCases() {
     static const std::vector<FailureCase> cases = {
+        {"fetching the desktop's rows half way through",
+         [](SyncHarness& h) {
+             // Rows 1 and 2 are queued; moving onto row 3 fails, on the reading thread.
+             auto odbc =
+                 std::make_unique<FaultInjectingEnvironment>(platform::odbc::OpenOdbcEnvironment());
+             odbc->FailRowOfQueryStartingWith("SELECT * FROM ", 3, -1,
+                                              "injected fault: the fetch failed");
+             h.platform.SetOdbc(std::move(odbc));
+         },
+         "Error getting data from desktop tableItems", false},
         {"a desktop write after another one of the table",
          [](SyncHarness& h) {
              // The DELETE of record 2 has run; the INSERT of record 4 fails.

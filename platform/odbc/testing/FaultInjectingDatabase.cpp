@@ -8,7 +8,14 @@ namespace tarn::platform::odbc::fakes {
 
 FaultInjectingConnection::FaultInjectingConnection(std::unique_ptr<Connection> inner,
                                                    std::vector<StatementFault> faults)
-    : inner_(std::move(inner)), faults_(std::move(faults)) {}
+    : inner_(std::move(inner)) {
+    for (StatementFault& fault : faults) {
+        if (fault.row > 0)
+            rowFaults_.push_back(std::make_shared<StatementFault>(std::move(fault)));
+        else
+            faults_.push_back(std::move(fault));
+    }
+}
 
 void FaultInjectingConnection::FailStatement(int statement, int errorNumber,
                                              std::string errorText) {
@@ -91,10 +98,51 @@ std::unique_ptr<PreparedStatement> FaultInjectingConnection::Prepare(const std::
         inner_->Prepare(sql), [this](const std::string& text) { CountStatement(text); });
 }
 
+namespace {
+
+// Rows that fail as the cursor moves onto the fault's row, unless another query's rows have
+// failed there first.
+class FailingRows final : public ResultSet {
+  public:
+    FailingRows(std::unique_ptr<ResultSet> inner, std::shared_ptr<StatementFault> fault)
+        : inner_(std::move(inner)), fault_(std::move(fault)) {}
+
+    bool AtEnd() const override { return inner_->AtEnd(); }
+    void Next() override {
+        if (!inner_->AtEnd() && ++row_ == fault_->row) {
+            fault_->row = 0;
+            throw PlatformError(fault_->errorNumber, fault_->errorText);
+        }
+        inner_->Next();
+    }
+    bool HasRows() const override { return inner_->HasRows(); }
+    const std::vector<std::string>& ColumnNames() const override { return inner_->ColumnNames(); }
+    std::optional<std::size_t> FindColumn(std::string_view name) const override {
+        return inner_->FindColumn(name);
+    }
+    const std::optional<std::string>& Value(std::size_t column) const override {
+        return inner_->Value(column);
+    }
+    void ReadOnlyColumns(const std::vector<bool>& wanted) override {
+        inner_->ReadOnlyColumns(wanted);
+    }
+
+  private:
+    std::unique_ptr<ResultSet> inner_;
+    std::shared_ptr<StatementFault> fault_;
+    int row_ = 1;  // the row the cursor is on, from 1
+};
+
+}  // namespace
+
 std::unique_ptr<ResultSet> FaultInjectingConnection::OpenResultSet(const std::string& sql,
                                                                    CursorKind cursor) {
     CountStatement(sql);
-    return inner_->OpenResultSet(sql, cursor);
+    auto rows = inner_->OpenResultSet(sql, cursor);
+    for (const auto& fault : rowFaults_)
+        if (fault->row > 0 && sql.rfind(fault->startingWith, 0) == 0)
+            return std::make_unique<FailingRows>(std::move(rows), fault);
+    return rows;
 }
 
 FaultInjectingEnvironment::FaultInjectingEnvironment(std::unique_ptr<Environment> inner)
@@ -108,6 +156,11 @@ void FaultInjectingEnvironment::FailStatement(int statement, int errorNumber,
 void FaultInjectingEnvironment::FailStatementStartingWith(std::string start, int errorNumber,
                                                           std::string errorText) {
     faults_.push_back({0, errorNumber, std::move(errorText), std::move(start)});
+}
+
+void FaultInjectingEnvironment::FailRowOfQueryStartingWith(std::string start, int row,
+                                                           int errorNumber, std::string errorText) {
+    faults_.push_back({0, errorNumber, std::move(errorText), std::move(start), row});
 }
 
 void FaultInjectingEnvironment::FailConnect(int errorNumber, std::string errorText) {

@@ -17,6 +17,10 @@ struct StatementFault {
     int errorNumber = 0;
     std::string errorText;
     std::string startingWith;  // when set: instead, the first statement whose SQL starts so
+    // When set: statements whose SQL starts with startingWith run, and the rows of the first
+    // of them to reach this row (counted from 1) fail as the cursor moves onto it, as a
+    // driver's fetch fails half way through a read.
+    int row = 0;
 };
 
 // Passes everything to the wrapped connection, except that a statement with an armed number
@@ -66,6 +70,8 @@ class FaultInjectingConnection final : public Connection {
 
     std::unique_ptr<Connection> inner_;
     std::vector<StatementFault> faults_;
+    // Shared with the result sets they watch; `row` is 0 once one has failed.
+    std::vector<std::shared_ptr<StatementFault>> rowFaults_;
     std::optional<StatementFault> commitFault_;
     std::vector<std::string> statements_;
     std::shared_ptr<std::vector<std::string>> journal_;
@@ -81,6 +87,10 @@ class FaultInjectingEnvironment final : public Environment {
 
     void FailStatement(int statement, int errorNumber, std::string errorText);
     void FailStatementStartingWith(std::string start, int errorNumber, std::string errorText);
+    // The rows of the first query whose SQL starts with `start` and that reaches row `row`
+    // (from 2: the first row comes with the query) fail as the cursor moves onto it.
+    void FailRowOfQueryStartingWith(std::string start, int row, int errorNumber,
+                                    std::string errorText);
     void FailConnect(int errorNumber, std::string errorText);
     void FailCommit(int errorNumber, std::string errorText);
     void RefuseTransactions() { refuseTransactions_ = true; }
