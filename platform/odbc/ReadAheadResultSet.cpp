@@ -11,6 +11,9 @@ namespace {
 // The caller works through one block while the reading thread fills the others: enough to keep
 // both busy without holding much of a large table.
 constexpr std::size_t kBlocks = 3;
+// A block also ends once its texts reach this size, so that rows of long texts are not held
+// by the thousand.
+constexpr std::size_t kBlockTextBytes = 256 * 1024;
 
 }  // namespace
 
@@ -21,7 +24,10 @@ ReadAheadResultSet::ReadAheadResultSet(std::unique_ptr<ResultSet> inner, std::si
       hasRows_(inner_->HasRows()),
       unread_(names_.size(), false) {
     for (std::size_t column = 0; column < names_.size(); ++column) readColumns_.push_back(column);
-    // Made here, so that the reading thread never fails for want of a block to report in.
+    // Made here, so that the reading thread never fails for want of a block to report in. Their
+    // cells are made by the reading thread, from its own allocator arena: made here instead, the
+    // benchmark's everyday sync on SQLite took some 40 bytes a record less at its peak, and 5%
+    // more time.
     ready_.reserve(kBlocks);
     spare_.reserve(kBlocks);
     for (std::size_t i = 0; i < kBlocks; ++i) spare_.push_back(std::make_unique<Block>());
@@ -135,6 +141,7 @@ void ReadAheadResultSet::FillBlock(Block& block) {
     block.last = false;
     block.failure = nullptr;
     block.cells.resize(rowsPerBlock_ * columns);
+    std::size_t textBytes = 0;
     while (block.rows < rowsPerBlock_ && !stop_) {
         inner_->Next();
         if (inner_->AtEnd()) {
@@ -142,8 +149,12 @@ void ReadAheadResultSet::FillBlock(Block& block) {
             return;
         }
         std::optional<std::string>* row = block.cells.data() + block.rows * columns;
-        for (std::size_t column : readColumns_) row[column] = inner_->Value(column);
+        for (std::size_t column : readColumns_) {
+            row[column] = inner_->Value(column);
+            if (row[column]) textBytes += row[column]->size();
+        }
         ++block.rows;
+        if (textBytes >= kBlockTextBytes) return;
     }
 }
 

@@ -28,6 +28,8 @@ namespace tarn::platform::odbc {
 // can be started, the caller's own Next reads the inner result set.
 class ReadAheadResultSet final : public ResultSet {
   public:
+    // The rows are read ahead in blocks of `rowsPerBlock` rows, or fewer where their texts are
+    // long; at most three blocks are held.
     explicit ReadAheadResultSet(std::unique_ptr<ResultSet> inner, std::size_t rowsPerBlock = 256);
     // Stops the reading thread after the row it is reading, and waits for it.
     ~ReadAheadResultSet() override;
