@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -45,6 +46,10 @@ class ReadAheadResultSet final : public ResultSet {
     void ReadOnlyColumns(const std::vector<bool>& wanted) override;
 
   private:
+    // The caller works through one block while the reading thread fills the others: enough to
+    // keep both busy without holding much of a large table.
+    static constexpr std::size_t kBlocks = 3;
+
     // Rows read ahead, column after column, and what ended the reading after them.
     struct Block {
         std::vector<std::optional<std::string>> cells;
@@ -76,8 +81,10 @@ class ReadAheadResultSet final : public ResultSet {
     std::mutex mutex_;
     std::condition_variable changed_;
     // Both have room for every block from the start, so that handing one over never allocates
-    // and so never fails.
-    std::vector<std::unique_ptr<Block>> ready_;  // read, in order, for the caller to take
+    // and so never fails. The ready blocks, in order, for the caller to take, are a ring.
+    std::array<std::unique_ptr<Block>, kBlocks> ready_;
+    std::size_t readyFirst_ = 0;
+    std::size_t readyCount_ = 0;
     std::vector<std::unique_ptr<Block>> spare_;  // for the reading thread to fill
     std::atomic<bool> stop_{false};
     std::thread reader_;
