@@ -50,7 +50,7 @@ class ReadAheadResultSet final : public ResultSet {
     // keep both busy without holding much of a large table.
     static constexpr std::size_t kBlocks = 3;
 
-    // Rows read ahead, column after column, and what ended the reading after them.
+    // Rows read ahead, each with its columns side by side, and what ended the reading after them.
     struct Block {
         std::vector<std::optional<std::string>> cells;
         std::size_t rows = 0;
