@@ -195,6 +195,14 @@ TEST_F(DelimiterProbeTest, MissingTableLeavesNamesBareAndValuesSingleQuoted) {
     ExpectEveryProbeReadsNoRows();
 }
 
+TEST(Identifier, DoublesTheClosingDelimiterWithinAName) {
+    EXPECT_EQ(SqlDialect(DesktopDialect::MySql, "`", "`").Identifier("a`b\"c"), "`a``b\"c`");
+    EXPECT_EQ(SqlDialect(DesktopDialect::PostgreSql, "\"", "\"").Identifier("say \"hi\""),
+              "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(SqlDialect(DesktopDialect::Other, "[", "]").Identifier("a]b[c"), "[a]]b[c]");
+    EXPECT_EQ(SqlDialect().Identifier("plain"), "plain");
+}
+
 TEST(EscapeValue, DoublesEverySingleQuoteAndNothingElse) {
     // Whatever the database, the escape is the doubled single quote.
     for (const SqlDialect& dialect : {SqlDialect(), SqlDialect(DesktopDialect::MySql, "`", "`"),

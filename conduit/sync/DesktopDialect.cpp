@@ -18,16 +18,6 @@ namespace {
 
 constexpr unsigned short kSqlDbmsName = 17;  // SQLGetInfo: SQL_DBMS_NAME
 
-// A column name as SQLite reads it, whatever characters the table gave it.
-std::string SqliteIdentifier(std::string_view name) {
-    std::string identifier = "\"";
-    for (char c : name) {
-        if (c == '"') identifier += '"';  // a quote within the name is doubled
-        identifier += c;
-    }
-    return identifier + "\"";
-}
-
 // MariaDB's catalog row of the table, as t (joined to `join`): the FROM and WHERE parts.
 std::string TableInSchema(const SqlDialect& dialect, const clsTable& table,
                           std::string_view join = {}) {
@@ -122,7 +112,7 @@ std::string DesktopSelectList(platform::odbc::Connection& connection, const SqlD
     std::string list;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (i > 0) list += ", ";
-        const std::string column = SqliteIdentifier(names[i]);
+        const std::string column = dialect.Identifier(names[i]);
         if (!exact[i]) {
             list += column;
             continue;

@@ -14,7 +14,18 @@ std::string SqlDialect::Identifier(std::string_view name) const {
     std::string identifier;
     identifier.reserve(leftDelimiter_.size() + name.size() + rightDelimiter_.size());
     identifier += leftDelimiter_;
-    identifier += name;
+    // A closing delimiter within the name is doubled, as every database that quotes with it
+    // reads it: names read from a table may hold any character.
+    for (std::size_t at = 0; at < name.size();) {
+        if (!rightDelimiter_.empty() &&
+            name.substr(at, rightDelimiter_.size()) == rightDelimiter_) {
+            identifier += rightDelimiter_;
+            identifier += rightDelimiter_;
+            at += rightDelimiter_.size();
+        } else {
+            identifier += name[at++];
+        }
+    }
     identifier += rightDelimiter_;
     return identifier;
 }

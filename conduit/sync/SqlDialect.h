@@ -25,7 +25,8 @@ class SqlDialect {
     const std::string& QuoteCharacter() const { return quoteCharacter_; }
     const std::string& EscapeCharacter() const { return escapeCharacter_; }
 
-    // A table or column name between the delimiters the database was found to accept.
+    // A table or column name between the delimiters the database was found to accept, a
+    // closing delimiter within it doubled.
     std::string Identifier(std::string_view name) const;
     // A value ready to stand between single quotes: embedded quotes doubled.
     std::string EscapeValue(std::string_view value) const;
